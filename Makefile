@@ -1,0 +1,48 @@
+# Read CONTRIBUTING.md before changing anything.
+# The two commands of the README: `make play` and `make test`.
+# Everything they need is installed by tools/install-deps.
+
+JOBS ?= $(shell nproc)
+XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build play test test-release test-sanitize format format-check bench fuzz clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+build: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS)
+
+play: build
+	@tools/play
+
+test: deps format-check test-release test-sanitize
+
+test-release: build
+	cd build && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVORLAN_SANITIZE=ON -DVORLAN_BENCH=OFF >/dev/null
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
+
+bench: build
+	@for b in build/bin/*_bench; do echo "== $$b"; $$b; done
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DVORLAN_SANITIZE=ON -DVORLAN_FUZZ=ON -DVORLAN_BENCH=OFF >/dev/null
+	cmake --build build-fuzz -j $(JOBS)
+
+clean:
+	rm -rf build build-sanitize build-fuzz

@@ -1,0 +1,84 @@
+#include "app/error_report.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "input/input_state.h"
+#include "app/runtime_state.h"
+#include "app/startup.h"
+#include "app/renderer.h"
+#include "input/keyboard.h"
+#include "platform/debugger.h"
+
+namespace vorlan {
+
+double raiseError(double code) {
+    errorState.errorNumber = code;
+    errorState.errorLine = errorState.currentLine;
+    return code;
+}
+
+void setCurrentLine(double module, double line) {
+    errorState.currentModule = module;
+    errorState.currentLine = line;
+}
+
+namespace {
+
+// Truncates toward zero to 32 bits; values beyond the range (and NaN) are
+// held at the nearest end instead of being undefined.
+int32_t truncate32(double value) {
+    if (!(value == value)) return 0;
+    if (value >= 2147483647.0) return 2147483647;
+    if (value <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+void appendNumberLine(double value) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%d", truncate32(value));
+    appendErrorLog(line);
+}
+
+}  // namespace
+
+void endProgram() {
+    shutdownRuntime();
+    if (runtimeSettings.debugMode != 0) {
+        appendErrorLog("-End On Line");
+        appendNumberLine(errorState.errorNumber);
+        appendNumberLine(errorState.errorLine - 1);
+        appendNumberLine(errorState.currentLine);
+        appendNumberLine(errorState.currentModule);
+    }
+    std::fflush(stdout);
+    std::exit(0);
+}
+
+void debugBreak(double value) {
+    int32_t number = truncate32(value);
+    if (!platform::debuggerAttached()) return;
+    char text[32] = {};
+    std::snprintf(text, sizeof text, "BP%x", static_cast<uint32_t>(number));
+    hideMainWindow();
+    platform::sendDebugString(text);
+    frameState.paused = false;
+    readKeyboard();
+    markNewFrame();
+}
+
+void debugOutput(const char* text) {
+    if (!platform::debuggerAttached()) return;
+    std::string message = "TX";
+    message += text ? text : "";
+    platform::sendDebugString(message.c_str());
+}
+
+void openConsole() {
+    // A Linux process already has standard input and output from its
+    // terminal (or whatever launched it); there is no console to allocate.
+}
+
+}  // namespace vorlan

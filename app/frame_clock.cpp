@@ -1,0 +1,30 @@
+#include "app/frame_clock.h"
+
+#include <cmath>
+
+namespace vorlan {
+
+double nextDeadline(double deadline, double frameTime, double now) {
+    double next = deadline + frameTime;
+    if (frameTime > 0 && next < now) {
+        // Jump close to `now` in one step (a long pause at 2 ms frames would
+        // otherwise mean millions of additions), then finish one by one.
+        double missed = std::floor((now - next) / frameTime);
+        if (missed > 1) next += (missed - 1) * frameTime;
+        while (next < now) next += frameTime;
+    }
+    return next;
+}
+
+double frameTimeForRate(double framesPerSecond) {
+    double rate = std::trunc(framesPerSecond);
+    if (!(rate > 0)) return 2.0;
+    return 1000.0 / rate;
+}
+
+double frameInterval(double previousFrameTime, double lastFrameTime) {
+    double interval = lastFrameTime - previousFrameTime;
+    return interval > 0 ? interval : 1.0;
+}
+
+}  // namespace vorlan

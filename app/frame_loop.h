@@ -1,0 +1,23 @@
+// Frame presentation, the window's message pump and the runtime clock.
+#pragma once
+
+#include <vorlan/app.h>
+
+namespace vorlan {
+
+// Swaps, clears, and waits for the frame deadline while pumping messages;
+// returns the milliseconds waited + 1.
+double swapAndWait();
+// Dispatches every pending window message; always 1.
+int pumpMessages();
+// The runtime clock in milliseconds.
+double clockMs();
+// Sets the clock origin and both frame stamps to now.
+void restartFrameClock();
+
+// How the frame wait spends its time: sleeping while more than this many
+// milliseconds remain, then spinning on the clock for the last stretch.
+constexpr double kSpinMarginMs = 2.0;
+constexpr double kLongestSleepMs = 4.0;
+
+}  // namespace vorlan

@@ -1,0 +1,39 @@
+// Optional OpenGL extension entry points, fetched once the context exists.
+// Each is null when the driver does not list its extension.
+#pragma once
+
+namespace vorlan {
+
+struct GLExtensionEntryPoints {
+    // GL_ARB_multitexture (the buffer-object calls are fetched with them).
+    void* activeTexture = nullptr;
+    void* multiTexCoord2f = nullptr;
+    void* clientActiveTexture = nullptr;
+    void* genBuffers = nullptr;
+    void* bindBuffer = nullptr;
+    void* bufferData = nullptr;
+    void* deleteBuffers = nullptr;
+    void* mapBuffer = nullptr;
+    void* unmapBuffer = nullptr;
+    void* getBufferParameteriv = nullptr;
+    // GL_ARB_fragment_program: shader objects.
+    void* createProgramObject = nullptr;
+    void* deleteObject = nullptr;
+    void* createShaderObject = nullptr;
+    void* shaderSource = nullptr;
+    void* compileShader = nullptr;
+    void* getObjectParameteriv = nullptr;
+    void* attachObject = nullptr;
+    void* getInfoLog = nullptr;
+    void* linkProgram = nullptr;
+    void* useProgramObject = nullptr;
+    void* getUniformLocation = nullptr;
+    void* uniform1f = nullptr;
+    void* uniform1i = nullptr;
+};
+
+extern GLExtensionEntryPoints glExtensions;
+
+void loadExtensionEntryPoints();
+
+}  // namespace vorlan

@@ -1,0 +1,51 @@
+// The process entry of every Vorlan game: starts the runtime and hands
+// control to the game's gameMain.
+#include <cstdio>
+#include <string>
+
+#include "app/error_report.h"
+#include "app/renderer.h"
+#include "app/runtime_state.h"
+#include "app/startup.h"
+
+namespace vorlan {
+
+void runProgram(const char* line, int showCommand) {
+    frameState.commandLine = line;
+    runtimeSettings = RuntimeSettings{};
+    configureRuntime(runtimeSettings);
+    startRuntime(runtimeSettings.title, showCommand);
+    if (!renderer || !renderer->windowOpen) {
+        // Nothing of the runtime is there to run the game against.
+        std::fprintf(stderr, "%s: cannot open an OpenGL window\n", runtimeSettings.title);
+        endProgram();
+    }
+    errorState = ErrorState{};
+    gameMain();
+    endProgram();
+}
+
+}  // namespace vorlan
+
+namespace {
+
+// The arguments after the program name as one line, quoted where needed.
+std::string joinArguments(int argc, char** argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += ' ';
+        std::string argument = argv[i];
+        bool quote = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
+        if (quote) line += '"';
+        line += argument;
+        if (quote) line += '"';
+    }
+    return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string line = joinArguments(argc, argv);
+    vorlan::runProgram(line.c_str(), 1);
+}

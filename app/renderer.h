@@ -1,0 +1,55 @@
+// The renderer: the one main window, its OpenGL context and the 2D state.
+// The sprite, font and background stores add their members here.
+#pragma once
+
+#include <cstdint>
+
+namespace vorlan {
+
+struct Viewport {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+class OpenGLZererazo {
+public:
+    OpenGLZererazo();
+    virtual ~OpenGLZererazo();
+
+    bool createSurface(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t frameRate,
+                       int32_t samples);
+    void setup2D(int32_t x, int32_t y, int32_t width, int32_t height);
+    bool enterFullscreen();
+    bool leaveFullscreen();
+    bool hideSurface();
+    void setScreenMode(int32_t width, int32_t height, int32_t bitsPerPixel, bool fullscreen);
+    void destroySurface();
+
+    bool windowOpen = false;
+    int32_t screenWidth = 0;
+    int32_t screenHeight = 0;
+    int32_t bitsPerPixel = 0;
+    bool fullscreen = false;
+    int32_t multisampleSamples = 0;
+    bool contextReady = false;
+    double frameTime = 1000.0 / 60.0;
+    double timeBase = 0;
+    double frameDeadline = 0;
+    Viewport viewport;
+};
+
+// The process-wide renderer; null before start-up and after shutdown.
+extern OpenGLZererazo* renderer;
+
+// Whole-word search of the OpenGL extension string.
+bool extensionListed(const char* extensions, const char* name);
+
+// True when the OpenGL renderer is a software rasterizer (llvmpipe,
+// softpipe, swrast).
+bool isSoftwareRenderer(const char* rendererName);
+
+void hideMainWindow();
+
+}  // namespace vorlan

@@ -1,0 +1,9 @@
+#include "app/runtime_state.h"
+
+namespace vorlan {
+
+RuntimeSettings runtimeSettings;
+FrameState frameState;
+ErrorState errorState;
+
+}  // namespace vorlan

@@ -1,0 +1,31 @@
+// Process-wide settings and state of the application frame. Settings are
+// fixed before start-up; the rest changes while the program runs.
+#pragma once
+
+#include <vorlan/app.h>
+
+namespace vorlan {
+
+extern RuntimeSettings runtimeSettings;
+
+struct FrameState {
+    bool escQuits = true;
+    bool autoPause = true;
+    bool paused = false;
+    RtString applicationTitle;
+    RtString commandLine;
+};
+
+extern FrameState frameState;
+
+// Error state: all 0 after start-up.
+struct ErrorState {
+    double errorNumber = 0;
+    double errorLine = 0;
+    double currentLine = 0;
+    double currentModule = 0;
+};
+
+extern ErrorState errorState;
+
+}  // namespace vorlan

@@ -1,0 +1,87 @@
+#include "app/startup.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/error_report.h"
+#include "app/frame_loop.h"
+#include "app/renderer.h"
+#include "app/runtime_state.h"
+#include "input/input_state.h"
+#include "platform/program_path.h"
+#include "platform/window.h"
+
+namespace vorlan {
+
+namespace {
+
+// The folder of the program file: relative names of the game are looked up
+// beside the program, wherever it was started from.
+std::string programFolder() {
+    std::string path = platform::programPath();
+    size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+bool truthOf(double value) { return value != 0 || std::isnan(value); }
+
+}  // namespace
+
+// A game may define its own; this one keeps the defaults.
+__attribute__((weak)) void configureRuntime(RuntimeSettings&) {}
+
+const RtString& commandLine() { return frameState.commandLine; }
+
+void setEscQuits(double enabled) { frameState.escQuits = truthOf(enabled); }
+
+void setAutoPause(double enabled) { frameState.autoPause = truthOf(enabled); }
+
+int startRuntime(const char* title, int showCommand) {
+    frameState.autoPause = true;
+    // The old log goes before the window is made, so that the window's own
+    // diagnostics (software OpenGL) survive into the new log.
+    deleteErrorLog();
+
+    renderer = new OpenGLZererazo();
+    const RuntimeSettings& s = runtimeSettings;
+    if (!renderer->createSurface(s.screenWidth, s.screenHeight, 0, s.frameRate,
+                                 s.multisampleSamples)) {
+        return 0;
+    }
+    platform::setWindowTitle(title);
+    frameState.applicationTitle = title;
+
+    createInputState();
+
+    if (s.fullScreen == 0) {
+        renderer->leaveFullscreen();
+    } else {
+        renderer->enterFullscreen();
+    }
+
+    std::string folder = programFolder();
+    if (!folder.empty()) platform::changeDirectory(folder);
+
+    restartFrameClock();
+    swapAndWait();
+    renderer->setup2D(0, 0, 0, 0);
+    presentFrame();
+    frameState.paused = false;
+
+    restartFrameClock();
+    if (showCommand == 0) {
+        renderer->hideSurface();
+        platform::hideWindow();
+    }
+    std::puts("Init OK");
+    std::fflush(stdout);
+    return 0;
+}
+
+void shutdownRuntime() {
+    delete renderer;
+    renderer = nullptr;
+    destroyInputState();
+}
+
+}  // namespace vorlan

@@ -1,0 +1,222 @@
+#include <GL/gl.h>
+
+#include <cstring>
+#include <initializer_list>
+
+#include "app/error_report.h"
+#include "app/gl_extensions.h"
+#include "app/renderer.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/window.h"
+
+namespace vorlan {
+
+OpenGLZererazo* renderer = nullptr;
+
+namespace {
+
+bool softwareWarningShown = false;
+
+constexpr const char* kSoftwareCaption = "!!OpenGL Software Emulation!!";
+constexpr const char* kSoftwareText =
+    "Please update your GFX adapter's driver\nso it can render OpenGL by HARDWARE\n\n\n"
+    "Bitte aktualisieren Sie Ihren\nGrafkkartentreiber, damit er OpenGL\n"
+    "per HARDWARE unterst\xC3\xBCtzt!";
+
+void warnIfSoftware() {
+    if (softwareWarningShown) return;
+    const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!isSoftwareRenderer(name)) return;
+    softwareWarningShown = true;
+    platform::showWarningBox(kSoftwareCaption, kSoftwareText);
+    appendErrorLog("OpenGL Software Emulation");
+}
+
+// Tries the multisampled formats from the asked count down by halving
+// (8, 4, 2, 1); the first the driver gives wins. Returns the count, or 0.
+int chooseMultisampleWindow(int width, int height, int samples) {
+    if (!hasExtension("GL_ARB_multisample")) return 0;
+    for (int s = samples; s > 0; s /= 2) {
+        platform::destroyGLWindow(false);
+        if (platform::createGLWindow("CVorlan", width, height, s)) return s;
+    }
+    return 0;
+}
+
+}  // namespace
+
+OpenGLZererazo::OpenGLZererazo() = default;
+
+OpenGLZererazo::~OpenGLZererazo() {
+    destroySurface();
+    platform::destroyGLWindow(true);
+}
+
+bool OpenGLZererazo::createSurface(int32_t width, int32_t height, int32_t bpp, int32_t frameRate,
+                                   int32_t samples) {
+    frameTime = frameRate > 0 ? static_cast<double>(1000.0f / static_cast<float>(frameRate)) : 2.0;
+    multisampleSamples = samples;
+    if (!platform::createGLWindow("CVorlan", width, height, 0)) return false;
+
+    int createdWidth = 0;
+    int createdHeight = 0;
+    platform::windowSize(createdWidth, createdHeight);
+    if (bpp == 0) bpp = platform::desktopBitsPerPixel();
+    if (width == 0 || height == 0) {
+        width = createdWidth;
+        height = createdHeight;
+    }
+    fullscreen = false;
+    bitsPerPixel = bpp;
+    screenWidth = width;
+    screenHeight = height;
+
+    if (samples != 0) {
+        int got = chooseMultisampleWindow(width, height, samples);
+        if (got == 0) {
+            multisampleSamples = 0;
+            // Halving left no window: make the plain one again.
+            if (!platform::windowExists() &&
+                !platform::createGLWindow("CVorlan", width, height, 0)) {
+                return false;
+            }
+        } else {
+            multisampleSamples = got;
+        }
+    }
+
+    warnIfSoftware();
+    windowOpen = true;
+    timeBase = platform::nowMs();
+    frameDeadline = timeBase;
+    loadExtensionEntryPoints();
+    platform::showWindow();
+    setup2D(0, 0, 0, 0);
+    contextReady = true;
+    return true;
+}
+
+void OpenGLZererazo::setup2D(int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) {
+        x = 0;
+        y = 0;
+        width = screenWidth;
+        height = screenHeight;
+    }
+    viewport = {x, y, width, height};
+    glViewport(x, screenHeight - height - y, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.15f);
+
+    glColor4f(1, 1, 1, 1);
+    glClearColor(0, 0, 0, 1);
+    glShadeModel(GL_FLAT);
+
+    for (GLenum cap : {GL_DITHER, GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
+                       GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_COLOR_MATERIAL, GL_AUTO_NORMAL,
+                       GL_NORMALIZE, GL_LIGHTING}) {
+        glDisable(cap);
+    }
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
+}
+
+bool OpenGLZererazo::enterFullscreen() {
+    if (!platform::enterFullscreenMode(screenWidth, screenHeight)) {
+        platform::beep();
+        appendErrorLog("No Fullscreen Mode available");
+        leaveFullscreen();
+        return false;
+    }
+    // The window and its context stay, so every texture survives the switch.
+    platform::showWindow();
+    platform::raiseWindow();
+    setup2D(0, 0, 0, 0);
+    fullscreen = true;
+    return true;
+}
+
+bool OpenGLZererazo::leaveFullscreen() {
+    if (fullscreen) {
+        platform::leaveFullscreenMode();
+        // Give the display time to settle back into the desktop mode.
+        platform::sleepMs(500);
+        platform::centreWindow(screenWidth, screenHeight);
+    }
+    platform::showWindow();
+    platform::raiseWindow();
+    setup2D(0, 0, 0, 0);
+    fullscreen = false;
+    return true;
+}
+
+bool OpenGLZererazo::hideSurface() {
+    if (fullscreen) platform::leaveFullscreenMode();
+    platform::hideWindow();
+    fullscreen = false;
+    return true;
+}
+
+void OpenGLZererazo::setScreenMode(int32_t width, int32_t height, int32_t bpp, bool full) {
+    if (width != 0) screenWidth = width;
+    if (height != 0) screenHeight = height;
+    if (bpp != 0) bitsPerPixel = bpp;
+    if (!fullscreen) platform::centreWindow(screenWidth, screenHeight);
+    if (full) {
+        enterFullscreen();
+    } else {
+        leaveFullscreen();
+    }
+}
+
+void OpenGLZererazo::destroySurface() {
+    if (!windowOpen) return;
+    if (fullscreen) platform::leaveFullscreenMode();
+    fullscreen = false;
+    platform::destroyGLWindow(false);
+    windowOpen = false;
+    screenWidth = 0;
+    screenHeight = 0;
+}
+
+bool extensionListed(const char* extensions, const char* name) {
+    if (!extensions || !name || !*name) return false;
+    size_t length = std::strlen(name);
+    for (const char* p = std::strstr(extensions, name); p; p = std::strstr(p + 1, name)) {
+        bool starts = p == extensions || p[-1] == ' ';
+        bool ends = p[length] == '\0' || p[length] == ' ';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+bool hasExtension(const char* name) {
+    if (!renderer || !platform::windowExists()) return false;
+    return extensionListed(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
+}
+
+bool isSoftwareRenderer(const char* name) {
+    if (!name) return false;
+    return std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") ||
+           std::strstr(name, "Software Rasterizer") || std::strstr(name, "swrast");
+}
+
+void hideMainWindow() { platform::hideWindow(); }
+
+void getScreenSize(double& width, double& height) {
+    width = renderer ? renderer->screenWidth : 0;
+    height = renderer ? renderer->screenHeight : 0;
+}
+
+}  // namespace vorlan

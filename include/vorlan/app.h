@@ -1,0 +1,77 @@
+// Vorlan application frame: start-up settings, the frame loop, the clock,
+// runtime errors and the log.
+#pragma once
+
+#include <cstdint>
+
+#include <vorlan/rt_string.h>
+
+namespace vorlan {
+
+// --- Start-up -------------------------------------------------------------
+
+// Settings fixed before the runtime starts.
+struct RuntimeSettings {
+    int32_t screenWidth = 320;
+    int32_t screenHeight = 240;
+    int32_t frameRate = 60;
+    int32_t fullScreen = 0;
+    int32_t multisampleSamples = 0;
+    int32_t exclusiveMouse = 0;
+    int32_t debugMode = 0;
+    // The window caption.
+    const char* title = "Quillowen";
+};
+
+// Every game defines gameMain; the runtime's own main() starts the runtime
+// and then calls it. When it returns, the program ends through endProgram.
+void gameMain();
+
+// A game may also define configureRuntime to change the settings before
+// the runtime starts; without it the defaults above hold.
+void configureRuntime(RuntimeSettings& settings);
+
+// The command line after the program name, as one text.
+const RtString& commandLine();
+
+// Escape ends the program from presentFrame while set (initially on).
+void setEscQuits(double enabled);
+// The program pauses while its window has lost the focus (initially on).
+void setAutoPause(double enabled);
+
+// --- Frames and time ------------------------------------------------------
+
+// Ends the frame: quit keys, buffer swap, wait for the next frame deadline,
+// and a fresh back buffer. May end the program.
+void presentFrame();
+// Frames per second; 0 or negative means a 2 ms frame time.
+void setFrameLimit(double framesPerSecond);
+// Milliseconds since start-up finished.
+double elapsedMs();
+// Milliseconds between the last two presentFrame calls (1 when not positive).
+double frameDuration();
+// Polls briefly (about 75 ms at most) until any key, mouse or joystick input.
+void idleUntilInput();
+
+// Surface size in pixels.
+void getScreenSize(double& width, double& height);
+// Whole-word search of the OpenGL extension string.
+bool hasExtension(const char* name);
+
+// --- Errors and the log ---------------------------------------------------
+
+// Records a runtime error number; fatal errors then call endProgram.
+double raiseError(double code);
+void setCurrentLine(double module, double line);
+// Shuts the runtime down and exits with code 0; never returns.
+[[noreturn]] void endProgram();
+// Appends a line to "ErrorLog.txt" in the temporary directory.
+void appendErrorLog(const char* text);
+inline void appendErrorLog(const RtString& text) { appendErrorLog(text.cStr()); }
+// Messages for an attached debugger ("BP" + hex number, "TX" + text).
+void debugBreak(double number);
+void debugOutput(const char* text);
+inline void debugOutput(const RtString& text) { debugOutput(text.cStr()); }
+void openConsole();
+
+}  // namespace vorlan

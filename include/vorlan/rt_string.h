@@ -1,0 +1,196 @@
+// RtString: the runtime's one text type. A NUL-terminated byte string that
+// owns its buffer exclusively and grows in 512-byte steps. Text is plain
+// 8-bit bytes; there is no Unicode handling and a text never holds a NUL.
+#pragma once
+
+#include <compare>
+#include <concepts>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+namespace vorlan {
+
+class RtString {
+public:
+    RtString() = default;
+    RtString(const char* text);  // NOLINT: implicit, text converts freely
+    RtString(const RtString& other);
+    RtString(RtString&& other) noexcept;
+    explicit RtString(int32_t value);
+    explicit RtString(float value);
+    explicit RtString(double value);
+    ~RtString();
+
+    RtString& operator=(const char* text);
+    RtString& operator=(const RtString& other);
+    RtString& operator=(RtString&& other) noexcept;
+    RtString& operator=(int32_t value);
+    RtString& operator=(float value);
+    RtString& operator=(double value);
+
+    RtString& operator+=(const char* text);
+    RtString& operator+=(const RtString& other);
+    RtString& operator+=(int32_t value);
+    RtString& operator+=(float value);
+    RtString& operator+=(double value);
+
+    // Grows so that capacity > n; never shrinks.
+    void reserve(uint32_t n);
+    uint32_t length() const { return length_; }
+    uint32_t capacity() const { return capacity_; }
+    const char* cStr() const { return length_ > 0 ? data_ : ""; }
+    // Room for n bytes plus the NUL, for callers that write into the buffer
+    // directly; call syncLength() afterwards.
+    char* writableBuffer(uint32_t n);
+    void syncLength();
+    // Unchecked access: the caller keeps index within the text.
+    int charAt(uint32_t index) const;
+    void setCharAt(uint32_t index, char byte) { data_[index] = byte; }
+    void truncateAt(uint32_t index);
+
+    // True while the value still points at the shared empty text.
+    bool ownsBuffer() const { return capacity_ != 0; }
+
+private:
+    void assignBytes(const char* bytes, uint32_t count);
+    void appendBytes(const char* bytes, uint32_t count);
+    void writeNumber(double value);
+    void writeInteger(int32_t value);
+
+    char* data_ = const_cast<char*>(kSharedEmptyText);
+    uint32_t capacity_ = 0;
+    uint32_t length_ = 0;
+
+    static constexpr const char* kSharedEmptyText = "";
+};
+
+// The one rule for numbers shown as text: 10 significant digits, fixed
+// notation for exponents -1..9, else d.ddddddddde+XXX; trailing fraction
+// zeros dropped. Writes into `target` (replacing its text).
+void numberToText(double value, RtString& target);
+RtString numberToText(double value);
+// atof-style reading: leading blanks, sign, digits, point, exponent; stops
+// at the first byte that does not fit; no number gives 0.
+double textToNumber(const char* text);
+inline double textToNumber(const RtString& text) { return textToNumber(text.cStr()); }
+
+// Operand kinds for concatenation and comparison.
+template <typename T>
+concept TextOperand = std::same_as<std::remove_cvref_t<T>, RtString> ||
+                      std::is_convertible_v<T, const char*>;
+template <typename T>
+concept NumberOperand = std::same_as<std::remove_cvref_t<T>, int32_t> ||
+                        std::same_as<std::remove_cvref_t<T>, float> ||
+                        std::same_as<std::remove_cvref_t<T>, double>;
+template <typename T>
+concept StringOperand = TextOperand<T> || NumberOperand<T>;
+
+namespace detail {
+inline const char* textOf(const RtString& s) { return s.cStr(); }
+inline const char* textOf(const char* s) { return s ? s : ""; }
+inline double numberOf(double v) { return v; }
+inline double numberOf(float v) { return static_cast<double>(v); }
+inline double numberOf(int32_t v) { return static_cast<double>(v); }
+// strcmp over unsigned bytes; two RtStrings of different lengths are unequal
+// without looking at the bytes.
+int compareTexts(const char* a, const char* b);
+}  // namespace detail
+
+// Concatenation: every pair of operand kinds in which at least one is text.
+template <StringOperand L, StringOperand R>
+    requires(TextOperand<L> || TextOperand<R>)
+RtString concat(const L& left, const R& right) {
+    RtString result(left);
+    result += right;
+    return result;
+}
+template <StringOperand L, StringOperand R>
+    requires(std::same_as<std::remove_cvref_t<L>, RtString> ||
+             std::same_as<std::remove_cvref_t<R>, RtString>)
+RtString operator+(const L& left, const R& right) {
+    return concat(left, right);
+}
+
+// Three-way comparison of an RtString with raw text: the strcmp result.
+inline int compareText(const RtString& a, const char* b) {
+    return detail::compareTexts(a.cStr(), detail::textOf(b));
+}
+
+// Comparisons give the runtime's truth values, 1.0 and 0.0. Text against
+// text compares bytes; text against a number reads the text as a number.
+enum class Relation { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual };
+
+template <typename T>
+double relate(Relation relation, const T& order) {
+    bool result = false;
+    switch (relation) {
+        case Relation::Equal: result = order == 0; break;
+        case Relation::NotEqual: result = order != 0; break;
+        case Relation::Less: result = order < 0; break;
+        case Relation::Greater: result = order > 0; break;
+        case Relation::LessOrEqual: result = order <= 0; break;
+        case Relation::GreaterOrEqual: result = order >= 0; break;
+    }
+    return result ? 1.0 : 0.0;
+}
+
+template <TextOperand L, TextOperand R>
+double compare(Relation relation, const L& left, const R& right) {
+    if constexpr (std::same_as<std::remove_cvref_t<L>, RtString> &&
+                  std::same_as<std::remove_cvref_t<R>, RtString>) {
+        if (relation == Relation::Equal && left.length() != right.length()) return 0.0;
+        if (relation == Relation::NotEqual && left.length() != right.length()) return 1.0;
+    }
+    return relate(relation, detail::compareTexts(detail::textOf(left), detail::textOf(right)));
+}
+
+template <TextOperand L, NumberOperand R>
+double compare(Relation relation, const L& left, R right) {
+    double a = textToNumber(detail::textOf(left));
+    double b = detail::numberOf(right);
+    // A partial order: NaN compares unequal to everything.
+    if (a != a || b != b) return relation == Relation::NotEqual ? 1.0 : 0.0;
+    return relate(relation, a < b ? -1 : (a > b ? 1 : 0));
+}
+
+template <NumberOperand L, TextOperand R>
+double compare(Relation relation, L left, const R& right) {
+    double a = detail::numberOf(left);
+    double b = textToNumber(detail::textOf(right));
+    if (a != a || b != b) return relation == Relation::NotEqual ? 1.0 : 0.0;
+    return relate(relation, a < b ? -1 : (a > b ? 1 : 0));
+}
+
+template <StringOperand L, StringOperand R>
+    requires(TextOperand<L> || TextOperand<R>)
+double isEqual(const L& l, const R& r) {
+    return compare(Relation::Equal, l, r);
+}
+template <StringOperand L, StringOperand R>
+    requires(TextOperand<L> || TextOperand<R>)
+double isNotEqual(const L& l, const R& r) {
+    return compare(Relation::NotEqual, l, r);
+}
+template <StringOperand L, StringOperand R>
+    requires(TextOperand<L> || TextOperand<R>)
+double isLess(const L& l, const R& r) {
+    return compare(Relation::Less, l, r);
+}
+template <StringOperand L, StringOperand R>
+    requires(TextOperand<L> || TextOperand<R>)
+double isGreater(const L& l, const R& r) {
+    return compare(Relation::Greater, l, r);
+}
+template <StringOperand L, StringOperand R>
+    requires(TextOperand<L> || TextOperand<R>)
+double isLessOrEqual(const L& l, const R& r) {
+    return compare(Relation::LessOrEqual, l, r);
+}
+template <StringOperand L, StringOperand R>
+    requires(TextOperand<L> || TextOperand<R>)
+double isGreaterOrEqual(const L& l, const R& r) {
+    return compare(Relation::GreaterOrEqual, l, r);
+}
+
+}  // namespace vorlan

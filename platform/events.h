@@ -1,0 +1,17 @@
+// The window's event queue.
+#pragma once
+
+namespace vorlan::platform {
+
+enum class WindowEvent { FocusLost, FocusGained, Close };
+
+using WindowEventHandler = void (*)(WindowEvent);
+
+// Dispatches every pending event. Keyboard and mouse events only update
+// SDL's own state (read through the keyboard and mouse services); window
+// events go to the handler.
+void pumpEvents(WindowEventHandler handler);
+// True when any event is waiting.
+bool eventPending();
+
+}  // namespace vorlan::platform

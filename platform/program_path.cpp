@@ -1,0 +1,21 @@
+#include "platform/program_path.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+namespace vorlan::platform {
+
+std::string programPath() {
+    std::vector<char> buffer(1024);
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return std::string();
+        if (static_cast<size_t>(n) < buffer.size()) return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool changeDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+
+}  // namespace vorlan::platform

@@ -1,0 +1,12 @@
+// The program's own file and the working directory.
+#pragma once
+
+#include <string>
+
+namespace vorlan::platform {
+
+// Full path of the running program file (from /proc/self/exe).
+std::string programPath();
+bool changeDirectory(const std::string& path);
+
+}  // namespace vorlan::platform

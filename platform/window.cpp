@@ -1,0 +1,169 @@
+#include "platform/window.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <initializer_list>
+
+namespace vorlan::platform {
+
+namespace {
+
+SDL_Window* mainWindow = nullptr;
+SDL_GLContext glContext = nullptr;
+
+bool ensureVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+}
+
+void setAttributes(int samples, bool alpha) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, alpha ? 8 : 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 0 ? samples : 0);
+}
+
+SDL_Window* makeWindow(const char* title, int width, int height) {
+    return SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+}
+
+}  // namespace
+
+bool createGLWindow(const char* title, int width, int height, int samples) {
+    if (!ensureVideo()) return false;
+    if (samples > 0 && glContext) {
+        // A context of a plain format does not fit a multisampled one.
+        SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+    }
+    SDL_Window* window = nullptr;
+    // 8 alpha bits when the driver has them, else none.
+    for (bool alpha : {true, false}) {
+        setAttributes(samples, alpha);
+        window = makeWindow(title, width, height);
+        if (!window) continue;
+        if (!glContext) {
+            glContext = SDL_GL_CreateContext(window);
+        }
+        if (glContext && SDL_GL_MakeCurrent(window, glContext) != 0) {
+            // The kept context does not fit this window: start a new one.
+            SDL_GL_DeleteContext(glContext);
+            glContext = SDL_GL_CreateContext(window);
+        }
+        if (glContext) break;
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    if (!window) return false;
+    if (samples > 0) {
+        int got = 0;
+        SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &got);
+        if (got != samples) {
+            SDL_DestroyWindow(window);
+            return false;
+        }
+    }
+    mainWindow = window;
+    SDL_GL_SetSwapInterval(0);  // the runtime paces frames itself
+    SDL_DisableScreenSaver();
+    return true;
+}
+
+void destroyGLWindow(bool releaseContext) {
+    if (mainWindow) SDL_GL_MakeCurrent(mainWindow, nullptr);
+    if (releaseContext && glContext) {
+        SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+    }
+    if (mainWindow) {
+        SDL_DestroyWindow(mainWindow);
+        mainWindow = nullptr;
+    }
+    if (releaseContext && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    }
+}
+
+bool windowExists() { return mainWindow != nullptr; }
+
+uint64_t nativeWindowId() {
+    if (!mainWindow) return 0;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(mainWindow, &info)) return 0;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (info.subsystem == SDL_SYSWM_X11) return static_cast<uint64_t>(info.info.x11.window);
+#endif
+    return 0;
+}
+
+void windowSize(int& width, int& height) {
+    width = height = 0;
+    if (mainWindow) SDL_GetWindowSize(mainWindow, &width, &height);
+}
+
+int desktopBitsPerPixel() {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 24;
+    return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+}
+
+void showWindow() {
+    if (mainWindow) SDL_ShowWindow(mainWindow);
+}
+
+void hideWindow() {
+    if (mainWindow) SDL_HideWindow(mainWindow);
+}
+
+void raiseWindow() {
+    if (mainWindow) SDL_RaiseWindow(mainWindow);
+}
+
+void setWindowTitle(const char* title) {
+    if (mainWindow) SDL_SetWindowTitle(mainWindow, title);
+}
+
+void swapBuffers() {
+    if (mainWindow) SDL_GL_SwapWindow(mainWindow);
+}
+
+bool enterFullscreenMode(int width, int height) {
+    if (!mainWindow) return false;
+    int display = SDL_GetWindowDisplayIndex(mainWindow);
+    if (display < 0) return false;
+    SDL_DisplayMode wanted{};
+    wanted.w = width;
+    wanted.h = height;
+    SDL_DisplayMode closest;
+    if (!SDL_GetClosestDisplayMode(display, &wanted, &closest)) return false;
+    if (closest.w != width || closest.h != height) return false;
+    if (SDL_SetWindowDisplayMode(mainWindow, &closest) != 0) return false;
+    return SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
+void leaveFullscreenMode() {
+    if (mainWindow) SDL_SetWindowFullscreen(mainWindow, 0);
+}
+
+void centreWindow(int width, int height) {
+    if (!mainWindow) return;
+    SDL_SetWindowSize(mainWindow, width, height);
+    SDL_SetWindowPosition(mainWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+}  // namespace vorlan::platform

@@ -1,0 +1,36 @@
+// The main window with its OpenGL 1.x compatibility context, on SDL2.
+#pragma once
+
+#include <cstdint>
+
+namespace vorlan::platform {
+
+// Creates the hidden main window and an OpenGL context with a double
+// buffer, 24 depth, 8 stencil and (when the driver has them) 8 alpha bits.
+// samples > 0 asks for a multisampled format; the call fails when the
+// driver cannot give exactly that. A context already made is reused.
+bool createGLWindow(const char* title, int width, int height, int samples);
+// Destroys the window; the context is kept for the next window unless
+// releaseContext is set.
+void destroyGLWindow(bool releaseContext);
+bool windowExists();
+// Numeric window id on the display (the X11 window), 0 when none.
+uint64_t nativeWindowId();
+
+void windowSize(int& width, int& height);
+int desktopBitsPerPixel();
+void showWindow();
+void hideWindow();
+void raiseWindow();
+void setWindowTitle(const char* title);
+void swapBuffers();
+
+// Fullscreen at exactly width × height; false (and nothing changed) when
+// the display has no such mode.
+bool enterFullscreenMode(int width, int height);
+void leaveFullscreenMode();
+void centreWindow(int width, int height);
+
+void* glProcAddress(const char* name);
+
+}  // namespace vorlan::platform
