@@ -33,6 +33,8 @@ void appendErrorLog(const char* text) {
     ::close(fd);
 }
 
-void deleteErrorLog() { ::unlink(errorLogPath().cStr()); }
+void deleteErrorLog() {
+    ::unlink(errorLogPath().cStr());
+}
 
 }  // namespace vorlan

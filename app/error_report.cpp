@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "input/input_state.h"
+#include "app/renderer.h"
 #include "app/runtime_state.h"
 #include "app/startup.h"
-#include "app/renderer.h"
+#include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/debugger.h"
 

@@ -54,13 +54,20 @@ void setPaused(bool paused) {
 
 void handleWindowEvent(platform::WindowEvent event) {
     switch (event) {
-        case platform::WindowEvent::FocusLost: setPaused(true); break;
-        case platform::WindowEvent::FocusGained: setPaused(false); break;
-        case platform::WindowEvent::Close: endProgram();
+        case platform::WindowEvent::FocusLost:
+            setPaused(true);
+            break;
+        case platform::WindowEvent::FocusGained:
+            setPaused(false);
+            break;
+        case platform::WindowEvent::Close:
+            endProgram();
     }
 }
 
-bool escapeHeld() { return keyHeld(kKeyEscapeAlias) || keyHeld(kKeyEscape); }
+bool escapeHeld() {
+    return keyHeld(kKeyEscapeAlias) || keyHeld(kKeyEscape);
+}
 
 bool anyKeyHeld() {
     for (int code = 0; code <= 254; ++code) {
@@ -95,7 +102,9 @@ bool pointerChanged() {
 
 }  // namespace
 
-double clockMs() { return platform::nowMs(); }
+double clockMs() {
+    return platform::nowMs();
+}
 
 void restartFrameClock() {
     double now = clockMs();
@@ -104,7 +113,9 @@ void restartFrameClock() {
     frameClock.previousFrameTime = now;
 }
 
-double elapsedMs() { return clockMs() - frameClock.origin; }
+double elapsedMs() {
+    return clockMs() - frameClock.origin;
+}
 
 double frameDuration() {
     return frameInterval(frameClock.previousFrameTime, frameClock.lastFrameTime);

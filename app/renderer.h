@@ -14,7 +14,7 @@ struct Viewport {
 };
 
 class OpenGLZererazo {
-public:
+  public:
     OpenGLZererazo();
     virtual ~OpenGLZererazo();
 

@@ -23,18 +23,26 @@ std::string programFolder() {
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-bool truthOf(double value) { return value != 0 || std::isnan(value); }
+bool truthOf(double value) {
+    return value != 0 || std::isnan(value);
+}
 
 }  // namespace
 
 // A game may define its own; this one keeps the defaults.
 __attribute__((weak)) void configureRuntime(RuntimeSettings&) {}
 
-const RtString& commandLine() { return frameState.commandLine; }
+const RtString& commandLine() {
+    return frameState.commandLine;
+}
 
-void setEscQuits(double enabled) { frameState.escQuits = truthOf(enabled); }
+void setEscQuits(double enabled) {
+    frameState.escQuits = truthOf(enabled);
+}
 
-void setAutoPause(double enabled) { frameState.autoPause = truthOf(enabled); }
+void setAutoPause(double enabled) {
+    frameState.autoPause = truthOf(enabled);
+}
 
 int startRuntime(const char* title, int showCommand) {
     frameState.autoPause = true;

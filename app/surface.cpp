@@ -123,9 +123,9 @@ void OpenGLZererazo::setup2D(int32_t x, int32_t y, int32_t width, int32_t height
     glClearColor(0, 0, 0, 1);
     glShadeModel(GL_FLAT);
 
-    for (GLenum cap : {GL_DITHER, GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
-                       GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_COLOR_MATERIAL, GL_AUTO_NORMAL,
-                       GL_NORMALIZE, GL_LIGHTING}) {
+    for (GLenum cap :
+         {GL_DITHER, GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH, GL_STENCIL_TEST,
+          GL_POLYGON_OFFSET_POINT, GL_COLOR_MATERIAL, GL_AUTO_NORMAL, GL_NORMALIZE, GL_LIGHTING}) {
         glDisable(cap);
     }
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
@@ -212,7 +212,9 @@ bool isSoftwareRenderer(const char* name) {
            std::strstr(name, "Software Rasterizer") || std::strstr(name, "swrast");
 }
 
-void hideMainWindow() { platform::hideWindow(); }
+void hideMainWindow() {
+    platform::hideWindow();
+}
 
 void getScreenSize(double& width, double& height) {
     width = renderer ? renderer->screenWidth : 0;

@@ -10,7 +10,9 @@ uint8_t keyState[platform::kKeyCount] = {};
 
 }  // namespace
 
-void readKeyboard() { platform::snapshotKeyboard(keyState); }
+void readKeyboard() {
+    platform::snapshotKeyboard(keyState);
+}
 
 bool keyHeld(int scanCode) {
     if (scanCode < 0 || scanCode >= platform::kKeyCount) return false;

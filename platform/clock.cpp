@@ -23,7 +23,8 @@ void sleepMs(double ms) {
     if (!(ms > 0)) return;
     timespec request{};
     request.tv_sec = static_cast<time_t>(ms / 1000.0);
-    request.tv_nsec = static_cast<long>((ms - static_cast<double>(request.tv_sec) * 1000.0) * 1.0e6);
+    request.tv_nsec =
+        static_cast<long>((ms - static_cast<double>(request.tv_sec) * 1000.0) * 1.0e6);
     timespec left{};
     while (nanosleep(&request, &left) != 0 && errno == EINTR) request = left;
 }

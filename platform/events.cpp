@@ -13,10 +13,17 @@ void pumpEvents(WindowEventHandler handler) {
             handler(WindowEvent::Close);
         } else if (event.type == SDL_WINDOWEVENT) {
             switch (event.window.event) {
-                case SDL_WINDOWEVENT_FOCUS_LOST: handler(WindowEvent::FocusLost); break;
-                case SDL_WINDOWEVENT_FOCUS_GAINED: handler(WindowEvent::FocusGained); break;
-                case SDL_WINDOWEVENT_CLOSE: handler(WindowEvent::Close); break;
-                default: break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    handler(WindowEvent::FocusLost);
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    handler(WindowEvent::FocusGained);
+                    break;
+                case SDL_WINDOWEVENT_CLOSE:
+                    handler(WindowEvent::Close);
+                    break;
+                default:
+                    break;
             }
         }
     }

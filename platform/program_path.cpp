@@ -16,6 +16,8 @@ std::string programPath() {
     }
 }
 
-bool changeDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+bool changeDirectory(const std::string& path) {
+    return chdir(path.c_str()) == 0;
+}
 
 }  // namespace vorlan::platform

@@ -96,7 +96,9 @@ void destroyGLWindow(bool releaseContext) {
     }
 }
 
-bool windowExists() { return mainWindow != nullptr; }
+bool windowExists() {
+    return mainWindow != nullptr;
+}
 
 uint64_t nativeWindowId() {
     if (!mainWindow) return 0;
@@ -164,6 +166,8 @@ void centreWindow(int width, int height) {
     SDL_SetWindowPosition(mainWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
-void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+void* glProcAddress(const char* name) {
+    return SDL_GL_GetProcAddress(name);
+}
 
 }  // namespace vorlan::platform

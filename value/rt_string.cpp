@@ -18,18 +18,28 @@ uint32_t byteLength(const char* text) {
 
 }  // namespace
 
-RtString::RtString(const char* text) { assignBytes(text, byteLength(text)); }
+RtString::RtString(const char* text) {
+    assignBytes(text, byteLength(text));
+}
 
-RtString::RtString(const RtString& other) { assignBytes(other.data_, other.length_); }
+RtString::RtString(const RtString& other) {
+    assignBytes(other.data_, other.length_);
+}
 
 RtString::RtString(RtString&& other) noexcept
     : data_(std::exchange(other.data_, const_cast<char*>(kSharedEmptyText))),
       capacity_(std::exchange(other.capacity_, 0)),
       length_(std::exchange(other.length_, 0)) {}
 
-RtString::RtString(int32_t value) { writeInteger(value); }
-RtString::RtString(float value) { writeNumber(static_cast<double>(value)); }
-RtString::RtString(double value) { writeNumber(value); }
+RtString::RtString(int32_t value) {
+    writeInteger(value);
+}
+RtString::RtString(float value) {
+    writeNumber(static_cast<double>(value));
+}
+RtString::RtString(double value) {
+    writeNumber(value);
+}
 
 RtString::~RtString() {
     if (capacity_ != 0) delete[] data_;
@@ -81,9 +91,15 @@ RtString& RtString::operator+=(const RtString& other) {
     appendBytes(other.data_, other.length_);
     return *this;
 }
-RtString& RtString::operator+=(int32_t value) { return *this += RtString(value); }
-RtString& RtString::operator+=(float value) { return *this += RtString(value); }
-RtString& RtString::operator+=(double value) { return *this += RtString(value); }
+RtString& RtString::operator+=(int32_t value) {
+    return *this += RtString(value);
+}
+RtString& RtString::operator+=(float value) {
+    return *this += RtString(value);
+}
+RtString& RtString::operator+=(double value) {
+    return *this += RtString(value);
+}
 
 void RtString::reserve(uint32_t n) {
     if (capacity_ > n) return;
@@ -204,9 +220,13 @@ void RtString::writeNumber(double value) {
     length_ = static_cast<uint32_t>(text.size());
 }
 
-void numberToText(double value, RtString& target) { target = value; }
+void numberToText(double value, RtString& target) {
+    target = value;
+}
 
-RtString numberToText(double value) { return RtString(value); }
+RtString numberToText(double value) {
+    return RtString(value);
+}
 
 double textToNumber(const char* text) {
     if (text == nullptr) return 0.0;
@@ -240,7 +260,9 @@ double textToNumber(const char* text) {
 
 namespace detail {
 
-int compareTexts(const char* a, const char* b) { return std::strcmp(a, b); }
+int compareTexts(const char* a, const char* b) {
+    return std::strcmp(a, b);
+}
 
 }  // namespace detail
 

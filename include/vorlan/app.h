@@ -67,11 +67,15 @@ void setCurrentLine(double module, double line);
 [[noreturn]] void endProgram();
 // Appends a line to "ErrorLog.txt" in the temporary directory.
 void appendErrorLog(const char* text);
-inline void appendErrorLog(const RtString& text) { appendErrorLog(text.cStr()); }
+inline void appendErrorLog(const RtString& text) {
+    appendErrorLog(text.cStr());
+}
 // Messages for an attached debugger ("BP" + hex number, "TX" + text).
 void debugBreak(double number);
 void debugOutput(const char* text);
-inline void debugOutput(const RtString& text) { debugOutput(text.cStr()); }
+inline void debugOutput(const RtString& text) {
+    debugOutput(text.cStr());
+}
 void openConsole();
 
 }  // namespace vorlan

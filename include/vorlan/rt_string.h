@@ -12,7 +12,7 @@
 namespace vorlan {
 
 class RtString {
-public:
+  public:
     RtString() = default;
     RtString(const char* text);  // NOLINT: implicit, text converts freely
     RtString(const RtString& other);
@@ -52,7 +52,7 @@ public:
     // True while the value still points at the shared empty text.
     bool ownsBuffer() const { return capacity_ != 0; }
 
-private:
+  private:
     void assignBytes(const char* bytes, uint32_t count);
     void appendBytes(const char* bytes, uint32_t count);
     void writeNumber(double value);
@@ -73,25 +73,37 @@ RtString numberToText(double value);
 // atof-style reading: leading blanks, sign, digits, point, exponent; stops
 // at the first byte that does not fit; no number gives 0.
 double textToNumber(const char* text);
-inline double textToNumber(const RtString& text) { return textToNumber(text.cStr()); }
+inline double textToNumber(const RtString& text) {
+    return textToNumber(text.cStr());
+}
 
 // Operand kinds for concatenation and comparison.
 template <typename T>
-concept TextOperand = std::same_as<std::remove_cvref_t<T>, RtString> ||
-                      std::is_convertible_v<T, const char*>;
+concept TextOperand =
+    std::same_as<std::remove_cvref_t<T>, RtString> || std::is_convertible_v<T, const char*>;
 template <typename T>
-concept NumberOperand = std::same_as<std::remove_cvref_t<T>, int32_t> ||
-                        std::same_as<std::remove_cvref_t<T>, float> ||
-                        std::same_as<std::remove_cvref_t<T>, double>;
+concept NumberOperand =
+    std::same_as<std::remove_cvref_t<T>, int32_t> || std::same_as < std::remove_cvref_t<T>,
+float > || std::same_as<std::remove_cvref_t<T>, double>;
 template <typename T>
 concept StringOperand = TextOperand<T> || NumberOperand<T>;
 
 namespace detail {
-inline const char* textOf(const RtString& s) { return s.cStr(); }
-inline const char* textOf(const char* s) { return s ? s : ""; }
-inline double numberOf(double v) { return v; }
-inline double numberOf(float v) { return static_cast<double>(v); }
-inline double numberOf(int32_t v) { return static_cast<double>(v); }
+inline const char* textOf(const RtString& s) {
+    return s.cStr();
+}
+inline const char* textOf(const char* s) {
+    return s ? s : "";
+}
+inline double numberOf(double v) {
+    return v;
+}
+inline double numberOf(float v) {
+    return static_cast<double>(v);
+}
+inline double numberOf(int32_t v) {
+    return static_cast<double>(v);
+}
 // strcmp over unsigned bytes; two RtStrings of different lengths are unequal
 // without looking at the bytes.
 int compareTexts(const char* a, const char* b);
@@ -99,16 +111,15 @@ int compareTexts(const char* a, const char* b);
 
 // Concatenation: every pair of operand kinds in which at least one is text.
 template <StringOperand L, StringOperand R>
-    requires(TextOperand<L> || TextOperand<R>)
-RtString concat(const L& left, const R& right) {
+requires(TextOperand<L> || TextOperand<R>) RtString concat(const L& left, const R& right) {
     RtString result(left);
     result += right;
     return result;
 }
 template <StringOperand L, StringOperand R>
-    requires(std::same_as<std::remove_cvref_t<L>, RtString> ||
-             std::same_as<std::remove_cvref_t<R>, RtString>)
-RtString operator+(const L& left, const R& right) {
+requires(std::same_as<std::remove_cvref_t<L>, RtString> ||
+         std::same_as<std::remove_cvref_t<R>, RtString>) RtString
+operator+(const L& left, const R& right) {
     return concat(left, right);
 }
 
@@ -125,12 +136,24 @@ template <typename T>
 double relate(Relation relation, const T& order) {
     bool result = false;
     switch (relation) {
-        case Relation::Equal: result = order == 0; break;
-        case Relation::NotEqual: result = order != 0; break;
-        case Relation::Less: result = order < 0; break;
-        case Relation::Greater: result = order > 0; break;
-        case Relation::LessOrEqual: result = order <= 0; break;
-        case Relation::GreaterOrEqual: result = order >= 0; break;
+        case Relation::Equal:
+            result = order == 0;
+            break;
+        case Relation::NotEqual:
+            result = order != 0;
+            break;
+        case Relation::Less:
+            result = order < 0;
+            break;
+        case Relation::Greater:
+            result = order > 0;
+            break;
+        case Relation::LessOrEqual:
+            result = order <= 0;
+            break;
+        case Relation::GreaterOrEqual:
+            result = order >= 0;
+            break;
     }
     return result ? 1.0 : 0.0;
 }
@@ -163,33 +186,27 @@ double compare(Relation relation, L left, const R& right) {
 }
 
 template <StringOperand L, StringOperand R>
-    requires(TextOperand<L> || TextOperand<R>)
-double isEqual(const L& l, const R& r) {
+requires(TextOperand<L> || TextOperand<R>) double isEqual(const L& l, const R& r) {
     return compare(Relation::Equal, l, r);
 }
 template <StringOperand L, StringOperand R>
-    requires(TextOperand<L> || TextOperand<R>)
-double isNotEqual(const L& l, const R& r) {
+requires(TextOperand<L> || TextOperand<R>) double isNotEqual(const L& l, const R& r) {
     return compare(Relation::NotEqual, l, r);
 }
 template <StringOperand L, StringOperand R>
-    requires(TextOperand<L> || TextOperand<R>)
-double isLess(const L& l, const R& r) {
+requires(TextOperand<L> || TextOperand<R>) double isLess(const L& l, const R& r) {
     return compare(Relation::Less, l, r);
 }
 template <StringOperand L, StringOperand R>
-    requires(TextOperand<L> || TextOperand<R>)
-double isGreater(const L& l, const R& r) {
+requires(TextOperand<L> || TextOperand<R>) double isGreater(const L& l, const R& r) {
     return compare(Relation::Greater, l, r);
 }
 template <StringOperand L, StringOperand R>
-    requires(TextOperand<L> || TextOperand<R>)
-double isLessOrEqual(const L& l, const R& r) {
+requires(TextOperand<L> || TextOperand<R>) double isLessOrEqual(const L& l, const R& r) {
     return compare(Relation::LessOrEqual, l, r);
 }
 template <StringOperand L, StringOperand R>
-    requires(TextOperand<L> || TextOperand<R>)
-double isGreaterOrEqual(const L& l, const R& r) {
+requires(TextOperand<L> || TextOperand<R>) double isGreaterOrEqual(const L& l, const R& r) {
     return compare(Relation::GreaterOrEqual, l, r);
 }
 

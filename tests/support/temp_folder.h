@@ -8,7 +8,7 @@
 namespace vorlan::test {
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -17,7 +17,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path file(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::string oldTmpdir_;
     bool hadTmpdir_ = false;

@@ -1,0 +1,39 @@
+// A small game for driving the runtime from outside. Its command line says
+// what to do:
+//   debug      run in debug mode (end report in the log)
+//   noesc      Escape does not quit
+//   error9     raise runtime error 9 after 10 frames
+//   ret        return from gameMain after 10 frames
+// It prints "frame N" every 30 frames so a driver can see frames advance.
+#include <cstdio>
+#include <cstring>
+
+#include <vorlan/vorlan.h>
+
+namespace {
+
+bool hasWord(const char* word) {
+    return std::strstr(vorlan::commandLine().cStr(), word);
+}
+
+}  // namespace
+
+void vorlan::configureRuntime(RuntimeSettings& settings) {
+    if (hasWord("debug")) settings.debugMode = 1;
+}
+
+void vorlan::gameMain() {
+    if (hasWord("noesc")) setEscQuits(0);
+    for (long frame = 1;; ++frame) {
+        if (frame % 30 == 0) {
+            std::printf("frame %ld\n", frame);
+            std::fflush(stdout);
+        }
+        if (frame == 10 && hasWord("error9")) {
+            raiseError(9);
+            endProgram();
+        }
+        if (frame == 10 && hasWord("ret")) return;
+        presentFrame();
+    }
+}
