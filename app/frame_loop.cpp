@@ -130,17 +130,11 @@ int pumpMessages() {
     return 1;
 }
 
-double swapAndWait() {
-    platform::swapBuffers();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    double t0 = clockMs();
-    double deadline = renderer ? renderer->frameDeadline : t0;
-    double frameTime = renderer ? renderer->frameTime : 2.0;
-    double t = t0;
+double waitForDeadline(double deadline) {
     for (;;) {
         pumpMessages();
-        t = clockMs();
-        if (t > deadline) break;
+        double t = clockMs();
+        if (t > deadline) return t;
         // Sleep through most of the wait and spin only for the last
         // stretch: the deadline is kept as exactly as a pure busy loop
         // keeps it, without burning a core.
@@ -149,6 +143,15 @@ double swapAndWait() {
             platform::sleepMs(std::fmin(remaining - kSpinMarginMs, kLongestSleepMs));
         }
     }
+}
+
+double swapAndWait() {
+    platform::swapBuffers();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    double t0 = clockMs();
+    double deadline = renderer ? renderer->frameDeadline : t0;
+    double frameTime = renderer ? renderer->frameTime : 2.0;
+    double t = waitForDeadline(deadline);
     if (renderer) renderer->frameDeadline = nextDeadline(deadline, frameTime, t);
     return t - t0 + 1;
 }

@@ -8,6 +8,9 @@ namespace vorlan {
 // Swaps, clears, and waits for the frame deadline while pumping messages;
 // returns the milliseconds waited + 1.
 double swapAndWait();
+// Pumps messages until the clock has passed the deadline; returns the
+// clock reading that passed it.
+double waitForDeadline(double deadline);
 // Dispatches every pending window message; always 1.
 int pumpMessages();
 // The runtime clock in milliseconds.

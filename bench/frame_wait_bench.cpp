@@ -1,0 +1,65 @@
+// The frame wait at 60 frames a second: how late each frame's wait ends
+// after its deadline (p50, p99) and how much processor time the waiting
+// costs per second, for the runtime's sleep-then-spin wait and for a pure
+// busy loop over the message pump, in the same run and the same window.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/frame_clock.h"
+#include "app/frame_loop.h"
+#include "app/renderer.h"
+#include "platform/clock.h"
+
+namespace vorlan {
+namespace {
+
+constexpr double kFrameTime = 1000.0 / 60.0;
+constexpr int kFrames = 180;  // three seconds
+
+double busyWait(double deadline) {
+    for (;;) {
+        pumpMessages();
+        double t = clockMs();
+        if (t > deadline) return t;
+    }
+}
+
+template <double (*Wait)(double)>
+void frameWait(benchmark::State& state) {
+    if (!renderer) {
+        renderer = new OpenGLZererazo();
+        if (!renderer->createSurface(320, 240, 0, 60, 0)) {
+            state.SkipWithError("no OpenGL window (run under X)");
+            return;
+        }
+    }
+    std::vector<double> lateness;
+    double cpu = 0;
+    double wall = 0;
+    for (auto _ : state) {
+        double deadline = clockMs() + kFrameTime;
+        double cpuStart = platform::cpuTimeMs();
+        double wallStart = clockMs();
+        for (int frame = 0; frame < kFrames; ++frame) {
+            double t = Wait(deadline);
+            lateness.push_back((t - deadline) * 1000.0);
+            deadline = nextDeadline(deadline, kFrameTime, t);
+        }
+        cpu += platform::cpuTimeMs() - cpuStart;
+        wall += clockMs() - wallStart;
+    }
+    std::sort(lateness.begin(), lateness.end());
+    state.counters["late_p50_us"] = lateness[lateness.size() / 2];
+    state.counters["late_p99_us"] = lateness[lateness.size() * 99 / 100];
+    state.counters["cpu_ms_per_s"] = cpu / wall * 1000.0;
+}
+
+BENCHMARK(frameWait<waitForDeadline>)->Name("SleepThenSpinWait")->Iterations(1)->Unit(
+    benchmark::kMillisecond);
+BENCHMARK(frameWait<busyWait>)->Name("BusyLoopWait")->Iterations(1)->Unit(
+    benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vorlan
