@@ -4,9 +4,11 @@
 //   noesc      Escape does not quit
 //   error9     raise runtime error 9 after 10 frames
 //   ret        return from gameMain after 10 frames
+//   where      print the working directory and elapsedMs at the start
 // It prints "frame N" every 30 frames so a driver can see frames advance.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include <vorlan/vorlan.h>
 
@@ -24,6 +26,10 @@ void vorlan::configureRuntime(RuntimeSettings& settings) {
 
 void vorlan::gameMain() {
     if (hasWord("noesc")) setEscQuits(0);
+    if (hasWord("where")) {
+        std::printf("cwd %s\nelapsed %f\n", std::filesystem::current_path().c_str(), elapsedMs());
+        std::fflush(stdout);
+    }
     for (long frame = 1;; ++frame) {
         if (frame % 30 == 0) {
             std::printf("frame %ld\n", frame);

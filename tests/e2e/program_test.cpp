@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -157,6 +158,21 @@ TEST(Program, RuntimeErrorOutsideDebugModeEndsQuietly) {
     ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
     EXPECT_EQ(run.process().waitForExit(10000), 0);
     EXPECT_EQ(run.log().find("-End On Line"), std::string::npos);
+}
+
+TEST(Program, RunsInItsOwnFolderWithTheClockJustStarted) {
+    ProgramRun run("probe_game", {"where", "ret"});
+    run.launch();
+    ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
+    EXPECT_EQ(run.process().waitForExit(10000), 0);
+    const std::string& out = run.process().output();
+    std::string folder = std::filesystem::canonical(binary("")).string();
+    EXPECT_NE(out.find("cwd " + folder + "\n"), std::string::npos) << out;
+    size_t at = out.find("elapsed ");
+    ASSERT_NE(at, std::string::npos);
+    // The clock restarts at the end of start-up: the "Loading..." frame and
+    // the window's creation do not count.
+    EXPECT_LT(std::stod(out.substr(at + 8)), 1000.0);
 }
 
 TEST(Program, ReturningFromGameMainEndsTheProgram) {
