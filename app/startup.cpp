@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <vorlan/value.h>
+
 #include <cmath>
 #include <cstdio>
 
@@ -8,6 +10,7 @@
 #include "app/renderer.h"
 #include "app/runtime_state.h"
 #include "input/input_state.h"
+#include "platform/clock.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
 
@@ -60,6 +63,9 @@ int startRuntime(const char* title, int showCommand) {
     frameState.applicationTitle = title;
 
     createInputState();
+
+    // The clock in milliseconds, truncated to 32 bits.
+    seedGenerator(static_cast<uint32_t>(static_cast<uint64_t>(platform::nowMs())));
 
     if (s.fullScreen == 0) {
         renderer->leaveFullscreen();
