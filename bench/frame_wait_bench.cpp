@@ -56,10 +56,11 @@ void frameWait(benchmark::State& state) {
     state.counters["cpu_ms_per_s"] = cpu / wall * 1000.0;
 }
 
-BENCHMARK(frameWait<waitForDeadline>)->Name("SleepThenSpinWait")->Iterations(1)->Unit(
-    benchmark::kMillisecond);
-BENCHMARK(frameWait<busyWait>)->Name("BusyLoopWait")->Iterations(1)->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(frameWait<waitForDeadline>)
+    ->Name("SleepThenSpinWait")
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(frameWait<busyWait>)->Name("BusyLoopWait")->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vorlan
