@@ -34,11 +34,11 @@ void warnIfSoftware() {
 }
 
 // Tries the multisampled formats from the asked count down by halving
-// (8, 4, 2, 1); the first the driver gives wins. Returns the count, or 0.
-int chooseMultisampleWindow(int width, int height, int samples) {
-    if (!hasExtension("GL_ARB_multisample")) return 0;
+// (8, 4, 2, 1); the first the driver gives wins. SDL picks the format from
+// attributes before any context exists, so no plain window has to be made
+// first to ask the driver. Returns the count, or 0 with no window made.
+int createMultisampleWindow(int width, int height, int samples) {
     for (int s = samples; s > 0; s /= 2) {
-        platform::destroyGLWindow(false);
         if (platform::createGLWindow("CVorlan", width, height, s)) return s;
     }
     return 0;
@@ -56,8 +56,10 @@ OpenGLZererazo::~OpenGLZererazo() {
 bool OpenGLZererazo::createSurface(int32_t width, int32_t height, int32_t bpp, int32_t frameRate,
                                    int32_t samples) {
     frameTime = frameRate > 0 ? static_cast<double>(1000.0f / static_cast<float>(frameRate)) : 2.0;
-    multisampleSamples = samples;
-    if (!platform::createGLWindow("CVorlan", width, height, 0)) return false;
+    multisampleSamples = samples > 0 ? createMultisampleWindow(width, height, samples) : 0;
+    if (multisampleSamples == 0 && !platform::createGLWindow("CVorlan", width, height, 0)) {
+        return false;
+    }
 
     int createdWidth = 0;
     int createdHeight = 0;
@@ -71,20 +73,6 @@ bool OpenGLZererazo::createSurface(int32_t width, int32_t height, int32_t bpp, i
     bitsPerPixel = bpp;
     screenWidth = width;
     screenHeight = height;
-
-    if (samples != 0) {
-        int got = chooseMultisampleWindow(width, height, samples);
-        if (got == 0) {
-            multisampleSamples = 0;
-            // Halving left no window: make the plain one again.
-            if (!platform::windowExists() &&
-                !platform::createGLWindow("CVorlan", width, height, 0)) {
-                return false;
-            }
-        } else {
-            multisampleSamples = got;
-        }
-    }
 
     warnIfSoftware();
     windowOpen = true;

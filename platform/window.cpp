@@ -91,9 +91,9 @@ void destroyGLWindow(bool releaseContext) {
         SDL_DestroyWindow(mainWindow);
         mainWindow = nullptr;
     }
-    if (releaseContext && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    }
+    // SDL's video stays up for the life of the process: shutting it down
+    // would unload the OpenGL driver, and a new window after that (tests,
+    // a game restarting its surface) would pay for loading it again.
 }
 
 bool windowExists() {
