@@ -9,6 +9,8 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "files/media_archive.h"
+#include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
 #include "platform/clock.h"
 #include "platform/program_path.h"
@@ -75,6 +77,8 @@ int startRuntime(const char* title, int showCommand) {
 
     std::string folder = programFolder();
     if (!folder.empty()) platform::changeDirectory(folder);
+    // A game can ship as one file: its media archive appended to the program.
+    initMediaArchives(platform::programPath().c_str());
 
     restartFrameClock();
     swapAndWait();
@@ -96,6 +100,8 @@ void shutdownRuntime() {
     delete renderer;
     renderer = nullptr;
     destroyInputState();
+    shutdownMediaArchives();
+    releasePngReadContext();
 }
 
 }  // namespace vorlan

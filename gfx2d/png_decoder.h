@@ -1,0 +1,30 @@
+// PNG files decoded with libpng. Internal to the runtime.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "gfx2d/pixel_buffer.h"
+
+namespace vorlan {
+
+// True when the file was decoded and `out` holds the image. On failure
+// `out` is left as it was. Prints a message to standard
+// output for an unsupported bit depth or colour type.
+bool decodePngFile(PixelBuffer& out, const char* fileName, int32_t keyColour);
+
+// The same for a stream that the decoder takes over: it becomes the
+// PngReadContext's file and is closed when the context is released.
+// `displayName` stands for the file name in the printed messages.
+bool decodePngStream(PixelBuffer& out, std::FILE* file, const char* displayName, int32_t keyColour);
+
+// Releases the process-wide PngReadContext (read and info structures, the
+// file, and any row blocks). Every decode does this itself; the runtime's
+// shutdown may call it too.
+void releasePngReadContext();
+
+// Images with more pixels than this are refused before any allocation: a
+// PNG's compressed data can declare a picture far larger than its file.
+inline constexpr int64_t kMaxPngPixels = int64_t{1} << 26;
+
+}  // namespace vorlan

@@ -1,0 +1,4 @@
+// Filled in by its subsystem.
+#pragma once
+
+#include <vorlan/rt_string.h>

@@ -1,0 +1,82 @@
+// Runs a program to its end with extra environment variables, collecting its
+// exit code, standard output and standard error.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace vorlan::test {
+
+struct ProcessResult {
+    int exitCode = -1;  // -signal when killed by a signal
+    std::string out;
+    std::string err;
+};
+
+inline std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// `scratch` is a folder for the captured output files.
+inline ProcessResult runProcess(const std::vector<std::string>& argv,
+                                const std::filesystem::path& scratch,
+                                const std::vector<std::string>& extraEnvironment = {}) {
+    std::filesystem::path outPath = scratch / "process.out";
+    std::filesystem::path errPath = scratch / "process.err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> env;
+    for (const std::string& e : environment) env.push_back(const_cast<char*>(e.c_str()));
+    env.push_back(nullptr);
+
+    ProcessResult result;
+    pid_t pid = -1;
+    int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        result.err = "cannot start " + argv[0];
+        return result;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    result.out = slurp(outPath);
+    result.err = slurp(errPath);
+    std::filesystem::remove(outPath);
+    std::filesystem::remove(errPath);
+    return result;
+}
+
+// The build's program folder (the test programs, vorlan-pack).
+inline std::filesystem::path buildBin() {
+    const char* bin = std::getenv("VORLAN_BUILD_BIN");
+    return bin != nullptr ? std::filesystem::path(bin) : std::filesystem::path();
+}
+
+}  // namespace vorlan::test
