@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "support/run_process.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
 
@@ -13,8 +14,7 @@ namespace vorlan::test {
 namespace {
 
 std::string binary(const std::string& name) {
-    const char* dir = std::getenv("VORLAN_BUILD_BIN");
-    return std::string(dir ? dir : ".") + "/" + name;
+    return (buildBin() / name).string();
 }
 
 void pauseMs(int ms) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "files/media_archive.h"
-#include "files/run_process.h"
+#include "support/run_process.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {

@@ -1,6 +1,4 @@
-// Runs a program to its end with extra environment variables, collecting its
-// exit code, standard output and standard error.
-#pragma once
+#include "support/run_process.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -8,33 +6,15 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+
+#include "support/temp_folder.h"
 
 extern char** environ;
 
 namespace vorlan::test {
 
-struct ProcessResult {
-    int exitCode = -1;  // -signal when killed by a signal
-    std::string out;
-    std::string err;
-};
-
-inline std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// `scratch` is a folder for the captured output files.
-inline ProcessResult runProcess(const std::vector<std::string>& argv,
-                                const std::filesystem::path& scratch,
-                                const std::vector<std::string>& extraEnvironment = {}) {
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::filesystem::path& scratch,
+                         const std::vector<std::string>& extraEnvironment) {
     std::filesystem::path outPath = scratch / "process.out";
     std::filesystem::path errPath = scratch / "process.err";
     posix_spawn_file_actions_t actions;
@@ -66,15 +46,14 @@ inline ProcessResult runProcess(const std::vector<std::string>& argv,
     while (waitpid(pid, &status, 0) < 0) {
     }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    result.out = slurp(outPath);
-    result.err = slurp(errPath);
+    result.out = readWholeFile(outPath);
+    result.err = readWholeFile(errPath);
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
 }
 
-// The build's program folder (the test programs, vorlan-pack).
-inline std::filesystem::path buildBin() {
+std::filesystem::path buildBin() {
     const char* bin = std::getenv("VORLAN_BUILD_BIN");
     return bin != nullptr ? std::filesystem::path(bin) : std::filesystem::path();
 }

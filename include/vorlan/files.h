@@ -1,4 +1,0 @@
-// Filled in by its subsystem.
-#pragma once
-
-#include <vorlan/rt_string.h>
