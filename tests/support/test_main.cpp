@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "support/child_entry.h"
+
 namespace {
 
 void setDefault(const char* name, const char* value) {
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
         execv("/proc/self/exe", argv);
         // Without a re-exec the settings still reach the children.
     }
+    if (const char* child = std::getenv("VORLAN_TEST_CHILD")) vorlan::test::runChildEntry(child);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

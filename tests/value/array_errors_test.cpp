@@ -19,6 +19,7 @@
 #include <vorlan/vorlan.h>
 
 #include "app/runtime_state.h"
+#include "support/child_entry.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
 
@@ -146,9 +147,8 @@ const std::map<std::string, std::function<void()>>& childCases() {
 }
 
 // The child side: runs the case named in the environment.
-TEST(ArrayErrorChild, Run) {
+VORLAN_TEST_CHILD(ArrayErrorCase) {
     const char* name = std::getenv("VORLAN_ARRAY_ERROR_CASE");
-    if (!name) GTEST_SKIP() << "runs only as a child of the ArrayErrors tests";
     runtimeSettings.debugMode = std::getenv("VORLAN_ARRAY_ERROR_DEBUG") ? 1 : 0;
     std::printf("started\n");
     std::fflush(stdout);
@@ -167,12 +167,12 @@ ChildResult runChild(const std::string& name, bool debug) {
     test::TempFolder folder;  // also the child's TMPDIR, so its log lands here
     setenv("VORLAN_ARRAY_ERROR_CASE", name.c_str(), 1);
     if (debug) setenv("VORLAN_ARRAY_ERROR_DEBUG", "1", 1);
-    test::Subprocess child({"/proc/self/exe", "--gtest_filter=ArrayErrorChild.Run"});
+    std::unique_ptr<test::Subprocess> child = test::startChild("ArrayErrorCase");
     unsetenv("VORLAN_ARRAY_ERROR_CASE");
     unsetenv("VORLAN_ARRAY_ERROR_DEBUG");
     ChildResult result;
-    result.exitCode = child.waitForExit(60000);
-    result.output = child.output();
+    result.exitCode = child->waitForExit(60000);
+    result.output = child->output();
     std::filesystem::path log = folder.file("ErrorLog.txt");
     if (std::filesystem::exists(log)) result.log = test::readWholeFile(log);
     return result;

@@ -13,6 +13,7 @@
 
 #include <vorlan/vorlan.h>
 
+#include "support/child_entry.h"
 #include "support/subprocess.h"
 
 namespace vorlan {
@@ -259,9 +260,8 @@ TEST(RandomUpTo, OtherLargeAndNonFiniteMaximaStayDefined) {
 
 // Run as a child process: seeds once in a fresh process, as start-up does,
 // and prints twenty draws.
-TEST(RandomChild, PrintDraws) {
+VORLAN_TEST_CHILD(PrintDraws) {
     const char* seed = std::getenv("VORLAN_RANDOM_CHILD_SEED");
-    if (!seed) GTEST_SKIP() << "runs only as a child of SameSeedSameDrawsInTwoProcesses";
     seedGenerator(static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)));
     std::string line = "draws:";
     for (int i = 0; i < 20; ++i) line += " " + std::to_string(static_cast<int>(randomUpTo(49)));
@@ -271,10 +271,10 @@ TEST(RandomChild, PrintDraws) {
 
 std::string drawsOfChild(const char* seed) {
     setenv("VORLAN_RANDOM_CHILD_SEED", seed, 1);
-    test::Subprocess child({"/proc/self/exe", "--gtest_filter=RandomChild.PrintDraws"});
+    std::unique_ptr<test::Subprocess> child = test::startChild("PrintDraws");
     unsetenv("VORLAN_RANDOM_CHILD_SEED");
-    EXPECT_EQ(child.waitForExit(30000), 0);
-    const std::string& out = child.output();
+    EXPECT_EQ(child->waitForExit(30000), 0);
+    const std::string& out = child->output();
     size_t at = out.find("draws:");
     if (at == std::string::npos) return "";
     return out.substr(at, out.find('\n', at) - at);
