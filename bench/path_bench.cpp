@@ -3,9 +3,9 @@
 // - PlainHeap: a textbook A* (lazy-deletion binary heap, g + h, per-cell
 //   arrays), over the same normalised costs. Its routes are optimal like
 //   findPath's at weight 0.5 but may break ties differently.
-// - SortedListWideHash: the Part's planner itself with a wider closed table
+// - SortedListWideHash: the planner itself with a wider closed table
 //   (2^16 buckets), which leaves the sorted open list as the main cost.
-// - ExactHeap: the Part 6.2 rules with a different open list: an indexed
+// - ExactHeap: the planner's rules with a different open list: an indexed
 //   binary heap ordered by (f, insertion number) and per-cell state instead
 //   of the sorted ring and the closed hash. Before timing, every benchmark
 //   checks that it returns the very same route as findPath.
@@ -119,7 +119,7 @@ Grid openGrid(int size, uint32_t seed, double blockedShare) {
     return g;
 }
 
-// The Part's normalisation: float costs over the largest, plus 1; -1 blocked.
+// findPath's normalisation: float costs over the largest, plus 1; -1 blocked.
 std::vector<float> normalise(const Grid& g) {
     std::vector<float> c(g.costs.size());
     float largest = 0;
@@ -196,7 +196,7 @@ Route plainHeapAStar(const Grid& grid, Stats* stats = nullptr) {
     return route;
 }
 
-// --- The Part's rules over an indexed heap ---------------------------------------
+// --- The planner's rules over an indexed heap------------------------------------
 
 Route exactHeapAStar(const Grid& grid, double weight, Stats* stats = nullptr) {
     vorlan::path::reference::HeapSearchStats heapStats;
@@ -308,7 +308,7 @@ void BM_PlainHeap(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(plainHeapAStar(grid));
 }
 
-// The Part's planner with its sorted open list as it is, but with a closed
+// The planner with its sorted open list as it is, but with a closed
 // table of 2^16 buckets instead of findPath's 2^8, so that the open list's
 // own cost shows. The routes are the same (checked): the bucket count does
 // not change which node a lookup finds.

@@ -1,6 +1,6 @@
 // FixedDeque<T>: the planner's open list, a ring buffer of fixed capacity
 // with a spare array of the same capacity for insertion and removal in the
-// middle (spec Part 6.2).
+// middle.
 //
 // Every refusal (full, empty, index beyond the size, capacity 0) returns
 // false and leaves the deque unchanged. Nothing allocates except the
@@ -76,7 +76,7 @@ class FixedDeque {
     // Inserts value so that it becomes element i. At the back and at the
     // front this is a push; in the middle the contents are rebuilt in the
     // spare array from position 0 and the arrays swapped. An index beyond
-    // the size is refused first: the Part's position test alone would take
+    // the size is refused first: the position test alone would take
     // index capacity on an empty deque as a push.
     bool insert(uint32_t i, const T& value) {
         const uint32_t count = size();

@@ -1,4 +1,4 @@
-// The A* planner's node pool and closed table (spec Part 6.2).
+// The A* planner's node pool and closed table.
 //
 // Internal to the path subsystem: games use findPath from <vorlan/path.h>.
 #pragma once

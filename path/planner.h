@@ -1,5 +1,4 @@
-// The planner interface and the A* planner behind findPath (spec Parts 6.1
-// and 6.2).
+// The planner interface and the A* planner behind findPath.
 //
 // Internal to the path subsystem: games use findPath from <vorlan/path.h>.
 // Calling order: construct, init, start, search, read the path, clear,
@@ -28,7 +27,7 @@ struct PlannerParams {
     uint32_t nodeCapacity = 0;
     // Capacity of the open list; 0 means width * height.
     uint32_t openCapacity = 0;
-    // log2 of the closed table's bucket count (Part 6.2 rounds it).
+    // log2 of the closed table's bucket count (init rounds it).
     uint32_t hashBits = 0;
     // Heuristic weight, held in [0, 1] by init.
     float weight = 0.0f;
@@ -43,7 +42,7 @@ struct PlannerParams {
 inline constexpr float kDiagonalFactor = 1.4142137f;
 
 // Weight clamped to [0, 1]: 1 or more gives 1, below 0 gives 0. NaN, which
-// the Part leaves open, gives 0.
+// is otherwise undefined, gives 0.
 float clampWeight(double weight);
 
 // The parameter block that findPath builds from its arguments: coordinates
@@ -114,7 +113,7 @@ class AStarPlanner : public Planner {
 
     // Base start, then the start node at the back of the open list.
     void start() override;
-    // The weighted best-first search of Part 6.2. True when it ran to its
+    // The weighted best-first search. True when it ran to its
     // end; false when the pool ran dry or the open list was full, in which
     // case the search stops with no route and every node it took lies in the
     // open list or the closed table, so clear still returns them all.

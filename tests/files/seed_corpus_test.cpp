@@ -22,24 +22,24 @@ using Seeds = std::map<std::string, std::string>;  // file name -> bytes
 
 Seeds bmpSeeds() {
     Seeds seeds;
-    test::BmpSpec rgb = test::bmpSpec(3, 2, 24);
+    test::BmpLayout rgb = test::bmpLayout(3, 2, 24);
     rgb.rows = test::bmpRow({1, 2, 3, 4, 5, 6, 0xFF, 0x00, 0x80}, 3) +
                test::bmpRow({7, 8, 9, 10, 11, 12, 13, 14, 15}, 3);
     seeds["rgb24-padded.bmp"] = test::bmpFile(rgb);
     rgb.height = -2;
     seeds["rgb24-top-down.bmp"] = test::bmpFile(rgb);
 
-    test::BmpSpec rgba = test::bmpSpec(5, 1, 32);
+    test::BmpLayout rgba = test::bmpLayout(5, 1, 32);
     for (int i = 0; i < 20; ++i) rgba.rows += static_cast<char>(i * 13);
     seeds["rgb32.bmp"] = test::bmpFile(rgba);
 
-    test::BmpSpec palette = test::bmpSpec(2, 2, 8);
+    test::BmpLayout palette = test::bmpLayout(2, 2, 8);
     palette.headerRest = test::bmpPaletteEntry(255, 0, 128) + test::bmpPaletteEntry(0, 0, 0) +
                          test::bmpPaletteEntry(9, 99, 199);
     palette.rows = test::bmpRow({0, 2}, 2) + test::bmpRow({1, 7}, 2);
     seeds["palette8.bmp"] = test::bmpFile(palette);
 
-    test::BmpSpec extended = test::bmpSpec(1, 1, 24);
+    test::BmpLayout extended = test::bmpLayout(1, 1, 24);
     extended.infoHeaderSize = 124;
     extended.headerRest = std::string(84, '\0');
     extended.rows = test::bmpRow({1, 2, 3}, 1);
@@ -49,7 +49,7 @@ Seeds bmpSeeds() {
 
 Seeds pngSeeds() {
     Seeds seeds;
-    test::PngSpec palette;
+    test::PngLayout palette;
     palette.width = 4;
     palette.height = 2;
     palette.colourType = PNG_COLOR_TYPE_PALETTE;
@@ -59,7 +59,7 @@ Seeds pngSeeds() {
     palette.paletteAlpha = {255, 128, 0};
     seeds["palette-trns.png"] = test::pngFile(palette);
 
-    test::PngSpec grey;
+    test::PngLayout grey;
     grey.width = 5;
     grey.height = 1;
     grey.colourType = PNG_COLOR_TYPE_GRAY;
@@ -67,7 +67,7 @@ Seeds pngSeeds() {
     grey.rows = {{0b00011011, 0b11000000}};
     seeds["grey2.png"] = test::pngFile(grey);
 
-    test::PngSpec deep;
+    test::PngLayout deep;
     deep.width = 2;
     deep.height = 1;
     deep.bitDepth = 16;
@@ -78,7 +78,7 @@ Seeds pngSeeds() {
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 5);
     seeds["rgba.png"] = test::rgbaPng(8, 8, pixels);
 
-    test::PngSpec interlaced;
+    test::PngLayout interlaced;
     interlaced.width = 9;
     interlaced.height = 9;
     interlaced.interlaced = true;

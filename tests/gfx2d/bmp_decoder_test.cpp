@@ -18,10 +18,10 @@ namespace vorlan {
 namespace {
 
 using test::bmpFile;
+using test::BmpLayout;
+using test::bmpLayout;
 using test::bmpPaletteEntry;
 using test::bmpRow;
-using test::BmpSpec;
-using test::bmpSpec;
 
 constexpr int32_t kNoKey = -1;
 
@@ -55,12 +55,12 @@ class BmpDecoderTest : public ::testing::Test {
 
 TEST_F(BmpDecoderTest, TwentyFourBitRowsArePaddedToFourBytesAndStoredBottomFirst) {
     // 3 pixels: 9 bytes and 3 of padding per row. Bottom row stored first.
-    BmpSpec spec = bmpSpec(3, 2, 24);
-    spec.rows = bmpRow({0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09}, 3) +
-                bmpRow({0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19}, 3);
-    ASSERT_EQ(spec.rows.size(), 24u);
+    BmpLayout layout = bmpLayout(3, 2, 24);
+    layout.rows = bmpRow({0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09}, 3) +
+                  bmpRow({0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19}, 3);
+    ASSERT_EQ(layout.rows.size(), 24u);
     PixelBuffer out;
-    ASSERT_TRUE(decodeBmpFile(out, write("a.bmp", bmpFile(spec)).c_str(), kNoKey));
+    ASSERT_TRUE(decodeBmpFile(out, write("a.bmp", bmpFile(layout)).c_str(), kNoKey));
     ASSERT_EQ(out.width(), 3);
     ASSERT_EQ(out.height(), 2);
     EXPECT_EQ(out.capacity(), 24);
@@ -71,22 +71,22 @@ TEST_F(BmpDecoderTest, TwentyFourBitRowsArePaddedToFourBytesAndStoredBottomFirst
               }));
 
     // Rows without their padding are rows the file does not hold.
-    spec.rows = spec.rows.substr(0, 21);
-    EXPECT_FALSE(decodeBmpFile(out, write("short.bmp", bmpFile(spec)).c_str(), kNoKey));
+    layout.rows = layout.rows.substr(0, 21);
+    EXPECT_FALSE(decodeBmpFile(out, write("short.bmp", bmpFile(layout)).c_str(), kNoKey));
     expectEmptied(out);
 }
 
 TEST_F(BmpDecoderTest, ThirtyTwoBitRowsOfFivePixelsTakeTwentyBytesAndIgnoreTheFourthByte) {
-    BmpSpec spec = bmpSpec(5, 1, 32);
+    BmpLayout layout = bmpLayout(5, 1, 32);
     std::vector<uint8_t> row;
     for (uint8_t i = 0; i < 5; ++i) {
         row.insert(row.end(), {static_cast<uint8_t>(10 * i), static_cast<uint8_t>(10 * i + 1),
                                static_cast<uint8_t>(10 * i + 2), static_cast<uint8_t>(i * 50)});
     }
-    spec.rows = bmpRow(row, 0);
-    ASSERT_EQ(spec.rows.size(), 20u);
+    layout.rows = bmpRow(row, 0);
+    ASSERT_EQ(layout.rows.size(), 20u);
     PixelBuffer out;
-    ASSERT_TRUE(decodeBmpFile(out, write("a.bmp", bmpFile(spec)).c_str(), kNoKey));
+    ASSERT_TRUE(decodeBmpFile(out, write("a.bmp", bmpFile(layout)).c_str(), kNoKey));
     ASSERT_EQ(out.width(), 5);
     for (int x = 0; x < 5; ++x) {
         const uint8_t* p = out.pixels() + x * 4;
@@ -99,12 +99,12 @@ TEST_F(BmpDecoderTest, ThirtyTwoBitRowsOfFivePixelsTakeTwentyBytesAndIgnoreTheFo
 
 TEST_F(BmpDecoderTest, EightBitIndicesTakeThePaletteAndIndicesBeyondItAreBlack) {
     // 3 palette entries, 2 pixels a row: 2 bytes and 2 of padding.
-    BmpSpec spec = bmpSpec(2, 2, 8);
-    spec.headerRest =
+    BmpLayout layout = bmpLayout(2, 2, 8);
+    layout.headerRest =
         bmpPaletteEntry(255, 0, 0) + bmpPaletteEntry(0, 200, 0) + bmpPaletteEntry(10, 20, 30);
-    spec.rows = bmpRow({2, 3}, 2) + bmpRow({0, 1}, 2);
+    layout.rows = bmpRow({2, 3}, 2) + bmpRow({0, 1}, 2);
     PixelBuffer out;
-    std::string path = write("p.bmp", bmpFile(spec));
+    std::string path = write("p.bmp", bmpFile(layout));
     ASSERT_TRUE(decodeBmpFile(out, path.c_str(), kNoKey));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{255, 0, 0, 255, 0, 200, 0, 255,  //
                                                    10, 20, 30, 255, 0, 0, 0, 255}));
@@ -118,16 +118,16 @@ TEST_F(BmpDecoderTest, EightBitIndicesTakeThePaletteAndIndicesBeyondItAreBlack) 
 }
 
 TEST_F(BmpDecoderTest, PaletteIsReadRightAfterTheFortyByteHeaderWhateverItsSizeSays) {
-    BmpSpec spec = bmpSpec(1, 1, 8);
-    spec.infoHeaderSize = 124;
-    spec.headerRest = bmpPaletteEntry(1, 2, 3) + bmpPaletteEntry(4, 5, 6);
-    spec.rows = bmpRow({1}, 3);
+    BmpLayout layout = bmpLayout(1, 1, 8);
+    layout.infoHeaderSize = 124;
+    layout.headerRest = bmpPaletteEntry(1, 2, 3) + bmpPaletteEntry(4, 5, 6);
+    layout.rows = bmpRow({1}, 3);
     PixelBuffer out;
-    ASSERT_TRUE(decodeBmpFile(out, write("p.bmp", bmpFile(spec)).c_str(), kNoKey));
+    ASSERT_TRUE(decodeBmpFile(out, write("p.bmp", bmpFile(layout)).c_str(), kNoKey));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{4, 5, 6, 255}));
 
     // A 24-bit file with extra header bytes before its rows skips them.
-    BmpSpec extra = bmpSpec(1, 1, 24);
+    BmpLayout extra = bmpLayout(1, 1, 24);
     extra.headerRest = std::string(84, '\x77');
     extra.rows = bmpRow({30, 20, 10}, 1);
     ASSERT_TRUE(decodeBmpFile(out, write("e.bmp", bmpFile(extra)).c_str(), kNoKey));
@@ -135,13 +135,13 @@ TEST_F(BmpDecoderTest, PaletteIsReadRightAfterTheFortyByteHeaderWhateverItsSizeS
 }
 
 TEST_F(BmpDecoderTest, NegativeHeightGivesAsManyRowsStillTakenBottomFirst) {
-    BmpSpec spec = bmpSpec(1, -3, 24);
-    spec.rows = bmpRow({0, 0, 1}, 1) + bmpRow({0, 0, 2}, 1) + bmpRow({0, 0, 3}, 1);
+    BmpLayout layout = bmpLayout(1, -3, 24);
+    layout.rows = bmpRow({0, 0, 1}, 1) + bmpRow({0, 0, 2}, 1) + bmpRow({0, 0, 3}, 1);
     PixelBuffer down;
-    ASSERT_TRUE(decodeBmpFile(down, write("down.bmp", bmpFile(spec)).c_str(), kNoKey));
-    spec.height = 3;
+    ASSERT_TRUE(decodeBmpFile(down, write("down.bmp", bmpFile(layout)).c_str(), kNoKey));
+    layout.height = 3;
     PixelBuffer up;
-    ASSERT_TRUE(decodeBmpFile(up, write("up.bmp", bmpFile(spec)).c_str(), kNoKey));
+    ASSERT_TRUE(decodeBmpFile(up, write("up.bmp", bmpFile(layout)).c_str(), kNoKey));
     EXPECT_EQ(down.height(), 3);
     EXPECT_EQ(pixelsOf(down), pixelsOf(up));
     EXPECT_EQ(down.pixels()[0], 3);  // the last stored row is the top
@@ -150,27 +150,27 @@ TEST_F(BmpDecoderTest, NegativeHeightGivesAsManyRowsStillTakenBottomFirst) {
 
 TEST_F(BmpDecoderTest, KeyColourPixelsBecomeTransparentBlack) {
     // Stored blue 128, green 0, red 255: the colour 0x8000FF.
-    BmpSpec spec = bmpSpec(2, 1, 24);
-    spec.rows = bmpRow({0x80, 0x00, 0xFF, 0x80, 0x01, 0xFF}, 2);
-    std::string path = write("k.bmp", bmpFile(spec));
+    BmpLayout layout = bmpLayout(2, 1, 24);
+    layout.rows = bmpRow({0x80, 0x00, 0xFF, 0x80, 0x01, 0xFF}, 2);
+    std::string path = write("k.bmp", bmpFile(layout));
     PixelBuffer out;
     ASSERT_TRUE(decodeBmpFile(out, path.c_str(), 0x8000FF));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{0, 0, 0, 0, 255, 1, 128, 255}));
     ASSERT_TRUE(decodeBmpFile(out, path.c_str(), kNoKey));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{255, 0, 128, 255, 255, 1, 128, 255}));
 
-    spec.bitsPerPixel = 32;
-    spec.rows = bmpRow({0x80, 0x00, 0xFF, 0x00, 0x80, 0x00, 0xFE, 0xFF}, 0);
-    ASSERT_TRUE(decodeBmpFile(out, write("k32.bmp", bmpFile(spec)).c_str(), 0x8000FF));
+    layout.bitsPerPixel = 32;
+    layout.rows = bmpRow({0x80, 0x00, 0xFF, 0x00, 0x80, 0x00, 0xFE, 0xFF}, 0);
+    ASSERT_TRUE(decodeBmpFile(out, write("k32.bmp", bmpFile(layout)).c_str(), 0x8000FF));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{0, 0, 0, 0, 254, 0, 128, 255}));
 }
 
 TEST_F(BmpDecoderTest, UnsupportedDepthsFailAsBmpAndAsImage) {
     for (uint16_t bits : {1, 4, 16, 0, 48}) {
-        BmpSpec spec = bmpSpec(2, 2, bits);
-        spec.headerRest = std::string(64, '\0');
-        spec.rows = std::string(64, '\x11');
-        std::string path = write("d.bmp", bmpFile(spec));
+        BmpLayout layout = bmpLayout(2, 2, bits);
+        layout.headerRest = std::string(64, '\0');
+        layout.rows = std::string(64, '\x11');
+        std::string path = write("d.bmp", bmpFile(layout));
         PixelBuffer out = filledBuffer();
         EXPECT_FALSE(decodeBmpFile(out, path.c_str(), kNoKey)) << bits;
         expectEmptied(out);
@@ -181,7 +181,7 @@ TEST_F(BmpDecoderTest, UnsupportedDepthsFailAsBmpAndAsImage) {
 }
 
 TEST_F(BmpDecoderTest, MalformedHeadersAreRefused) {
-    BmpSpec base = bmpSpec(2, 2, 24);
+    BmpLayout base = bmpLayout(2, 2, 24);
     base.rows = bmpRow({1, 2, 3, 4, 5, 6}, 2) + bmpRow({1, 2, 3, 4, 5, 6}, 2);
     std::string good = bmpFile(base);
     struct Case {
@@ -200,21 +200,21 @@ TEST_F(BmpDecoderTest, MalformedHeadersAreRefused) {
         bytes.replace(10, 4, field);
         cases.push_back({"pixel data offset below 54", bytes});
     }
-    BmpSpec beyond = base;
+    BmpLayout beyond = base;
     beyond.dataOffset = 0x7FFFFFFF;
     cases.push_back({"header block larger than the file", bmpFile(beyond)});
-    BmpSpec negativeWidth = base;
+    BmpLayout negativeWidth = base;
     negativeWidth.width = -2;
     cases.push_back({"negative width", bmpFile(negativeWidth)});
     for (auto [w, h] : {std::pair{65536, 65536}, std::pair{INT32_MAX, 1}, std::pair{1, INT32_MIN},
                         std::pair{46341, 46341}, std::pair{3, -INT32_MAX}, std::pair{1000, 1000},
                         std::pair{0x60000101, 0x507F0200}}) {
-        BmpSpec huge = base;
+        BmpLayout huge = base;
         huge.width = w;
         huge.height = h;
         cases.push_back({"overflowing or absent rows", bmpFile(huge)});
     }
-    BmpSpec paletteCut = bmpSpec(1, 1, 8);
+    BmpLayout paletteCut = bmpLayout(1, 1, 8);
     paletteCut.dataOffset = 54 + 1024;
     paletteCut.headerRest = std::string(100, '\0');
     cases.push_back({"palette cut short", bmpFile(paletteCut)});
@@ -234,10 +234,10 @@ TEST_F(BmpDecoderTest, MalformedHeadersAreRefused) {
 }
 
 TEST_F(BmpDecoderTest, BackslashesInTheNameAreSeparators) {
-    BmpSpec spec = bmpSpec(1, 1, 24);
-    spec.rows = bmpRow({3, 2, 1}, 1);
+    BmpLayout layout = bmpLayout(1, 1, 24);
+    layout.rows = bmpRow({3, 2, 1}, 1);
     std::filesystem::create_directory(temp.file("gfx"));
-    write("gfx/one.bmp", bmpFile(spec));
+    write("gfx/one.bmp", bmpFile(layout));
     std::string name = temp.path().string() + "\\gfx\\one.bmp";
     PixelBuffer out;
     ASSERT_TRUE(decodeBmpFile(out, name.c_str(), kNoKey));
@@ -245,9 +245,9 @@ TEST_F(BmpDecoderTest, BackslashesInTheNameAreSeparators) {
 }
 
 TEST_F(BmpDecoderTest, ZeroWidthDecodesToAnEmptyPicture) {
-    BmpSpec spec = bmpSpec(0, 5, 24);
+    BmpLayout layout = bmpLayout(0, 5, 24);
     PixelBuffer out;
-    ASSERT_TRUE(decodeBmpFile(out, write("z.bmp", bmpFile(spec)).c_str(), kNoKey));
+    ASSERT_TRUE(decodeBmpFile(out, write("z.bmp", bmpFile(layout)).c_str(), kNoKey));
     EXPECT_EQ(out.width(), 0);
     EXPECT_EQ(out.height(), 5);
     EXPECT_EQ(out.byteSize(), 0u);
@@ -255,15 +255,15 @@ TEST_F(BmpDecoderTest, ZeroWidthDecodesToAnEmptyPicture) {
 
 TEST_F(BmpDecoderTest, StreamOfUnknownLengthIsReadAsFarAsItGoes) {
     // A pipe: the decoder cannot learn its length in advance.
-    BmpSpec spec = bmpSpec(300, 200, 24);
+    BmpLayout layout = bmpLayout(300, 200, 24);
     for (int y = 0; y < 200; ++y) {
         std::vector<uint8_t> row;
         for (int x = 0; x < 300; ++x) {
             row.insert(row.end(), {static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7});
         }
-        spec.rows += bmpRow(row, 0);
+        layout.rows += bmpRow(row, 0);
     }
-    std::string bytes = bmpFile(spec);
+    std::string bytes = bmpFile(layout);
     for (size_t cut : {bytes.size(), bytes.size() - 1}) {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);

@@ -17,7 +17,7 @@ namespace vorlan {
 namespace {
 
 using test::pngFile;
-using test::PngSpec;
+using test::PngLayout;
 
 constexpr int32_t kNoKey = -1;
 
@@ -53,14 +53,14 @@ class PngDecoderTest : public ::testing::Test {
     test::TempFolder temp;
 };
 
-PngSpec paletteImage() {
-    PngSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_PALETTE;
-    spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    spec.rows = {{0, 1, 2, 1}};
-    return spec;
+PngLayout paletteImage() {
+    PngLayout layout;
+    layout.width = 4;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_PALETTE;
+    layout.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    layout.rows = {{0, 1, 2, 1}};
+    return layout;
 }
 
 TEST_F(PngDecoderTest, PaletteWithoutTransparencyIsKeyedLikeRgb) {
@@ -73,35 +73,35 @@ TEST_F(PngDecoderTest, PaletteWithoutTransparencyIsKeyedLikeRgb) {
 }
 
 TEST_F(PngDecoderTest, PaletteWithTransparencyKeepsItsAlphaAndIgnoresTheKey) {
-    PngSpec spec = paletteImage();
-    spec.paletteAlpha = {255, 128, 0};
+    PngLayout layout = paletteImage();
+    layout.paletteAlpha = {255, 128, 0};
     PixelBuffer out;
-    ASSERT_TRUE(decodeQuietly(out, pngFile(spec), 0x0000FF));
+    ASSERT_TRUE(decodeQuietly(out, pngFile(layout), 0x0000FF));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{255, 0, 0, 255, 0, 255, 0, 128,  //
                                                    0, 0, 255, 0, 0, 255, 0, 128}));
 }
 
 TEST_F(PngDecoderTest, PackedPaletteIndicesAreUnpacked) {
-    PngSpec spec = paletteImage();
-    spec.bitDepth = 2;
-    spec.width = 5;
-    spec.rows = {{0b00011011, 0b01000000}};  // indices 0, 1, 2, 3, 1
-    spec.palette.push_back({9, 9, 9});
+    PngLayout layout = paletteImage();
+    layout.bitDepth = 2;
+    layout.width = 5;
+    layout.rows = {{0b00011011, 0b01000000}};  // indices 0, 1, 2, 3, 1
+    layout.palette.push_back({9, 9, 9});
     PixelBuffer out;
-    ASSERT_TRUE(decodeQuietly(out, pngFile(spec), kNoKey));
+    ASSERT_TRUE(decodeQuietly(out, pngFile(layout), kNoKey));
     EXPECT_EQ(pixelsOf(out),
               (std::vector<uint8_t>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,  //
                                     9,   9, 9, 255, 0, 255, 0, 255}));
 }
 
 TEST_F(PngDecoderTest, GreyLoadsAsEqualChannelsWithFullAlphaAndNoKey) {
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_GRAY;
-    spec.rows = {{0, 100, 255}};
+    PngLayout layout;
+    layout.width = 3;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_GRAY;
+    layout.rows = {{0, 100, 255}};
     PixelBuffer out;
-    ASSERT_TRUE(decodeQuietly(out, pngFile(spec), 100 * 0x010101));
+    ASSERT_TRUE(decodeQuietly(out, pngFile(layout), 100 * 0x010101));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{0, 0, 0, 255, 100, 100, 100, 255,  //
                                                    255, 255, 255, 255}));
 
@@ -115,7 +115,7 @@ TEST_F(PngDecoderTest, GreyLoadsAsEqualChannelsWithFullAlphaAndNoKey) {
         {4, 0x0F, {0, 255}},
     };
     for (const Low& low : lows) {
-        PngSpec lowSpec;
+        PngLayout lowSpec;
         lowSpec.width = static_cast<uint32_t>(low.expected.size());
         lowSpec.height = 1;
         lowSpec.colourType = PNG_COLOR_TYPE_GRAY;
@@ -131,20 +131,20 @@ TEST_F(PngDecoderTest, GreyLoadsAsEqualChannelsWithFullAlphaAndNoKey) {
 }
 
 TEST_F(PngDecoderTest, GreyWithAlphaIsRefusedWithoutAMessageAndTheBufferIsKept) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    spec.rows = {{10, 20, 30, 40}};
+    PngLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    layout.rows = {{10, 20, 30, 40}};
     PixelBuffer out;
     out.resize(3, 3);
     out.pixels()[5] = 42;
-    EXPECT_FALSE(decodeQuietly(out, pngFile(spec), kNoKey));
+    EXPECT_FALSE(decodeQuietly(out, pngFile(layout), kNoKey));
     EXPECT_EQ(out.width(), 3);
     EXPECT_EQ(out.pixels()[5], 42);
 
     // Grey with a transparent grey value becomes grey with alpha too.
-    PngSpec trns;
+    PngLayout trns;
     trns.width = 2;
     trns.height = 1;
     trns.colourType = PNG_COLOR_TYPE_GRAY;
@@ -156,7 +156,7 @@ TEST_F(PngDecoderTest, GreyWithAlphaIsRefusedWithoutAMessageAndTheBufferIsKept) 
 }
 
 TEST_F(PngDecoderTest, SixteenBitChannelsKeepTheirHighByte) {
-    PngSpec rgb;
+    PngLayout rgb;
     rgb.width = 1;
     rgb.height = 1;
     rgb.bitDepth = 16;
@@ -165,7 +165,7 @@ TEST_F(PngDecoderTest, SixteenBitChannelsKeepTheirHighByte) {
     ASSERT_TRUE(decodeQuietly(out, pngFile(rgb), kNoKey));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{0xAB, 0x12, 0x00, 255}));
 
-    PngSpec rgba = rgb;
+    PngLayout rgba = rgb;
     rgba.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     rgba.rows = {{0xAB, 0xCD, 0x12, 0xFF, 0x00, 0x80, 0x80, 0xFF}};
     ASSERT_TRUE(decodeQuietly(out, pngFile(rgba), kNoKey));
@@ -180,44 +180,44 @@ TEST_F(PngDecoderTest, RgbaKeepsItsAlphaWhateverTheKey) {
 }
 
 TEST_F(PngDecoderTest, RgbTakesTheKeyColourAndATransparentColour) {
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 1;
-    spec.rows = {{255, 0, 128, 255, 0, 127, 7, 8, 9}};
+    PngLayout layout;
+    layout.width = 3;
+    layout.height = 1;
+    layout.rows = {{255, 0, 128, 255, 0, 127, 7, 8, 9}};
     PixelBuffer out;
-    ASSERT_TRUE(decodeQuietly(out, pngFile(spec), 0x8000FF));
+    ASSERT_TRUE(decodeQuietly(out, pngFile(layout), 0x8000FF));
     EXPECT_EQ(pixelsOf(out), (std::vector<uint8_t>{0, 0, 0, 0, 255, 0, 127, 255, 7, 8, 9, 255}));
-    ASSERT_TRUE(decodeQuietly(out, pngFile(spec), kNoKey));
+    ASSERT_TRUE(decodeQuietly(out, pngFile(layout), kNoKey));
     EXPECT_EQ(pixelsOf(out),
               (std::vector<uint8_t>{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 255}));
 
     // A tRNS colour gives an alpha channel: that colour turns transparent,
     // and the key no longer applies.
-    spec.hasTransparentColour = true;
-    spec.transparentColour.red = 7;
-    spec.transparentColour.green = 8;
-    spec.transparentColour.blue = 9;
-    ASSERT_TRUE(decodeQuietly(out, pngFile(spec), 0x8000FF));
+    layout.hasTransparentColour = true;
+    layout.transparentColour.red = 7;
+    layout.transparentColour.green = 8;
+    layout.transparentColour.blue = 9;
+    ASSERT_TRUE(decodeQuietly(out, pngFile(layout), 0x8000FF));
     EXPECT_EQ(pixelsOf(out),
               (std::vector<uint8_t>{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 0}));
 }
 
 TEST_F(PngDecoderTest, InterlacedImageDecodesLikeAPlainOne) {
-    PngSpec spec;
-    spec.width = 13;
-    spec.height = 11;
-    for (uint32_t y = 0; y < spec.height; ++y) {
+    PngLayout layout;
+    layout.width = 13;
+    layout.height = 11;
+    for (uint32_t y = 0; y < layout.height; ++y) {
         std::vector<uint8_t> row;
-        for (uint32_t x = 0; x < spec.width; ++x) {
+        for (uint32_t x = 0; x < layout.width; ++x) {
             row.insert(row.end(), {static_cast<uint8_t>(x * 19), static_cast<uint8_t>(y * 23),
                                    static_cast<uint8_t>(x * y)});
         }
-        spec.rows.push_back(row);
+        layout.rows.push_back(row);
     }
     PixelBuffer plain, interlaced;
-    ASSERT_TRUE(decodeQuietly(plain, pngFile(spec), kNoKey));
-    spec.interlaced = true;
-    ASSERT_TRUE(decodeQuietly(interlaced, pngFile(spec), kNoKey));
+    ASSERT_TRUE(decodeQuietly(plain, pngFile(layout), kNoKey));
+    layout.interlaced = true;
+    ASSERT_TRUE(decodeQuietly(interlaced, pngFile(layout), kNoKey));
     EXPECT_EQ(pixelsOf(interlaced), pixelsOf(plain));
     EXPECT_EQ(plain.row(10)[12 * 4 + 1], static_cast<uint8_t>(10 * 23));
 }
@@ -288,9 +288,9 @@ TEST_F(PngDecoderTest, BufferGrowsOnlyWhenTooSmall) {
 TEST_F(PngDecoderTest, ImageFilesAreTriedAsBmpThenPngWhateverTheirExtension) {
     std::vector<uint8_t> pixels{1, 2, 3, 4, 5, 6, 7, 8};
     std::string png = write("picture.bmp", test::rgbaPng(2, 1, pixels));
-    test::BmpSpec bmpSpec = test::bmpSpec(1, 1, 24);
-    bmpSpec.rows = test::bmpRow({30, 20, 10}, 1);
-    std::string bmp = write("picture.png", test::bmpFile(bmpSpec));
+    test::BmpLayout bmpLayout = test::bmpLayout(1, 1, 24);
+    bmpLayout.rows = test::bmpRow({30, 20, 10}, 1);
+    std::string bmp = write("picture.png", test::bmpFile(bmpLayout));
 
     PixelBuffer out;
     ASSERT_TRUE(decodeImageFile(out, png.c_str(), kNoKey));

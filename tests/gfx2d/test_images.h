@@ -20,7 +20,7 @@ inline void putLe32(std::string& out, uint32_t value) {
     putLe16(out, value >> 16);
 }
 
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 0;
     int32_t height = 0;  // as stored: negative for a top-down file
     uint16_t bitsPerPixel = 24;
@@ -34,35 +34,35 @@ struct BmpSpec {
     uint32_t infoHeaderSize = 40;
 };
 
-inline BmpSpec bmpSpec(int32_t width, int32_t height, uint16_t bitsPerPixel) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitsPerPixel = bitsPerPixel;
-    return spec;
+inline BmpLayout bmpLayout(int32_t width, int32_t height, uint16_t bitsPerPixel) {
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitsPerPixel = bitsPerPixel;
+    return layout;
 }
 
-inline std::string bmpFile(const BmpSpec& spec) {
-    uint32_t offset =
-        spec.dataOffset != 0 ? spec.dataOffset : 54 + static_cast<uint32_t>(spec.headerRest.size());
+inline std::string bmpFile(const BmpLayout& layout) {
+    uint32_t offset = layout.dataOffset != 0 ? layout.dataOffset
+                                             : 54 + static_cast<uint32_t>(layout.headerRest.size());
     std::string out = "BM";
-    putLe32(out, static_cast<uint32_t>(54 + spec.headerRest.size() + spec.rows.size()));
+    putLe32(out, static_cast<uint32_t>(54 + layout.headerRest.size() + layout.rows.size()));
     putLe16(out, 0);
     putLe16(out, 0);
     putLe32(out, offset);
-    putLe32(out, spec.infoHeaderSize);
-    putLe32(out, static_cast<uint32_t>(spec.width));
-    putLe32(out, static_cast<uint32_t>(spec.height));
+    putLe32(out, layout.infoHeaderSize);
+    putLe32(out, static_cast<uint32_t>(layout.width));
+    putLe32(out, static_cast<uint32_t>(layout.height));
     putLe16(out, 1);
-    putLe16(out, spec.bitsPerPixel);
+    putLe16(out, layout.bitsPerPixel);
     putLe32(out, 0);  // compression
-    putLe32(out, static_cast<uint32_t>(spec.rows.size()));
+    putLe32(out, static_cast<uint32_t>(layout.rows.size()));
     putLe32(out, 2835);
     putLe32(out, 2835);
     putLe32(out, 0);
     putLe32(out, 0);
-    out += spec.headerRest;
-    out += spec.rows;
+    out += layout.headerRest;
+    out += layout.rows;
     return out;
 }
 
@@ -78,7 +78,7 @@ inline std::string bmpPaletteEntry(uint8_t r, uint8_t g, uint8_t b) {
     return std::string{static_cast<char>(b), static_cast<char>(g), static_cast<char>(r), '\0'};
 }
 
-struct PngSpec {
+struct PngLayout {
     uint32_t width = 0;
     uint32_t height = 0;
     int colourType = PNG_COLOR_TYPE_RGB;
@@ -94,7 +94,7 @@ struct PngSpec {
     png_color_16 transparentColour{};
 };
 
-inline std::string pngFile(const PngSpec& spec) {
+inline std::string pngFile(const PngLayout& layout) {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -109,22 +109,22 @@ inline std::string pngFile(const PngSpec& spec) {
                 ->append(reinterpret_cast<char*>(data), length);
         },
         nullptr);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colourType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty()) {
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+    if (!layout.palette.empty()) {
+        png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
     }
-    if (!spec.paletteAlpha.empty()) {
-        png_set_tRNS(png, info, spec.paletteAlpha.data(),
-                     static_cast<int>(spec.paletteAlpha.size()), nullptr);
-    } else if (spec.hasTransparentColour) {
-        png_color_16 colour = spec.transparentColour;
+    if (!layout.paletteAlpha.empty()) {
+        png_set_tRNS(png, info, layout.paletteAlpha.data(),
+                     static_cast<int>(layout.paletteAlpha.size()), nullptr);
+    } else if (layout.hasTransparentColour) {
+        png_color_16 colour = layout.transparentColour;
         png_set_tRNS(png, info, nullptr, 0, &colour);
     }
     png_write_info(png, info);
     std::vector<png_bytep> rowPointers;
-    for (const auto& row : spec.rows) rowPointers.push_back(const_cast<png_bytep>(row.data()));
+    for (const auto& row : layout.rows) rowPointers.push_back(const_cast<png_bytep>(row.data()));
     png_write_image(png, rowPointers.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -133,15 +133,15 @@ inline std::string pngFile(const PngSpec& spec) {
 
 // An 8-bit RGBA PNG of the given pixels (r, g, b, a per pixel, top row first).
 inline std::string rgbaPng(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     for (uint32_t y = 0; y < height; ++y) {
         auto begin = pixels.begin() + static_cast<std::ptrdiff_t>(y * width * 4);
-        spec.rows.emplace_back(begin, begin + width * 4);
+        layout.rows.emplace_back(begin, begin + width * 4);
     }
-    return pngFile(spec);
+    return pngFile(layout);
 }
 
 }  // namespace vorlan::test

@@ -1,4 +1,4 @@
-// The planner's containers on their own (spec Part 6.2): FixedDeque,
+// The planner's containers on their own: FixedDeque,
 // NodeHashTable with FindCursor, and NodeFactory.
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-// A second implementation of the Part 6.2 search rules with a different
+// A second implementation of the planner's search rules with a different
 // open list, shared by the tests and the benchmark: an indexed binary heap
 // ordered by (f, insertion number) and per-cell state arrays in place of
 // the sorted ring buffer and the closed hash table.
 //
 // It expands the very same nodes in the same order as AStarPlanner, and so
-// returns the same route: the Part's open list is sorted by descending f
+// returns the same route: the planner's open list is sorted by descending f
 // from front to back with each node put in front of every node of equal
 // f, so its back, which is expanded next, is the node of smallest f and,
 // among those, the earliest inserted (an improved node counts as newly
@@ -33,7 +33,7 @@ inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const
                                             int32_t sx, int32_t sy, int32_t gx, int32_t gy,
                                             double weight, HeapSearchStats* stats = nullptr) {
     const size_t n = size_t(width) * size_t(height);
-    // The Part's normalisation (Part 6.1, init steps 4 to 6).
+    // findPath's normalisation of the costs.
     std::vector<float> cost(n);
     float largest = 0;
     for (size_t i = 0; i < n; ++i) {

@@ -1,4 +1,4 @@
-// findPath (spec Part 6.1): the edge cases of the Part, exact routes where
+// findPath: its edge cases, exact routes where
 // ties matter, and an independent optimality check against a plain
 // Dijkstra over the same normalised costs.
 #include <gtest/gtest.h>
@@ -83,7 +83,7 @@ void expectEmptied(const RtNumberArray& path) {
     EXPECT_EQ(path.dim2(), 0);
 }
 
-// --- Edge cases of Part 6.1 -------------------------------------------------
+// --- Edge cases ----------------------------------------------------------
 
 TEST(FindPath, NeighboursGiveTwo) {
     const RtNumberArray grid = gridFrom({"...", "...", "..."});
@@ -212,7 +212,7 @@ TEST(FindPath, WeightsAreClamped) {
     EXPECT_EQ(plan(grid, std::numeric_limits<double>::infinity(), 0, 0, 4, 0), kStraight);
     EXPECT_EQ(plan(grid, -3.0, 0, 0, 4, 0), kDetour);  // as 0
     EXPECT_EQ(plan(grid, -std::numeric_limits<double>::infinity(), 0, 0, 4, 0), kDetour);
-    // NaN, which the Part leaves open, is taken as 0.
+    // NaN has no meaning as a weight; it is taken as 0.
     EXPECT_EQ(plan(grid, std::numeric_limits<double>::quiet_NaN(), 0, 0, 4, 0), kDetour);
 }
 
@@ -238,7 +238,7 @@ TEST(FindPath, HugeAndNaNCosts) {
 
 // --- Exact routes where ties matter -----------------------------------------
 //
-// The rules that decide these routes (Part 6.2):
+// The rules that decide these routes:
 // - neighbours are visited N (y - 1), E (x + 1), W (x - 1), S (y + 1);
 // - among open nodes of equal f the one inserted first is expanded first;
 // - a node keeps the parent it was first found from unless a strictly
@@ -348,7 +348,7 @@ struct RandomGrid {
     std::vector<double> costs;  // x fastest
 };
 
-// The Part's normalisation, written again: costs as floats, positive ones
+// findPath's normalisation, written again: costs as floats, positive ones
 // divided by the largest and raised by 1, the rest blocked (-1).
 std::vector<double> normalised(const RandomGrid& g) {
     std::vector<float> c(g.costs.size());

@@ -1,4 +1,4 @@
-// Planner and AStarPlanner (spec Parts 6.1 and 6.2): init and its
+// Planner and AStarPlanner: init and its
 // refusals, the normalised cost map, the life cycle, the pool accounting,
 // diagonal steps, and the mended ends of a pool or open list too small.
 #include <gtest/gtest.h>

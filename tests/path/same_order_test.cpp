@@ -1,4 +1,4 @@
-// findPath against a second implementation of the Part 6.2 rules built on
+// findPath against a second implementation of the planner's rules built on
 // a different open list (tests/path/exact_heap_search.h): on random grids,
 // with costs that tie often, every weight gives the very same route. This
 // pins the neighbour order, the float rounding of g and f, the tie rule and
