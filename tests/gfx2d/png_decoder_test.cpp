@@ -115,13 +115,13 @@ TEST_F(PngDecoderTest, GreyLoadsAsEqualChannelsWithFullAlphaAndNoKey) {
         {4, 0x0F, {0, 255}},
     };
     for (const Low& low : lows) {
-        PngLayout lowSpec;
-        lowSpec.width = static_cast<uint32_t>(low.expected.size());
-        lowSpec.height = 1;
-        lowSpec.colourType = PNG_COLOR_TYPE_GRAY;
-        lowSpec.bitDepth = low.depth;
-        lowSpec.rows = {{low.packed}};
-        ASSERT_TRUE(decodeQuietly(out, pngFile(lowSpec), kNoKey)) << low.depth;
+        PngLayout lowLayout;
+        lowLayout.width = static_cast<uint32_t>(low.expected.size());
+        lowLayout.height = 1;
+        lowLayout.colourType = PNG_COLOR_TYPE_GRAY;
+        lowLayout.bitDepth = low.depth;
+        lowLayout.rows = {{low.packed}};
+        ASSERT_TRUE(decodeQuietly(out, pngFile(lowLayout), kNoKey)) << low.depth;
         for (size_t x = 0; x < low.expected.size(); ++x) {
             EXPECT_EQ(out.pixels()[x * 4], low.expected[x]) << low.depth << " " << x;
             EXPECT_EQ(out.pixels()[x * 4 + 2], low.expected[x]);
