@@ -112,7 +112,7 @@ TEST(Program, LosingTheFocusPausesAndRegainingResumes) {
     ProgramRun run("probe_game");
     ASSERT_TRUE(run.started());
     run.focus();
-    run.process().drain(600);
+    run.process().drain(1000);
     EXPECT_GT(countOf(run.process().output(), "frame "), 0u);
 
     std::string root = runCommand("xwininfo -root | awk '/Window id:/{print $4}'");
