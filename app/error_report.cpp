@@ -11,6 +11,7 @@
 #include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/debugger.h"
+#include "value/number_conversion.h"
 
 namespace vorlan {
 
@@ -27,18 +28,9 @@ void setCurrentLine(double module, double line) {
 
 namespace {
 
-// Truncates toward zero to 32 bits; values beyond the range (and NaN) are
-// held at the nearest end instead of being undefined.
-int32_t truncate32(double value) {
-    if (!(value == value)) return 0;
-    if (value >= 2147483647.0) return 2147483647;
-    if (value <= -2147483648.0) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
-
 void appendNumberLine(double value) {
     char line[16];
-    std::snprintf(line, sizeof line, "%d", truncate32(value));
+    std::snprintf(line, sizeof line, "%d", truncateToInt32(value));
     appendErrorLog(line);
 }
 
@@ -58,7 +50,7 @@ void endProgram() {
 }
 
 void debugBreak(double value) {
-    int32_t number = truncate32(value);
+    int32_t number = truncateToInt32(value);
     if (!platform::debuggerAttached()) return;
     char text[32] = {};
     std::snprintf(text, sizeof text, "BP%x", static_cast<uint32_t>(number));

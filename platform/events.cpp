@@ -29,9 +29,4 @@ void pumpEvents(WindowEventHandler handler) {
     }
 }
 
-bool eventPending() {
-    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
-    return SDL_PollEvent(nullptr) != 0;
-}
-
 }  // namespace vorlan::platform

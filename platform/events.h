@@ -11,7 +11,5 @@ using WindowEventHandler = void (*)(WindowEvent);
 // SDL's own state (read through the keyboard and mouse services); window
 // events go to the handler.
 void pumpEvents(WindowEventHandler handler);
-// True when any event is waiting.
-bool eventPending();
 
 }  // namespace vorlan::platform

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include <array>
 #include <cstring>
 
 namespace vorlan::platform {
@@ -130,14 +129,6 @@ constexpr KeyPair kKeyTable[] = {
     {SDL_SCANCODE_SLEEP, 0xDF},
 };
 
-constexpr std::array<uint8_t, SDL_NUM_SCANCODES> buildLookup() {
-    std::array<uint8_t, SDL_NUM_SCANCODES> lookup{};
-    for (const KeyPair& pair : kKeyTable) lookup[pair.sdl] = pair.code;
-    return lookup;
-}
-
-constexpr std::array<uint8_t, SDL_NUM_SCANCODES> kLookup = buildLookup();
-
 }  // namespace
 
 void snapshotKeyboard(uint8_t keys[kKeyCount]) {
@@ -148,11 +139,6 @@ void snapshotKeyboard(uint8_t keys[kKeyCount]) {
     for (const KeyPair& pair : kKeyTable) {
         if (pair.sdl < count && state[pair.sdl]) keys[pair.code] = 0x80;
     }
-}
-
-int scanCodeOf(int sdlScancode) {
-    if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES) return 0;
-    return kLookup[sdlScancode];
 }
 
 }  // namespace vorlan::platform

@@ -13,7 +13,4 @@ constexpr int kKeyCount = 256;
 // state of the last event pump.
 void snapshotKeyboard(uint8_t keys[kKeyCount]);
 
-// The scan code of an SDL scancode, 0 when the key has none.
-int scanCodeOf(int sdlScancode);
-
 }  // namespace vorlan::platform

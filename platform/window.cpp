@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 
 #include <initializer_list>
 
@@ -98,17 +97,6 @@ void destroyGLWindow(bool releaseContext) {
 
 bool windowExists() {
     return mainWindow != nullptr;
-}
-
-uint64_t nativeWindowId() {
-    if (!mainWindow) return 0;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(mainWindow, &info)) return 0;
-#if defined(SDL_VIDEO_DRIVER_X11)
-    if (info.subsystem == SDL_SYSWM_X11) return static_cast<uint64_t>(info.info.x11.window);
-#endif
-    return 0;
 }
 
 void windowSize(int& width, int& height) {

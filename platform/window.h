@@ -14,8 +14,6 @@ bool createGLWindow(const char* title, int width, int height, int samples);
 // releaseContext is set.
 void destroyGLWindow(bool releaseContext);
 bool windowExists();
-// Numeric window id on the display (the X11 window), 0 when none.
-uint64_t nativeWindowId();
 
 void windowSize(int& width, int& height);
 int desktopBitsPerPixel();

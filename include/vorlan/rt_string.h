@@ -49,9 +49,6 @@ class RtString {
     void setCharAt(uint32_t index, char byte) { data_[index] = byte; }
     void truncateAt(uint32_t index);
 
-    // True while the value still points at the shared empty text.
-    bool ownsBuffer() const { return capacity_ != 0; }
-
   private:
     void assignBytes(const char* bytes, uint32_t count);
     void appendBytes(const char* bytes, uint32_t count);
@@ -168,21 +165,20 @@ double compare(Relation relation, const L& left, const R& right) {
     return relate(relation, detail::compareTexts(detail::textOf(left), detail::textOf(right)));
 }
 
-template <TextOperand L, NumberOperand R>
-double compare(Relation relation, const L& left, R right) {
-    double a = textToNumber(detail::textOf(left));
-    double b = detail::numberOf(right);
-    // A partial order: NaN compares unequal to everything.
+// Two numbers by the relation; NaN compares unequal to everything.
+inline double compareNumbers(Relation relation, double a, double b) {
     if (a != a || b != b) return relation == Relation::NotEqual ? 1.0 : 0.0;
     return relate(relation, a < b ? -1 : (a > b ? 1 : 0));
 }
 
+template <TextOperand L, NumberOperand R>
+double compare(Relation relation, const L& left, R right) {
+    return compareNumbers(relation, textToNumber(detail::textOf(left)), detail::numberOf(right));
+}
+
 template <NumberOperand L, TextOperand R>
 double compare(Relation relation, L left, const R& right) {
-    double a = detail::numberOf(left);
-    double b = textToNumber(detail::textOf(right));
-    if (a != a || b != b) return relation == Relation::NotEqual ? 1.0 : 0.0;
-    return relate(relation, a < b ? -1 : (a > b ? 1 : 0));
+    return compareNumbers(relation, detail::numberOf(left), textToNumber(detail::textOf(right)));
 }
 
 template <StringOperand L, StringOperand R>
