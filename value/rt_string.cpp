@@ -172,52 +172,60 @@ void RtString::writeInteger(int32_t value) {
     length_ = static_cast<uint32_t>(written);
 }
 
-void RtString::writeNumber(double value) {
-    reserve(64);
-    std::string text;
-    if (std::isnan(value)) {
-        text = "nan";
-    } else if (std::isinf(value)) {
-        text = value < 0 ? "-inf" : "inf";
-    } else if (value == 0.0) {
-        text = "0";
+namespace {
+
+// Writes the ten-digit form of a finite, non-zero value into out (at least
+// 24 bytes) and returns its length.
+uint32_t writeTenDigits(double value, char* out) {
+    // "%.9e" gives the ten correctly rounded significant digits and the
+    // exponent of the leading one after rounding: [-]d.ddddddddde[+-]xx.
+    char scientific[32];
+    std::snprintf(scientific, sizeof scientific, "%.9e", value);
+    const char* p = scientific;
+    char* o = out;
+    if (*p == '-') *o++ = *p++;
+    char digits[10];
+    digits[0] = p[0];
+    std::memcpy(digits + 1, p + 2, 9);
+    int exponent = std::atoi(p + 12);
+
+    bool fixed = exponent >= -1 && exponent <= 9;
+    int wholeDigits = fixed ? exponent + 1 : 1;
+    if (wholeDigits == 0) *o++ = '0';
+    for (int i = 0; i < wholeDigits; ++i) *o++ = digits[i];
+    *o++ = '.';
+    int fractionEnd = 10;
+    while (fractionEnd > wholeDigits && digits[fractionEnd - 1] == '0') --fractionEnd;
+    for (int i = wholeDigits; i < fractionEnd; ++i) *o++ = digits[i];
+    if (fixed) {
+        if (o[-1] == '.') --o;  // only a final point goes
     } else {
-        // "%.9e" gives the ten correctly rounded significant digits and the
-        // exponent of the leading one after rounding.
-        char scientific[64];
-        std::snprintf(scientific, sizeof scientific, "%.9e", value);
-        const char* p = scientific;
-        if (*p == '-') {
-            text += '-';
-            ++p;
-        }
-        std::string digits;
-        digits += p[0];
-        digits.append(p + 2, 9);
-        int exponent = std::atoi(p + 12);
-        std::string body;
-        if (exponent >= -1 && exponent <= 9) {
-            if (exponent == -1) {
-                body = "0." + digits;
-            } else {
-                body = digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
-            }
-        } else {
-            body = digits.substr(0, 1) + "." + digits.substr(1);
-        }
-        while (body.back() == '0') body.pop_back();
-        if (exponent < -1 || exponent > 9) {
-            char tail[16];
-            std::snprintf(tail, sizeof tail, "e%c%03d", exponent < 0 ? '-' : '+',
-                          exponent < 0 ? -exponent : exponent);
-            body += tail;
-        } else if (body.back() == '.') {
-            body.pop_back();
-        }
-        text += body;
+        o += std::snprintf(o, 8, "e%c%03d", exponent < 0 ? '-' : '+',
+                           exponent < 0 ? -exponent : exponent);
     }
-    std::memcpy(data_, text.c_str(), text.size() + 1);
-    length_ = static_cast<uint32_t>(text.size());
+    *o = '\0';
+    return static_cast<uint32_t>(o - out);
+}
+
+}  // namespace
+
+void RtString::writeNumber(double value) {
+    // Formatted straight into the buffer: no allocation beyond reserve(64).
+    reserve(64);
+    const char* word = nullptr;
+    if (std::isnan(value)) {
+        word = "nan";
+    } else if (std::isinf(value)) {
+        word = value < 0 ? "-inf" : "inf";
+    } else if (value == 0.0) {
+        word = "0";
+    }
+    if (word) {
+        length_ = static_cast<uint32_t>(std::strlen(word));
+        std::memcpy(data_, word, length_ + 1);
+    } else {
+        length_ = writeTenDigits(value, data_);
+    }
 }
 
 void numberToText(double value, RtString& target) {
