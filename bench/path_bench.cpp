@@ -119,19 +119,8 @@ Grid openGrid(int size, uint32_t seed, double blockedShare) {
     return g;
 }
 
-// findPath's normalisation: float costs over the largest, plus 1; -1 blocked.
 std::vector<float> normalise(const Grid& g) {
-    std::vector<float> c(g.costs.size());
-    float largest = 0;
-    for (size_t i = 0; i < c.size(); ++i) {
-        const float v = static_cast<float>(g.costs[i]);
-        c[i] = v > 0 ? v : -1.0f;
-        largest = std::max(largest, v);
-    }
-    for (float& v : c) {
-        if (v > 0) v = v / largest + 1.0f;
-    }
-    return c;
+    return vorlan::path::reference::normalisedCosts(g.costs.data(), g.costs.size());
 }
 
 using Route = std::vector<int32_t>;  // x0, y0, x1, y1, ...

@@ -11,25 +11,23 @@ using path::PlannerParams;
 
 double findPath(const RtNumberArray& grid, RtNumberArray& path, double weight, double startX,
                 double startY, double goalX, double goalY) {
-    // Steps 1 to 3.
+    // Grid shape, costs and coordinates as the planner takes them.
     const PlannerParams params =
         findPathParams(grid.dim1(), grid.dim2(), grid.data(), weight, startX, startY, goalX, goalY);
-    // Step 4.
     AStarPlanner planner;
     if (!planner.init(params)) return 0.0;
-    // Step 5.
     planner.start();
     if (!planner.search()) {
         planner.clear();
         return 0.0;
     }
-    // Step 6.
+    // Reached nothing: the goal is cut off.
     const uint32_t n = planner.pathLength();
     if (n == 0) {
         dimensionArray(path, 0, 0, 0, 0);
         return 0.0;
     }
-    // Step 7: from the goal back to the start, filling n - 1 down to 0.
+    // The route from the goal back to the start, filling n - 1 down to 0.
     dimensionArray(path, double(n), 2, 0, 0);
     int32_t i = static_cast<int32_t>(n);
     for (const Node* node = planner.pathHead(); node; node = node->parent) {
@@ -37,7 +35,6 @@ double findPath(const RtNumberArray& grid, RtNumberArray& path, double weight, d
         elementAt(path, i, 0, 0, 0) = double(node->x);
         elementAt(path, i, 1, 0, 0) = double(node->y);
     }
-    // Step 8.
     planner.clear();
     return double(path.dim1());
 }

@@ -71,7 +71,7 @@ void Planner::releaseState() {
 }
 
 bool Planner::init(const PlannerParams& params) {
-    // Step 1: refusals that change nothing.
+    // Refusals that change nothing.
     if (params.width <= 0 || params.height <= 0) return false;
     if (params.startX < 0 || params.startX >= params.width || params.goalX < 0 ||
         params.goalX >= params.width || params.startY < 0 || params.startY >= params.height ||
@@ -83,15 +83,14 @@ bool Planner::init(const PlannerParams& params) {
     if (cells > UINT32_MAX) return false;
     if (!params.costs) return false;
 
-    // Step 2: drop what an earlier init left (and any nodes still out).
+    // Drop what an earlier init left (and any nodes still out).
     releaseState();
     params_ = PlannerParams{};
 
-    // Step 3.
     costMap_ = new (std::nothrow) float[cells];
     if (!costMap_) return false;
 
-    // Steps 4 and 5: storage order, positive costs kept, the rest blocked.
+    // The cost map in storage order: positive costs kept, the rest blocked.
     float largest = 0.0f;
     for (uint64_t i = 0; i < cells; ++i) {
         const float c = costToFloat(params.costs[i]);
@@ -104,13 +103,13 @@ bool Planner::init(const PlannerParams& params) {
     }
     if (!(largest > 0.0f)) return false;
 
-    // Step 6: passable cells cost more than 1 and at most 2 (exactly 1 only
+    // Normalised: passable cells cost more than 1 and at most 2 (exactly 1 only
     // for a cost below 2^-24 of the largest, where the float sum rounds).
     for (uint64_t i = 0; i < cells; ++i) {
         if (costMap_[i] > 0.0f) costMap_[i] = costMap_[i] / largest + 1.0f;
     }
 
-    // Step 7. The bulk arrays first, so that a grid too large to hold fails
+    // The bulk arrays first, so that a grid too large to hold fails
     // before the pool allocates its nodes one by one.
     const uint32_t cellCount = static_cast<uint32_t>(cells);
     const uint32_t openCapacity = params.openCapacity ? params.openCapacity : cellCount;
@@ -121,7 +120,6 @@ bool Planner::init(const PlannerParams& params) {
         return false;
     }
 
-    // Step 8.
     params_ = params;
     params_.weight = clampWeight(params.weight);
     pathHead_ = nullptr;

@@ -27,13 +27,10 @@ struct HeapSearchStats {
     uint64_t openMax = 0;
 };
 
-// Route as x0, y0, x1, y1, ... from start to goal; empty when the goal
-// cannot be reached. The caller passes a valid start and goal.
-inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const double* costs,
-                                            int32_t sx, int32_t sy, int32_t gx, int32_t gy,
-                                            double weight, HeapSearchStats* stats = nullptr) {
-    const size_t n = size_t(width) * size_t(height);
-    // findPath's normalisation of the costs.
+// findPath's normalisation of the costs, written apart from it: floats
+// (held within the float range), positive ones divided by the largest and
+// raised by 1, the rest blocked (-1).
+inline std::vector<float> normalisedCosts(const double* costs, size_t n) {
     std::vector<float> cost(n);
     float largest = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -45,6 +42,16 @@ inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const
     for (float& v : cost) {
         if (v > 0) v = v / largest + 1.0f;
     }
+    return cost;
+}
+
+// Route as x0, y0, x1, y1, ... from start to goal; empty when the goal
+// cannot be reached. The caller passes a valid start and goal.
+inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const double* costs,
+                                            int32_t sx, int32_t sy, int32_t gx, int32_t gy,
+                                            double weight, HeapSearchStats* stats = nullptr) {
+    const size_t n = size_t(width) * size_t(height);
+    std::vector<float> cost = normalisedCosts(costs, n);
 
     enum : uint8_t { kNew, kOpen, kClosed };
     std::vector<uint8_t> state(n, kNew);

@@ -17,6 +17,8 @@
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 
+#include "tests/path/exact_heap_search.h"
+
 namespace vorlan {
 namespace {
 
@@ -348,19 +350,9 @@ struct RandomGrid {
     std::vector<double> costs;  // x fastest
 };
 
-// findPath's normalisation, written again: costs as floats, positive ones
-// divided by the largest and raised by 1, the rest blocked (-1).
 std::vector<double> normalised(const RandomGrid& g) {
-    std::vector<float> c(g.costs.size());
-    float largest = 0;
-    for (size_t i = 0; i < c.size(); ++i) {
-        const float v = static_cast<float>(g.costs[i]);
-        c[i] = v > 0 ? v : -1.0f;
-        if (v > largest) largest = v;
-    }
-    std::vector<double> out(c.size());
-    for (size_t i = 0; i < c.size(); ++i) out[i] = c[i] > 0 ? double(c[i] / largest + 1.0f) : -1;
-    return out;
+    std::vector<float> cost = path::reference::normalisedCosts(g.costs.data(), g.costs.size());
+    return std::vector<double>(cost.begin(), cost.end());
 }
 
 // Plain Dijkstra over 4-neighbours: the cost of a route is the sum of the
