@@ -22,6 +22,7 @@
 #include "files/media_archive.h"
 #include "gfx2d/bmp_decoder.h"
 #include "gfx2d/png_decoder.h"
+#include "tests/gfx2d/test_images.h"
 
 namespace {
 
@@ -64,55 +65,19 @@ std::vector<uint8_t> makePicture() {
     return rgba;
 }
 
-std::string encodePng(const std::vector<uint8_t>& rgba) {
-    std::string out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) std::abort();
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, png_size_t length) {
-            static_cast<std::string*>(png_get_io_ptr(p))
-                ->append(reinterpret_cast<char*>(data), length);
-        },
-        nullptr);
-    png_set_IHDR(png, info, kSide, kSide, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < kSide; ++y) {
-        png_write_row(png, const_cast<png_bytep>(&rgba[static_cast<size_t>(y) * kSide * 4]));
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
-void putLe(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 std::string encodeBmp24(const std::vector<uint8_t>& rgba) {
-    uint32_t stride = (kSide * 3 + 3) & ~3u;
-    std::string out = "BM";
-    putLe(out, 54 + stride * kSide, 4);
-    putLe(out, 0, 4);
-    putLe(out, 54, 4);
-    putLe(out, 40, 4);
-    putLe(out, kSide, 4);
-    putLe(out, kSide, 4);
-    putLe(out, 1, 2);
-    putLe(out, 24, 2);
-    for (int i = 0; i < 6; ++i) putLe(out, 0, 4);
+    vorlan::test::BmpLayout layout = vorlan::test::bmpLayout(kSide, kSide, 24);
+    const size_t padding = ((kSide * 3 + 3) & ~3u) - kSide * 3;
     for (int y = kSide - 1; y >= 0; --y) {
         for (int x = 0; x < kSide; ++x) {
             const uint8_t* p = &rgba[(static_cast<size_t>(y) * kSide + x) * 4];
-            out += static_cast<char>(p[2]);
-            out += static_cast<char>(p[1]);
-            out += static_cast<char>(p[0]);
+            layout.rows += static_cast<char>(p[2]);
+            layout.rows += static_cast<char>(p[1]);
+            layout.rows += static_cast<char>(p[0]);
         }
-        out.append(stride - kSide * 3, '\0');
+        layout.rows.append(padding, '\0');
     }
-    return out;
+    return vorlan::test::bmpFile(layout);
 }
 
 // Entry contents that LZO shrinks about as much as game data files.
@@ -137,7 +102,7 @@ std::string lzoBlock(const std::string& content) {
         std::abort();
     }
     std::string block;
-    putLe(block, static_cast<uint32_t>(content.size()), 4);
+    vorlan::test::putLe32(block, static_cast<uint32_t>(content.size()));
     block.append(reinterpret_cast<const char*>(packed.data()), size);
     return block;
 }
@@ -160,7 +125,7 @@ struct MediaFiles {
 
         std::vector<uint8_t> picture = makePicture();
         png = folder / "picture.png";
-        writeBytes(png, encodePng(picture));
+        writeBytes(png, vorlan::test::rgbaPng(kSide, kSide, picture));
         bmp = folder / "picture.bmp";
         writeBytes(bmp, encodeBmp24(picture));
 
@@ -172,8 +137,8 @@ struct MediaFiles {
             std::string block = lzoBlock(entryContent(i));
             directory += static_cast<char>(std::string(name).size());
             directory += name;
-            putLe(directory, static_cast<uint32_t>(bytes.size()), 4);
-            putLe(directory, static_cast<uint32_t>(block.size()), 4);
+            vorlan::test::putLe32(directory, static_cast<uint32_t>(bytes.size()));
+            vorlan::test::putLe32(directory, static_cast<uint32_t>(block.size()));
             bytes += block;
             if (i == kEntries - 1) {
                 lastName = name;
@@ -184,7 +149,7 @@ struct MediaFiles {
         bytes += directory;
         bytes += '\0';
         bytes += "viZ";
-        putLe(bytes, directoryAt, 4);
+        vorlan::test::putLe32(bytes, directoryAt);
         archive = folder / "media.viz";
         writeBytes(archive, bytes);
     }
