@@ -1,7 +1,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <string>
 
 #include "app/error_report.h"
@@ -9,18 +8,16 @@
 
 namespace vorlan {
 
-RtString errorLogPath() {
-    std::string path = platform::temporaryDirectory() + "ErrorLog.txt";
-    return RtString(path.c_str());
+std::string errorLogPath() {
+    return platform::temporaryDirectory() + "ErrorLog.txt";
 }
 
 void appendErrorLog(const char* text) {
     // Opened and closed per line so the log survives a crash after any line.
-    int fd = ::open(errorLogPath().cStr(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = ::open(errorLogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return;
-    size_t length = text ? std::strlen(text) : 0;
     // One write for the line and its CR LF keeps concurrent appenders apart.
-    std::string line(text ? text : "", length);
+    std::string line = text ? text : "";
     line += "\r\n";
     const char* p = line.data();
     size_t left = line.size();
@@ -34,7 +31,7 @@ void appendErrorLog(const char* text) {
 }
 
 void deleteErrorLog() {
-    ::unlink(errorLogPath().cStr());
+    ::unlink(errorLogPath().c_str());
 }
 
 }  // namespace vorlan

@@ -6,10 +6,12 @@
 
 #include <vorlan/app.h>
 
+#include <string>
+
 namespace vorlan {
 
 // Full path of "ErrorLog.txt".
-RtString errorLogPath();
+std::string errorLogPath();
 void deleteErrorLog();
 
 }  // namespace vorlan

@@ -31,6 +31,17 @@ double firstByteCode(std::string_view text) {
     return text.empty() ? 0.0 : static_cast<double>(static_cast<signed char>(text[0]));
 }
 
+// A copy with the plain ASCII letters first..last moved by shift; other
+// bytes unchanged.
+RtString shiftLetters(const RtString& text, char first, char last, int shift) {
+    RtString result(text);
+    for (uint32_t i = 0; i < result.length(); ++i) {
+        char c = result.cStr()[i];
+        if (c >= first && c <= last) result.setCharAt(i, static_cast<char>(c + shift));
+    }
+    return result;
+}
+
 }  // namespace
 
 double textLength(const RtString& text) {
@@ -103,21 +114,11 @@ RtString replaceText(RtString text, const RtString& needle, const RtString& repl
 }
 
 RtString toLowerText(const RtString& text) {
-    RtString result(text);
-    for (uint32_t i = 0; i < result.length(); ++i) {
-        char c = result.cStr()[i];
-        if (c >= 'A' && c <= 'Z') result.setCharAt(i, static_cast<char>(c - 'A' + 'a'));
-    }
-    return result;
+    return shiftLetters(text, 'A', 'Z', 'a' - 'A');
 }
 
 RtString toUpperText(const RtString& text) {
-    RtString result(text);
-    for (uint32_t i = 0; i < result.length(); ++i) {
-        char c = result.cStr()[i];
-        if (c >= 'a' && c <= 'z') result.setCharAt(i, static_cast<char>(c - 'a' + 'A'));
-    }
-    return result;
+    return shiftLetters(text, 'a', 'z', 'A' - 'a');
 }
 
 double characterCode(const RtString& text) {

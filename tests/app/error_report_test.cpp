@@ -23,7 +23,7 @@ TEST(ErrorLog, AppendsLinesWithCarriageReturnLineFeed) {
     appendErrorLog(RtString("second"));
     appendErrorLog("");
     EXPECT_EQ(readWholeFile(temp.file("ErrorLog.txt")), "first\r\nsecond\r\n\r\n");
-    EXPECT_EQ(std::string(errorLogPath().cStr()), temp.file("ErrorLog.txt").string());
+    EXPECT_EQ(errorLogPath(), temp.file("ErrorLog.txt").string());
 
     deleteErrorLog();
     EXPECT_FALSE(std::filesystem::exists(temp.file("ErrorLog.txt")));
