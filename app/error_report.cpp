@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/renderer.h"
 #include "app/runtime_state.h"
 #include "app/startup.h"
 #include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/debugger.h"
+#include "platform/window.h"
 #include "value/number_conversion.h"
 
 namespace vorlan {
@@ -54,7 +54,7 @@ void debugBreak(double value) {
     if (!platform::debuggerAttached()) return;
     char text[32] = {};
     std::snprintf(text, sizeof text, "BP%x", static_cast<uint32_t>(number));
-    hideMainWindow();
+    platform::hideWindow();
     platform::sendDebugString(text);
     frameState.paused = false;
     readKeyboard();

@@ -50,6 +50,4 @@ bool extensionListed(const char* extensions, const char* name);
 // softpipe, swrast).
 bool isSoftwareRenderer(const char* rendererName);
 
-void hideMainWindow();
-
 }  // namespace vorlan

@@ -200,10 +200,6 @@ bool isSoftwareRenderer(const char* name) {
            std::strstr(name, "Software Rasterizer") || std::strstr(name, "swrast");
 }
 
-void hideMainWindow() {
-    platform::hideWindow();
-}
-
 void getScreenSize(double& width, double& height) {
     width = renderer ? renderer->screenWidth : 0;
     height = renderer ? renderer->screenHeight : 0;
