@@ -9,6 +9,7 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "app/startup_seed.h"
 #include "files/media_archive.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
@@ -66,8 +67,9 @@ int startRuntime(const char* title, int showCommand) {
 
     createInputState();
 
-    // The clock in milliseconds, truncated to 32 bits.
-    seedGenerator(static_cast<uint32_t>(static_cast<uint64_t>(platform::nowMs())));
+    // The clock in milliseconds, truncated to 32 bits, unless a replay asks
+    // for a seed of its own.
+    seedGenerator(startupSeed(static_cast<uint32_t>(static_cast<uint64_t>(platform::nowMs()))));
 
     if (s.fullScreen == 0) {
         renderer->leaveFullscreen();

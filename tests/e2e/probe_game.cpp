@@ -5,6 +5,7 @@
 //   error9     raise runtime error 9 after 10 frames
 //   ret        return from gameMain after 10 frames
 //   where      print the working directory and elapsedMs at the start
+//   draws      print the first three draws of the random generator, then end
 // It prints "frame N" every 30 frames so a driver can see frames advance.
 #include <cstdio>
 #include <cstring>
@@ -29,6 +30,12 @@ void vorlan::gameMain() {
     if (hasWord("where")) {
         std::printf("cwd %s\nelapsed %f\n", std::filesystem::current_path().c_str(), elapsedMs());
         std::fflush(stdout);
+    }
+    if (hasWord("draws")) {
+        double first = randomUpTo(1e9), second = randomUpTo(1e9), third = randomUpTo(1e9);
+        std::printf("draws %.0f %.0f %.0f\n", first, second, third);
+        std::fflush(stdout);
+        return;
     }
     for (long frame = 1;; ++frame) {
         if (frame % 30 == 0) {
