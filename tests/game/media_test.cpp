@@ -1,0 +1,121 @@
+// The game's generated pictures and sounds, read back through the runtime's
+// own decoders: sizes, hard edges and the layout the field relies on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "gfx2d/image_file.h"
+#include "support/run_process.h"
+#include "support/temp_folder.h"
+
+namespace vorlan {
+namespace {
+
+constexpr int32_t kSpriteKey = 0x8000FF;
+
+struct Picture {
+    const char* name;
+    int width, height;
+    // Drawn on the field: even width, at most 64, alpha only 0 or 255.
+    bool onField;
+    // Stands on the field: its lowest pixel at least this far above the
+    // picture's bottom edge.
+    int footRoom;
+};
+
+const Picture kPictures[] = {
+    {"bush.png", 64, 88, true, 0},         {"snail.png", 40, 58, true, 36},
+    {"find0.png", 32, 88, true, 36},       {"find1.png", 32, 88, true, 36},
+    {"find2.png", 32, 88, true, 36},       {"find3.png", 32, 88, true, 36},
+    {"find4.png", 32, 88, true, 36},       {"find5.png", 32, 88, true, 36},
+    {"find6.png", 32, 88, true, 36},       {"finder.png", 64, 32, false, 0},
+    {"pixel.png", 1, 1, false, 0},         {"snail-mini.png", 32, 14, false, 0},
+    {"brinna-mini.png", 56, 56, false, 0}, {"win.png", 320, 240, false, 0},
+    {"failed.png", 320, 240, false, 0},
+};
+
+std::string media(const char* name) {
+    return (test::buildBin() / name).string();
+}
+
+TEST(Media, EveryPictureDecodesWithItsSizeAndHardEdges) {
+    for (const Picture& p : kPictures) {
+        SCOPED_TRACE(p.name);
+        PixelBuffer image;
+        ASSERT_TRUE(decodeImageFile(image, media(p.name).c_str(), kSpriteKey));
+        EXPECT_EQ(image.width(), p.width);
+        EXPECT_EQ(image.height(), p.height);
+        int lowestRow = -1, opaque = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                uint8_t alpha = image.row(y)[x * 4 + 3];
+                if (p.onField) {
+                    ASSERT_TRUE(alpha == 0 || alpha == 255) << x << "," << y;
+                }
+                if (alpha) lowestRow = y, ++opaque;
+            }
+        }
+        EXPECT_GT(opaque, 0);
+        if (p.onField) {
+            EXPECT_EQ(p.width % 2, 0);
+        }
+        EXPECT_GE(p.height - lowestRow, p.footRoom);
+    }
+}
+
+TEST(Media, TheFontIsSixteenByEightCellsWithBlackKeyedOut) {
+    PixelBuffer font;
+    ASSERT_TRUE(decodeImageFile(font, media("smalfont.bmp").c_str(), 0));
+    ASSERT_EQ(font.width(), 128);
+    ASSERT_EQ(font.height(), 64);
+    // A blank cell (the space) is all transparent; a letter's is not.
+    auto opaqueIn = [&](int code) {
+        int count = 0;
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                count += font.row(code / 16 * 8 + y)[(code % 16 * 8 + x) * 4 + 3] != 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(opaqueIn(' '), 0);
+    for (char c : std::string("AVOL:0123456789 !")) {
+        if (c != ' ') {
+            EXPECT_GT(opaqueIn(c), 6) << c;
+        }
+    }
+}
+
+TEST(Media, SoundsArePlainShortPcm) {
+    for (const char* name : {"fail.wav", "win.wav", "wenvoke.wav"}) {
+        SCOPED_TRACE(name);
+        std::string bytes = test::readWholeFile(media(name));
+        ASSERT_GT(bytes.size(), 44u);
+        EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 8), "RIFFWAVEfmt ");
+        auto word = [&](size_t at) {
+            uint32_t v = 0;
+            std::memcpy(&v, bytes.data() + at, 4);
+            return v;
+        };
+        EXPECT_EQ(word(16), 16u);
+        EXPECT_EQ(bytes.substr(36, 4), "data");
+        EXPECT_EQ(word(40), bytes.size() - 44);
+        double seconds = double(word(40)) / word(28);
+        EXPECT_GT(seconds, 0.3);
+        EXPECT_LE(seconds, 1.4);
+    }
+}
+
+TEST(Media, TheGeneratorWritesTheSameBytesEveryRun) {
+    test::TempFolder out;
+    test::ProcessResult run =
+        test::runProcess({media("quillowen-media"), out.path().string()}, out.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char* name : {"bush.png", "find3.png", "win.png", "smalfont.bmp", "win.wav"}) {
+        EXPECT_EQ(test::readWholeFile(out.file(name)), test::readWholeFile(media(name))) << name;
+    }
+}
+
+}  // namespace
+}  // namespace vorlan
