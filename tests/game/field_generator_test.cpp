@@ -11,20 +11,14 @@
 #include <vorlan/value.h>
 
 #include "game/field.h"
-#include "value/random.h"
+#include "tests/game/fresh_seed.h"
 
 namespace quillowen {
 namespace {
 
+using test::seedFresh;
 using vorlan::dimensionArray;
 using vorlan::elementAt;
-
-// The generator as a fresh process finds it: seeding folds in the state the
-// last draws left, so only a clean state repeats a sequence.
-void seedFresh(uint32_t seed) {
-    vorlan::randomGenerator = {};
-    vorlan::seedGenerator(seed);
-}
 
 RtNumberArray mazeFromSeed(uint32_t seed, int width = 50, int height = 50) {
     seedFresh(seed);

@@ -1,0 +1,49 @@
+// One round of Quillowen: the maze, the hidden figure, the decoys, the
+// snail's route, and the frame loop in which the player searches.
+#pragma once
+
+#include <vorlan/rt_array.h>
+
+namespace quillowen {
+
+using vorlan::RtNumberArray;
+
+struct Round {
+    RtNumberArray field;  // cell codes, [x][y]
+    RtNumberArray route;  // [n][2]: the snail's cells from (1, 1) to the figure
+    double figureX = 0, figureY = 0;
+    double scrollX = 0, scrollY = 0;  // view offset in pixels
+    double stepIndex = 0;             // route rows the snail has left behind
+    double nextStepTime = 0;          // elapsedMs of the snail's next step
+};
+
+// Number of rows of the route.
+double routeLength(const Round& round);
+
+// Builds the maze, hides the figure on a free cell other than the snail's
+// start, plans the snail's route to her and scatters decoys. False when no
+// route of at least two cells turned up in a bounded number of draws.
+bool setUpRound(Round& round);
+
+// Plays one round: 1 when the figure was found, 0 when it failed.
+double runRound();
+
+// 1 when the topmost picture under the middle of the screen is the figure.
+double figureAtCentre(const RtNumberArray& field, double scrollX, double scrollY);
+
+// Screen position of the top-left corner of a width x height picture
+// standing on cell (x, y): the middle of its bottom edge on the cell's
+// anchor.
+double cellLeft(double x, double y, double width, double scrollX);
+double cellTop(double x, double y, double height, double scrollY);
+
+// The volume keys, once a frame: Page Up and Page Down change soundVolume
+// by a tenth, show it and hold the game while the key stays down, drawing
+// each frame with drawFrame. True when it presented frames itself.
+using FrameDrawer = void (*)(const Round&);
+bool adjustVolume(const Round& round, FrameDrawer drawFrame);
+
+// The volume of every sound the game plays, 0 to 1.
+extern double soundVolume;
+
+}  // namespace quillowen
