@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "game/round.h"
 #include "gfx2d/image_file.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
@@ -61,6 +65,37 @@ TEST(Media, EveryPictureDecodesWithItsSizeAndHardEdges) {
             EXPECT_EQ(p.width % 2, 0);
         }
         EXPECT_GE(p.height - lowestRow, p.footRoom);
+    }
+}
+
+// Opaque pixels of a picture standing on a cell, in screen coordinates.
+std::vector<std::pair<int, int>> opaquePixels(const char* name, int cellX, int cellY) {
+    PixelBuffer image;
+    EXPECT_TRUE(decodeImageFile(image, media(name).c_str(), kSpriteKey)) << name;
+    const int left = static_cast<int>(quillowen::cellLeft(cellX, cellY, image.width(), 0));
+    const int top = static_cast<int>(quillowen::cellTop(cellX, cellY, image.height(), 0));
+    std::vector<std::pair<int, int>> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.row(y)[x * 4 + 3]) pixels.emplace_back(left + x, top + y);
+        }
+    }
+    return pixels;
+}
+
+TEST(Media, NothingDrawnAfterTheFigureCoversHer) {
+    auto her = opaquePixels("find0.png", 25, 25);
+    std::set<std::pair<int, int>> body(her.begin(), her.end());
+    for (const char* name : {"bush.png", "snail.png", "find0.png", "find3.png", "find5.png"}) {
+        // The cells drawn after hers: later rows, and lower x in her row.
+        for (int y = 25; y <= 28; ++y) {
+            for (int x = 22; x <= 28; ++x) {
+                if (y == 25 && x >= 25) continue;
+                for (auto pixel : opaquePixels(name, x, y)) {
+                    ASSERT_EQ(body.count(pixel), 0u) << name << " on " << x << "," << y;
+                }
+            }
+        }
     }
 }
 
