@@ -28,6 +28,9 @@ bool setUpRound(Round& round);
 // Plays one round: 1 when the figure was found, 0 when it failed.
 double runRound();
 
+// Draws one frame of the round: the ground, the field and the HUD.
+void drawRoundFrame(const Round& round);
+
 // 1 when the topmost picture under the middle of the screen is the figure.
 double figureAtCentre(const RtNumberArray& field, double scrollX, double scrollY);
 
