@@ -32,8 +32,9 @@ void drawField(const Round& r) {
             if (size.width == 0) continue;
             double left = cellLeft(x, y, size.width, r.scrollX);
             double top = cellTop(x, y, size.height, r.scrollY);
-            // Off-screen pictures would only be clipped away.
-            if (left >= 320 || top >= 240 || left + size.width <= 0 || top + size.height <= 0) {
+            // Off-screen pictures would only be clipped away; a view scrolled
+            // to no number at all shows nothing.
+            if (!(left < 320 && top < 240 && left + size.width > 0 && top + size.height > 0)) {
                 continue;
             }
             vorlan::drawSprite(code, left, top);

@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <vorlan/sprites.h>
+#include <vorlan/value.h>
 
+#include <GL/gl.h>
+
+#include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/renderer.h"
@@ -91,6 +97,32 @@ TEST_F(FigureAtCentre, ScrollingHerOffTheMiddleMisses) {
                                {0, 44, 0}}) {
         EXPECT_EQ(figureAtCentre(field, kScrollX + dx, kScrollY + dy), hit) << dx << "," << dy;
     }
+}
+
+TEST_F(FigureAtCentre, ViewsScrolledBeyondAnyNumberDrawAndHitNothing) {
+    vorlan::seedGenerator(3);
+    Round round;
+    ASSERT_TRUE(setUpRound(round));
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double wild : {std::nan(""), inf, -inf, 1e300, -1e300, 4294967296.0 * 4}) {
+        for (auto [x, y] : {std::pair{wild, 0.0}, {0.0, wild}, {wild, wild}}) {
+            round.scrollX = x;
+            round.scrollY = y;
+            drawRoundFrame(round);
+            EXPECT_EQ(figureAtCentre(round.field, x, y), 0) << x << "," << y;
+        }
+    }
+    // Frames still draw afterwards: the progress bar's white top edge.
+    round.scrollX = 0;
+    round.scrollY = 1480;
+    drawRoundFrame(round);
+    glFinish();
+    uint8_t pixel[4] = {};
+    glReadBuffer(GL_BACK);
+    glReadPixels(200, 240 - 1 - 4, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(pixel[0], 255);
+    EXPECT_EQ(pixel[1], 255);
+    EXPECT_EQ(pixel[2], 255);
 }
 
 }  // namespace
