@@ -110,6 +110,16 @@ void Canvas::paste(const Canvas& src, int x, int y) {
     }
 }
 
+Canvas Canvas::crop(int x, int y, int w, int h) const {
+    Canvas out(w, h);
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            if (inside(x + i, y + j)) out.set(i, j, at(x + i, y + j));
+        }
+    }
+    return out;
+}
+
 Canvas Canvas::scaled(int factor) const {
     Canvas out(width_ * factor, height_ * factor);
     for (int y = 0; y < out.height(); ++y) {

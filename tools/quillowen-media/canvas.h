@@ -47,6 +47,8 @@ class Canvas {
     void rimShade(int dx, int dy, double factor);
     // Copies the opaque pixels of src with its top-left corner at (x, y).
     void paste(const Canvas& src, int x, int y);
+    // The w x h piece whose top-left corner is (x, y).
+    Canvas crop(int x, int y, int w, int h) const;
     // A copy scaled by a whole factor, pixel for pixel.
     Canvas scaled(int factor) const;
 

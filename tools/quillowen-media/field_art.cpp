@@ -211,12 +211,7 @@ Canvas portrait() {
     c.fillRect(0, 0, 56, 56, kInk);
     c.fillRect(2, 2, 52, 52, rgb(150, 98, 52));
     c.fillRect(4, 4, 48, 48, rgb(244, 230, 190));
-    Canvas face = figure(figureLook(0));
-    Canvas bust(26, 24);
-    for (int y = 0; y < 24; ++y) {
-        for (int x = 0; x < 26; ++x) bust.set(x, y, face.at(x + 3, y));
-    }
-    c.paste(bust.scaled(2), 2, 6);
+    c.paste(figure(figureLook(0)).crop(3, 0, 26, 24).scaled(2), 2, 6);
     c.fillRect(0, 52, 56, 4, kInk);
     c.fillRect(2, 52, 52, 2, rgb(150, 98, 52));
     return c;

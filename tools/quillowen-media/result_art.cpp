@@ -41,12 +41,7 @@ Canvas winPicture() {
         int x = int(noise(i, 1, 21) * 320), y = int(noise(i, 2, 21) * 150) + 50;
         c.fillRect(x, y, 3, 2, bits[i % 4]);
     }
-    Canvas her = figure(figureLook(0));
-    Canvas body(32, 53);
-    for (int y = 0; y < 53; ++y) {
-        for (int x = 0; x < 32; ++x) body.set(x, y, her.at(x, y));
-    }
-    c.paste(body.scaled(2), 128, 100);
+    c.paste(figure(figureLook(0)).crop(0, 0, 32, 53).scaled(2), 128, 100);
     centredText(c, "FOUND HER!", 22, 4, rgb(255, 250, 210), rgb(255, 190, 60), 3);
     centredText(c, "Well spotted", 66, 2, rgb(255, 255, 255), rgb(214, 236, 255), 2);
     return c;
@@ -60,12 +55,7 @@ Canvas failPicture() {
     }
     c.fillRect(0, 200, 320, 40, rgb(96, 48, 0));
     hedgeRow(c, 240);
-    Canvas crawler = snail();
-    Canvas body(40, 23);
-    for (int y = 0; y < 23; ++y) {
-        for (int x = 0; x < 40; ++x) body.set(x, y, crawler.at(x, y));
-    }
-    c.paste(body.scaled(3), 100, 112);
+    c.paste(snail().crop(0, 0, 40, 23).scaled(3), 100, 112);
     centredText(c, "TOO LATE!", 22, 4, rgb(255, 214, 190), rgb(236, 80, 60), 3);
     centredText(c, "She slipped away", 66, 2, rgb(255, 240, 230), rgb(250, 200, 190), 2);
     return c;
