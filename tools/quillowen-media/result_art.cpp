@@ -56,8 +56,8 @@ Canvas failPicture() {
     c.fillRect(0, 200, 320, 40, rgb(96, 48, 0));
     hedgeRow(c, 240);
     c.paste(snail().crop(0, 0, 40, 23).scaled(3), 100, 112);
-    centredText(c, "TOO LATE!", 22, 4, rgb(255, 214, 190), rgb(236, 80, 60), 3);
-    centredText(c, "She slipped away", 66, 2, rgb(255, 240, 230), rgb(250, 200, 190), 2);
+    centredText(c, "OH NO!", 22, 4, rgb(255, 214, 190), rgb(236, 80, 60), 3);
+    centredText(c, "She got away", 66, 2, rgb(255, 240, 230), rgb(250, 200, 190), 2);
     return c;
 }
 
