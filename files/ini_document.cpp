@@ -104,12 +104,14 @@ std::string formatIniText(const IniDocument& document) {
     return text;
 }
 
+// A blank or "=" would end the name early; a key opening with ";" or "["
+// would read as a comment or a header.
 bool readableSectionName(const std::string& name) {
-    return !name.empty() && !holdsAny(name, " \t\r\n=[");
+    return !name.empty() && !holdsAny(name, " \t\r\n=");
 }
 
 bool readableKey(const std::string& key) {
-    return !key.empty() && key[0] != ';' && !holdsAny(key, " \t\r\n=[");
+    return readableSectionName(key) && key[0] != ';' && key[0] != '[';
 }
 
 void saveIniDocument() {

@@ -76,7 +76,7 @@ void openIniFile(const RtString& name);
 // "NO_DATA" when the section or key is missing.
 RtString readIniValue(const RtString& section, const RtString& key);
 // A name that could not be read back from the file (empty, holding a blank,
-// "=", "[", CR or LF, or a key starting with ";") is refused; a value is
+// "=", CR or LF, or a key starting with ";" or "[") is refused; a value is
 // cut at its first CR or LF.
 void writeIniValue(const RtString& section, const RtString& key, const RtString& value);
 

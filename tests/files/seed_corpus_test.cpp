@@ -120,8 +120,9 @@ Seeds archiveSeeds() {
 
 Seeds iniSeeds() {
     Seeds seeds;
-    seeds["player.ini"] = "top = 1\r\n; note\r\n[Player]\r\n name = Ann\r\nscore=10\r\nkey=\r\n"
-                          "[ Other ]\r\n[Player]\r\nextra=x y \r\n[]]\r\n[a=b]\r\n";
+    seeds["player.ini"] =
+        "top = 1\r\n; note\r\n[Player]\r\n name = Ann\r\nscore=10\r\nkey=\r\n"
+        "[ Other ]\r\n[Player]\r\nextra=x y \r\n[]]\r\n[a=b]\r\n";
     seeds["long-lines.ini"] = "[s]\nk=" + std::string(1030, 'v') + "\r\nq=1\r\r\n";
     return seeds;
 }
@@ -137,10 +138,8 @@ Seeds lineSeeds() {
 
 const std::map<std::string, Seeds>& allSeeds() {
     static const std::map<std::string, Seeds> seeds = {
-        {"bmp_decoder_fuzz", bmpSeeds()},
-        {"png_decoder_fuzz", pngSeeds()},
-        {"media_archive_fuzz", archiveSeeds()},
-        {"ini_document_fuzz", iniSeeds()},
+        {"bmp_decoder_fuzz", bmpSeeds()},       {"png_decoder_fuzz", pngSeeds()},
+        {"media_archive_fuzz", archiveSeeds()}, {"ini_document_fuzz", iniSeeds()},
         {"line_reader_fuzz", lineSeeds()},
     };
     return seeds;
