@@ -14,15 +14,12 @@
 #include "platform/file_io.h"
 #include "platform/file_replace.h"
 #include "platform/temp_dir.h"
-#include "value/number_conversion.h"
 
 namespace vorlan {
 
 namespace {
 
 constexpr int kLineCount = 256;
-constexpr int kFileError = 3;
-constexpr int kLineNumberError = 7;
 
 struct DataLineFile {
     // The name as the game gave it; switching compares it byte for byte.
@@ -75,7 +72,7 @@ void switchTo(const RtString& name) {
 // Line numbers are tested on the double, so NaN and huge numbers are out.
 bool lineNumberOf(double line, size_t& index) {
     if (!(line > -1.0 && line < kLineCount)) {
-        raiseError(kLineNumberError);
+        raiseError(kRangeError);
         return false;
     }
     index = static_cast<size_t>(static_cast<int>(line));

@@ -19,8 +19,6 @@ namespace vorlan {
 namespace {
 
 constexpr int kChannelCount = 8;
-constexpr int kNoChannelError = 7;
-constexpr int kReadWriteError = 3;
 
 struct FileChannel {
     int fd = -1;
@@ -41,7 +39,7 @@ std::array<FileChannel, kChannelCount> channels;
 // The range is tested on the double itself: a truncated NaN or a huge
 // number would otherwise land on a valid channel.
 FileChannel& channelAt(double number) {
-    if (!(number > -1.0 && number < kChannelCount)) fail(kNoChannelError);
+    if (!(number > -1.0 && number < kChannelCount)) fail(kRangeError);
     return channels[static_cast<size_t>(static_cast<int>(number))];
 }
 
@@ -52,19 +50,19 @@ void closeRecord(FileChannel& channel) {
 
 FileChannel& readingChannel(double number) {
     FileChannel& channel = channelAt(number);
-    if (channel.fd < 0 || channel.writing) fail(kReadWriteError);
+    if (channel.fd < 0 || channel.writing) fail(kFileError);
     return channel;
 }
 
 FileChannel& writingChannel(double number) {
     FileChannel& channel = channelAt(number);
-    if (channel.fd < 0 || !channel.writing) fail(kReadWriteError);
+    if (channel.fd < 0 || !channel.writing) fail(kFileError);
     return channel;
 }
 
 void readInto(double number, void* out, size_t count) {
     FileChannel& channel = readingChannel(number);
-    if (!channel.reader->readExact(static_cast<char*>(out), count)) fail(kReadWriteError);
+    if (!channel.reader->readExact(static_cast<char*>(out), count)) fail(kFileError);
 }
 
 uint64_t readLittleEndian(double number, size_t width) {
@@ -77,7 +75,7 @@ uint64_t readLittleEndian(double number, size_t width) {
 
 void writeBytes(double number, const char* bytes, size_t count) {
     FileChannel& channel = writingChannel(number);
-    if (!platform::writeFile(channel.fd, bytes, count)) fail(kReadWriteError);
+    if (!platform::writeFile(channel.fd, bytes, count)) fail(kFileError);
 }
 
 // Out-of-range numbers wrap through 64 bits, so a value read with readLong
@@ -174,9 +172,9 @@ RtString readBytesAsText(double number, double count) {
     int64_t offset = platform::fileOffsetOf(channel.fd);
     int64_t left = static_cast<int64_t>(channel.reader->buffered()) +
                    (size > offset && offset >= 0 ? size - offset : 0);
-    if (wanted > left || wanted >= INT32_MAX) fail(kReadWriteError);
+    if (wanted > left || wanted >= INT32_MAX) fail(kFileError);
     char* buffer = text.writableBuffer(static_cast<uint32_t>(wanted));
-    if (!channel.reader->readExact(buffer, static_cast<size_t>(wanted))) fail(kReadWriteError);
+    if (!channel.reader->readExact(buffer, static_cast<size_t>(wanted))) fail(kFileError);
     buffer[wanted] = '\0';
     text.syncLength();
     return text;
@@ -187,7 +185,7 @@ RtString readLine(double number) {
     const char* bytes = nullptr;
     size_t length = 0;
     if (!channel.reader->nextLine(bytes, length) || channel.reader->failed()) {
-        fail(kReadWriteError);
+        fail(kFileError);
     }
     RtString line;
     char* buffer = line.writableBuffer(static_cast<uint32_t>(kLongestLine));

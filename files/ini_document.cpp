@@ -17,8 +17,6 @@ namespace vorlan {
 
 namespace {
 
-constexpr int kWriteError = 3;
-
 struct OpenIniDocument {
     IniDocument document;
     // Absolute, so a later setCurrentDirectory cannot redirect the save.
@@ -119,7 +117,7 @@ void saveIniDocument() {
     current.changed = false;
     if (!platform::replaceFile(current.path, formatIniText(current.document))) {
         // Recorded for the end report; the game goes on.
-        raiseError(kWriteError);
+        raiseError(kFileError);
     }
 }
 

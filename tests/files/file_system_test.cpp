@@ -10,21 +10,12 @@
 
 #include <vorlan/files.h>
 
-#include "support/temp_folder.h"
+#include "files/in_folder.h"
 
 namespace vorlan {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs a test inside a temporary folder as the working directory.
-class InFolder : public testing::Test {
-  protected:
-    InFolder() : previous_(fs::current_path()) { fs::current_path(folder_.path()); }
-    ~InFolder() override { fs::current_path(previous_); }
-    test::TempFolder folder_;
-    fs::path previous_;
-};
 
 std::string bytes(size_t size) {
     std::string text(size, '\0');
@@ -32,7 +23,7 @@ std::string bytes(size_t size) {
     return text;
 }
 
-using FileSystem = InFolder;
+using FileSystem = test::InFolder;
 
 TEST_F(FileSystem, CopiesEveryByteAndKeepsTheTargetsMode) {
     for (size_t size : {0u, 4096u, 4097u, 200000u}) {

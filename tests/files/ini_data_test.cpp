@@ -9,29 +9,12 @@
 
 #include <vorlan/files.h>
 
-#include "app/runtime_state.h"
-#include "files/data_file.h"
-#include "support/temp_folder.h"
+#include "files/in_folder.h"
 
 namespace vorlan {
 namespace {
 
 namespace fs = std::filesystem;
-
-class InFolder : public testing::Test {
-  protected:
-    InFolder() : previous_(fs::current_path()) {
-        fs::current_path(folder_.path());
-        errorState = ErrorState();
-    }
-    ~InFolder() override {
-        openIniFile("");
-        closeDataFile();
-        fs::current_path(previous_);
-    }
-    test::TempFolder folder_;
-    fs::path previous_;
-};
 
 std::string text(const RtString& value) {
     return value.cStr();
@@ -41,7 +24,7 @@ const char* kPlayerFile =
     "top = 1\r\n; a comment\r\n[Player]\r\n  name = Ann\r\nscore=10\r\nempty=\r\n"
     "nokey\r\n[ Other ]\r\n[Player]\r\nextra=x y \r\n";
 
-using IniDocuments = InFolder;
+using IniDocuments = test::InFolder;
 
 TEST_F(IniDocuments, ReadsSectionsAndKeysWithoutRegardToCase) {
     test::writeWholeFile("p.ini", kPlayerFile);
@@ -98,7 +81,7 @@ TEST_F(IniDocuments, NamesAndValuesCannotForgeLines) {
     EXPECT_EQ(test::readWholeFile("inj.ini"), "[s]\r\nok=v\r\nok2=w\r\n[[s]\r\nk[=v\r\n");
 }
 
-using DataFiles = InFolder;
+using DataFiles = test::InFolder;
 
 TEST_F(DataFiles, LinesReadBackUnderTheirNumbers) {
     test::writeWholeFile("two.txt", "first  \r\nsecond\t\n");
