@@ -11,12 +11,11 @@ namespace vorlan {
 LineCut cutLine(const char* data, size_t available, bool atEnd) {
     LineCut cut;
     const void* feed = std::memchr(data, '\n', std::min(available, kLongestLine + 1));
-    if (feed != nullptr) {
-        cut.length = static_cast<size_t>(static_cast<const char*>(feed) - data);
-        cut.consumed = cut.length + 1;
-    } else if (available <= kLongestLine) {
+    if (feed != nullptr || available <= kLongestLine) {
         // The end of the data ends the last line, as a line feed would.
-        cut.length = cut.consumed = available;
+        cut.length = feed ? static_cast<size_t>(static_cast<const char*>(feed) - data) : available;
+        cut.consumed = cut.length + (feed ? 1 : 0);
+        if (cut.length > 0 && data[cut.length - 1] == '\r') --cut.length;
     } else {
         // A full line: a CR LF straight after it still belongs to it, or
         // it would come out as an extra empty line.
@@ -28,9 +27,7 @@ LineCut cutLine(const char* data, size_t available, bool atEnd) {
                 cut.consumed += 1;
             }
         }
-        return cut;
     }
-    if (cut.length > 0 && data[cut.length - 1] == '\r') --cut.length;
     const void* nul = std::memchr(data, '\0', cut.length);
     if (nul != nullptr) cut.length = static_cast<size_t>(static_cast<const char*>(nul) - data);
     return cut;

@@ -117,6 +117,7 @@ TEST(FileChannels, LineReaderMatrix) {
         {"lone CR inside", "a\rb\r\nc\r", {"a\rb", "c"}},
         {"empty lines", "\n\r\n\nq", {"", "", "", "q"}},
         {"NUL cuts the text", std::string("a\0b\nc", 5), {"a", "c"}},
+        {"NUL in a full line", std::string(1030, '\0') + "\nd", {"", "", "d"}},
     };
     test::TempFolder folder;
     for (const LineCase& row : table) {
