@@ -98,8 +98,7 @@ int startRuntime(const char* title, int showCommand) {
 }
 
 void shutdownRuntime() {
-    // Pending INI and data changes are saved while the media names still
-    // resolve.
+    // Pending INI and data changes reach the disk before anything else goes.
     shutdownFiles();
     delete renderer;
     renderer = nullptr;
