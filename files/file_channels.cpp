@@ -188,7 +188,8 @@ RtString readLine(double number) {
         fail(kFileError);
     }
     RtString line;
-    char* buffer = line.writableBuffer(static_cast<uint32_t>(kLongestLine));
+    if (length == 0) return line;
+    char* buffer = line.writableBuffer(static_cast<uint32_t>(length));
     std::memcpy(buffer, bytes, length);
     buffer[length] = '\0';
     line.syncLength();
