@@ -103,16 +103,18 @@ double listDirectory(const RtString& pattern, RtStringArray& names) {
     std::vector<std::string> folders;
     std::vector<std::string> files;
     for (platform::DirectoryEntry& entry : entries) {
-        if (entry.name == "." || entry.name == "..") continue;
         if (entry.isDirectory) {
             folders.push_back(std::move(entry.name));
         } else if (wildcardMatch(pattern, RtString(entry.name.c_str())) != 0) {
             files.push_back(std::move(entry.name));
         }
     }
-    std::sort(folders.begin(), folders.end(), listedBefore);
+    // "." and ".." lead, as every listing of a living folder has them.
+    auto rank = [](const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; };
+    std::sort(folders.begin(), folders.end(), [&](const std::string& a, const std::string& b) {
+        return rank(a) != rank(b) ? rank(a) < rank(b) : listedBefore(a, b);
+    });
     std::sort(files.begin(), files.end(), listedBefore);
-    folders.insert(folders.begin(), {".", ".."});
 
     dimensionArray(names, static_cast<double>(folders.size() + files.size()));
     double index = 0;

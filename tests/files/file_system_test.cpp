@@ -114,6 +114,13 @@ TEST_F(FileSystem, ListingPutsFoldersFirstInCaseInsensitiveOrder) {
         }
         EXPECT_EQ(listed, expected) << row.pattern;
     }
+    // A removed working folder lists nothing, not even "." and "..".
+    fs::create_directory("gone");
+    setCurrentDirectory("gone");
+    fs::remove("../gone");
+    RtStringArray names;
+    EXPECT_EQ(listDirectory("*", names), 0.0);
+    EXPECT_EQ(names.elementCount(), 0);
 }
 
 // The plain recursive definition of the pattern language.
