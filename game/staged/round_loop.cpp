@@ -1,0 +1,69 @@
+#include <vorlan/app.h>
+#include <vorlan/input.h>
+
+#include "game/field.h"
+#include "game/round.h"
+#include "game/trace.h"
+
+namespace quillowen {
+
+using vorlan::elementAt;
+using vorlan::keyDown;
+
+namespace {
+
+constexpr double kKeyUp = 200, kKeyDown = 208, kKeyLeft = 203, kKeyRight = 205;
+constexpr double kKeyW = 17, kKeyA = 30, kKeyS = 31, kKeyD = 32;
+constexpr double kStepMs = 700;
+
+void scroll(Round& r) {
+    double dx = 4 * (keyDown(kKeyRight) - keyDown(kKeyLeft));
+    double dy = 4 * (keyDown(kKeyDown) - keyDown(kKeyUp));
+    if (dx == 0 && dy == 0) return;
+    r.scrollX += dx;
+    r.scrollY += dy;
+    trace("scroll %.0f %.0f", r.scrollX, r.scrollY);
+}
+
+// Moves the snail one cell on; false once it has reached her cell's end.
+bool stepSnail(Round& r) {
+    elementAt(r.field, elementAt(r.route, r.stepIndex, 0), elementAt(r.route, r.stepIndex, 1)) =
+        CELL_EMPTY;
+    r.stepIndex += 1;
+    if (r.stepIndex >= routeLength(r)) return false;
+    double x = elementAt(r.route, r.stepIndex, 0), y = elementAt(r.route, r.stepIndex, 1);
+    elementAt(r.field, x, y) = CELL_SNAIL;
+    r.nextStepTime = vorlan::elapsedMs() + kStepMs;
+    trace("snail %.0f %.0f %.0f", r.stepIndex, x, y);
+    return true;
+}
+
+bool committed() {
+    return keyDown(kKeyA) != 0 || keyDown(kKeyD) != 0 || keyDown(kKeyS) != 0 || keyDown(kKeyW) != 0;
+}
+
+}  // namespace
+
+double runRound() {
+    Round r;
+    if (!setUpRound(r)) {
+        vorlan::appendErrorLog("no route to the figure: round lost");
+        return 0;
+    }
+    for (;;) {
+        scroll(r);
+        drawRoundFrame(r);
+        if (vorlan::elapsedMs() > r.nextStepTime && !stepSnail(r)) {
+            trace("arrived");
+            return 0;
+        }
+        if (committed()) {
+            double result = figureAtCentre(r.field, r.scrollX, r.scrollY);
+            trace("commit %.0f", result);
+            return result;
+        }
+        if (!adjustVolume(r, drawRoundFrame)) vorlan::presentFrame();
+    }
+}
+
+}  // namespace quillowen
