@@ -18,6 +18,7 @@
 #include "support/run_process.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
+#include "tests/game/start_cell_seed.h"
 #include "value/random.h"
 
 namespace vorlan::test {
@@ -357,6 +358,20 @@ TEST(Quillowen, TenPageDownsSilenceTheGameWhoseQuitKeysStillWork) {
     std::vector<double> played = game.playedSound();
     EXPECT_TRUE(heard(played, "wenvoke.wav"));
     EXPECT_TRUE(silent(played, "fail.wav"));
+}
+
+TEST(Quillowen, ASeedPuttingHerOnTheSnailsStartStillPlays) {
+    uint32_t seed = quillowen::test::seedPuttingHerOnTheStart();
+    ASSERT_NE(seed, 0u);
+    Game game(seed);
+    game.start();
+    auto figure = game.waitForTrace("figure ", 5000);
+    ASSERT_TRUE(figure);
+    EXPECT_NE(*figure, "1 1");
+    // With her on the start there was no route: the first snail step was
+    // runtime error 9 and the program ended.
+    EXPECT_TRUE(game.waitForTrace("snail 2 ", 4000));
+    game.quit();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "game/field.h"
 #include "game/round.h"
 #include "tests/game/fresh_seed.h"
+#include "tests/game/start_cell_seed.h"
 
 namespace quillowen {
 namespace {
@@ -79,26 +80,8 @@ TEST(RoundSetup, TheRouteLeadsFromTheStartToHerTheShortestWay) {
     }
 }
 
-// A seed whose first figure draw, as the plain procedure makes it, is the
-// snail's own start cell.
-uint32_t seedPuttingHerOnTheStart() {
-    for (uint32_t seed = 1; seed < 100000; ++seed) {
-        seedFresh(seed);
-        RtNumberArray field;
-        vorlan::dimensionArray(field, 50, 50);
-        generateField(field, 1);
-        double x, y;
-        do {
-            x = vorlan::randomUpTo(49);
-            y = vorlan::randomUpTo(49);
-        } while (elementAt(field, x, y) != CELL_EMPTY);
-        if (x == 1 && y == 1) return seed;
-    }
-    return 0;
-}
-
 TEST(RoundSetup, AFigureDrawnOnTheStartIsDrawnAgain) {
-    uint32_t seed = seedPuttingHerOnTheStart();
+    uint32_t seed = test::seedPuttingHerOnTheStart();
     ASSERT_NE(seed, 0u);
     seedFresh(seed);
     Round round;
