@@ -1,16 +1,14 @@
-// A second implementation of the planner's search rules with a different
-// open list, shared by the tests and the benchmark: an indexed binary heap
-// ordered by (f, insertion number) and per-cell state arrays in place of
-// the sorted ring buffer and the closed hash table.
+// A second, separately written search with the planner's rules, shared by
+// the tests and the benchmark: an indexed binary heap ordered by (f,
+// insertion number) and per-cell state arrays.
 //
-// It expands the very same nodes in the same order as AStarPlanner, and so
-// returns the same route: the planner's open list is sorted by descending f
-// from front to back with each node put in front of every node of equal
-// f, so its back, which is expanded next, is the node of smallest f and,
-// among those, the earliest inserted (an improved node counts as newly
-// inserted). That is the minimum of (f, insertion number). Every cell has
-// at most one node, so per-cell state replaces both the open-list scan and
-// the closed table. 4-connected only, as findPath uses it.
+// Why it expands the same nodes in the same order as a sorted open list
+// where each node goes in front of every node of equal f: that list's back
+// (expanded next) is the node of smallest f and, among those, the earliest
+// inserted (an improved node counts as newly inserted), which is the minimum
+// of (f, insertion number). Every cell has at most one node, so per-cell
+// state replaces both the open-list scan and a closed table. 4-connected
+// only, as findPath uses it.
 #pragma once
 
 #include <cfloat>

@@ -1,9 +1,8 @@
-// findPath against a second implementation of the planner's rules built on
-// a different open list (tests/path/exact_heap_search.h): on random grids,
-// with costs that tie often, every weight gives the very same route. This
-// pins the neighbour order, the float rounding of g and f, the tie rule and
-// the reopening rule from a second side, and backs the claim that a heap
-// ordered by (f, insertion number) could replace the sorted open list.
+// findPath against a second, separately written search with the same rules
+// (tests/path/exact_heap_search.h): on random grids, with costs that tie
+// often, every weight gives the very same route. This pins the neighbour
+// order, the float rounding of g and f, the tie rule and the reopening rule
+// from a second side.
 #include <gtest/gtest.h>
 
 #include <cmath>
