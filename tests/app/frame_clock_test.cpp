@@ -59,5 +59,38 @@ TEST(FrameDuration, PlainDifferenceOrOne) {
     EXPECT_DOUBLE_EQ(frameInterval(100.0, 90.0), 1.0);     // out of order
 }
 
+TEST(SleepMargin, FollowsAllButTheRarestLateWakeUps) {
+    struct Case {
+        const char* what;
+        double usualLateMs;
+        double rareLateMs;
+        int rareEvery;
+        double expected;
+    };
+    const Case cases[] = {
+        {"punctual sleeps give the floor", 0.01, 0.01, 1, SleepMargin::kFloorMs},
+        {"steady lateness", 0.3, 0.3, 1, 0.3},
+        {"lateness beyond the ceiling", 9.0, 9.0, 1, SleepMargin::kCeilingMs},
+        {"1 in 100 very late is ignored", 0.1, 5.0, 100, 0.1},
+        {"1 in 10 very late is not", 0.1, 1.5, 10, 1.5},
+    };
+    for (const Case& c : cases) {
+        SleepMargin margin;
+        EXPECT_EQ(margin.ms(), SleepMargin::kCeilingMs) << c.what;
+        for (int i = 1; i <= 1000; ++i) {
+            margin.record(i % c.rareEvery == 0 ? c.rareLateMs : c.usualLateMs);
+        }
+        EXPECT_EQ(margin.ms(), c.expected) << c.what;
+    }
+    // A late spell is forgotten once a window of punctual sleeps follows it.
+    SleepMargin margin;
+    for (int i = 0; i < 10; ++i) margin.record(1.0);
+    EXPECT_EQ(margin.ms(), 1.0);
+    for (int i = 0; i < SleepMargin::kWindow - SleepMargin::kRank; ++i) margin.record(0.2);
+    EXPECT_EQ(margin.ms(), 1.0);
+    margin.record(0.2);
+    EXPECT_EQ(margin.ms(), 0.2);
+}
+
 }  // namespace
 }  // namespace vorlan
