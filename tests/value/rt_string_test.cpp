@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -123,6 +124,12 @@ TEST(NumberToText, FollowsTheTenDigitRule) {
         {-1e-300, "-1.e-300"},
         {1.5e300, "1.5e+300"},
         {123.456, "123.456"},
+        // Exact ties at the tenth digit round away from zero.
+        {88319666805, "8.831966681e+010"},
+        {-405629144050, "-4.056291441e+011"},
+        {1234567890.5, "1234567891"},
+        {1234567891.5, "1234567892"},
+        {1.2345678905, "1.23456789"},  // just below the tie in binary: no tie
     };
     for (const Case& c : cases) EXPECT_EQ(text(RtString(c.value)), c.expected) << c.value;
     EXPECT_EQ(text(RtString(0.1f)), "0.1000000015");
@@ -138,14 +145,28 @@ TEST(NumberToText, RandomValuesKeepTheRule) {
     std::uniform_real_distribution<double> mantissa(1.0, 10.0);
     std::uniform_int_distribution<int> exponent(-30, 30);
     std::bernoulli_distribution negative(0.5);
+    std::uniform_int_distribution<int64_t> tenDigits(1000000000, 9999999999);
+    std::uniform_int_distribution<int> shift(0, 4);
     for (int i = 0; i < 5000; ++i) {
         double v = mantissa(generator) * std::pow(10.0, exponent(generator));
+        // Every third value an exact tie at the tenth digit.
+        if (i % 3 == 1) v = double(tenDigits(generator)) + 0.5;
+        if (i % 3 == 2)
+            v = double(tenDigits(generator) * 10 + 5) * std::pow(10.0, shift(generator));
         if (negative(generator)) v = -v;
         std::string shown = text(RtString(v));
 
+        // A tie (the eleven-digit form is exact) rounds away from zero, as
+        // every value just beyond it does.
+        char exact[1024];
+        auto end = std::to_chars(exact, exact + sizeof exact, std::fabs(v),
+                                 std::chars_format::scientific, 800);
+        bool tie = exact[11] == '5' && std::all_of(exact + 12, std::find(exact, end.ptr, 'e'),
+                                                   [](char c) { return c == '0'; });
+        double toRound = tie ? std::nextafter(v, v * 2) : v;
         char digits[64];
-        auto result =
-            std::to_chars(digits, digits + sizeof digits, v, std::chars_format::scientific, 9);
+        auto result = std::to_chars(digits, digits + sizeof digits, toRound,
+                                    std::chars_format::scientific, 9);
         *result.ptr = '\0';
         double rounded = std::strtod(digits, nullptr);
         int decimalExponent = std::atoi(std::strchr(digits, 'e') + 1);
