@@ -20,11 +20,6 @@
 
 namespace vorlan::path::reference {
 
-struct HeapSearchStats {
-    uint64_t expanded = 0;
-    uint64_t openMax = 0;
-};
-
 // findPath's normalisation of the costs, written apart from it: floats
 // (held within the float range), positive ones divided by the largest and
 // raised by 1, the rest blocked (-1).
@@ -47,7 +42,7 @@ inline std::vector<float> normalisedCosts(const double* costs, size_t n) {
 // cannot be reached. The caller passes a valid start and goal.
 inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const double* costs,
                                             int32_t sx, int32_t sy, int32_t gx, int32_t gy,
-                                            double weight, HeapSearchStats* stats = nullptr) {
+                                            double weight) {
     const size_t n = size_t(width) * size_t(height);
     std::vector<float> cost = normalisedCosts(costs, n);
 
@@ -96,7 +91,6 @@ inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const
         state[cell] = kOpen;
         heap.push_back(cell);
         siftUp(heap.size() - 1);
-        if (stats && heap.size() > stats->openMax) stats->openMax = heap.size();
     };
 
     const int32_t start = sy * width + sx;
@@ -115,7 +109,6 @@ inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const
             place(0, lastCell);
             siftDown(0);
         }
-        if (stats) ++stats->expanded;
         state[k] = kClosed;
         if (k == goal) {
             found = true;
