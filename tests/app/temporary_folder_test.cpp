@@ -43,17 +43,6 @@ VORLAN_TEST_CHILD(TemporaryFolderProbe) {
     std::printf("%d %s\n", found, media.cStr());
 }
 
-enum class Runtime { Unset, Own, OtherUser };
-enum class Planted { Nothing, OwnPrivate, OwnOpenToOthers, OtherUser, Link };
-
-struct FolderCase {
-    const char* what;
-    bool tmpdirSet;
-    Runtime runtime;
-    Planted planted;
-    const char* expected;  // as the child sees it; "" is refused
-};
-
 uid_t nobody() {
     const passwd* entry = ::getpwnam("nobody");
     return entry ? entry->pw_uid : 65534;
@@ -62,85 +51,76 @@ uid_t nobody() {
 TEST(TemporaryFolder, ChoiceAndRefusals) {
     const std::string privateName = "vorlan-" + std::to_string(::geteuid());
     const std::string privateDir = "/tmp/" + privateName + "/";
-    const FolderCase cases[] = {
-        {"TMPDIR wins", true, Runtime::Own, Planted::OtherUser, "/tmp/chosen/"},
-        {"the user's runtime folder", false, Runtime::Own, Planted::Nothing, "/tmp/run/"},
-        {"another user's runtime folder", false, Runtime::OtherUser, Planted::Nothing,
-         privateDir.c_str()},
-        {"neither: a private folder", false, Runtime::Unset, Planted::Nothing, privateDir.c_str()},
-        {"own private folder reused", false, Runtime::Unset, Planted::OwnPrivate,
-         privateDir.c_str()},
-        {"open to others", false, Runtime::Unset, Planted::OwnOpenToOthers, ""},
-        {"another user's folder", false, Runtime::Unset, Planted::OtherUser, ""},
-        {"a link to a folder", false, Runtime::Own, Planted::Link, "/tmp/run/"},
-        {"a link, no runtime folder", false, Runtime::Unset, Planted::Link, ""},
+    enum Planted { kNothing, kPrivate, kOpen, kOthers, kLink };
+    struct Case {
+        const char* what;
+        const char* tmpdir;    // as the child sees them; nullptr: unset
+        const char* runtime;   // /tmp/run is ours, /tmp/theirs belongs to nobody
+        Planted planted;       // at /tmp/vorlan-UID
+        std::string expected;  // "": refused
+    };
+    const Case cases[] = {
+        {"TMPDIR wins", "/tmp/chosen", "/tmp/run", kOthers, "/tmp/chosen/"},
+        {"the user's runtime folder", nullptr, "/tmp/run", kNothing, "/tmp/run/"},
+        {"another user's runtime folder", nullptr, "/tmp/theirs", kNothing, privateDir},
+        {"neither: a private folder", nullptr, nullptr, kNothing, privateDir},
+        {"own private folder reused", nullptr, nullptr, kPrivate, privateDir},
+        {"open to others", nullptr, nullptr, kOpen, ""},
+        {"another user's folder", nullptr, nullptr, kOthers, ""},
+        {"a link to a folder", nullptr, nullptr, kLink, ""},
     };
     if (::geteuid() != 0) GTEST_SKIP() << "planting other users' folders needs root";
     const std::string self = fs::read_symlink("/proc/self/exe").string();
-    for (const FolderCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::TempFolder scratch;
         fs::path tmp = scratch.file("tmp");
-        fs::create_directories(tmp / "chosen");
-        fs::create_directories(tmp / "run");
-        fs::create_directories(tmp / "bait");
-        if (c.runtime == Runtime::OtherUser) {
-            ASSERT_EQ(::chown((tmp / "run").c_str(), nobody(), 0), 0);
-        }
+        for (const char* dir : {"chosen", "run", "theirs", "bait"})
+            fs::create_directories(tmp / dir);
+        ASSERT_EQ(::chown((tmp / "theirs").c_str(), nobody(), 0), 0);
         fs::path planted = tmp / privateName;
-        switch (c.planted) {
-            case Planted::Nothing:
-                break;
-            case Planted::OwnPrivate:
-                ASSERT_EQ(::mkdir(planted.c_str(), 0700), 0);
-                break;
-            case Planted::OwnOpenToOthers:
-                ASSERT_EQ(::mkdir(planted.c_str(), 0700), 0);
-                ASSERT_EQ(::chmod(planted.c_str(), 0755), 0);
-                break;
-            case Planted::OtherUser:
-                ASSERT_EQ(::mkdir(planted.c_str(), 0700), 0);
-                ASSERT_EQ(::chown(planted.c_str(), nobody(), 0), 0);
-                break;
-            case Planted::Link:
-                fs::create_directory_symlink(tmp / "bait", planted);
-                break;
+        if (c.planted == kLink) fs::create_directory_symlink(tmp / "bait", planted);
+        if (c.planted != kNothing && c.planted != kLink) {
+            ASSERT_EQ(::mkdir(planted.c_str(), 0700), 0);
+        }
+        if (c.planted == kOpen) {
+            ASSERT_EQ(::chmod(planted.c_str(), 0755), 0);
+        }
+        if (c.planted == kOthers) {
+            ASSERT_EQ(::chown(planted.c_str(), nobody(), 0), 0);
         }
         test::ArchiveBytes archive;
         archive.addEntry("bush.png", "a bush");
         test::writeWholeFile(tmp / "media.viz", archive.finish());
 
         std::vector<std::string> argv = {"/usr/bin/env", "-u", "TMPDIR", "-u", "XDG_RUNTIME_DIR"};
-        if (c.tmpdirSet) argv.push_back("TMPDIR=/tmp/chosen");
-        if (c.runtime != Runtime::Unset) argv.push_back("XDG_RUNTIME_DIR=/tmp/run");
+        if (c.tmpdir) argv.push_back(std::string("TMPDIR=") + c.tmpdir);
+        if (c.runtime) argv.push_back(std::string("XDG_RUNTIME_DIR=") + c.runtime);
         argv.push_back(self);
         test::ProcessResult run = test::runProcess(
             argv, scratch.path(),
             {"VORLAN_TEST_CHILD=TemporaryFolderProbe", "PROBE_TMP=" + tmp.string()});
         if (run.exitCode == 3) GTEST_SKIP() << "no private mount namespace here";
         ASSERT_EQ(run.exitCode, 0) << run.err;
-
-        std::string expected = c.expected;
-        if (expected.empty()) {
+        EXPECT_TRUE(fs::is_empty(tmp / "bait"));
+        if (c.expected.empty()) {
+            // No log, no extraction, one line on standard error.
             EXPECT_EQ(run.out, "\n0 \n");
             EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-            EXPECT_TRUE(fs::is_empty(tmp / "bait"));
-            if (c.planted != Planted::Link) {
+            if (c.planted != kLink) {
                 EXPECT_TRUE(fs::is_empty(planted));
             }
             continue;
         }
-        std::string media = expected + "vizA";
-        media += static_cast<char>('A' + archive.entries()[0].dataSize % 26);
-        EXPECT_EQ(run.out, expected + "\n1 " + media + "bush.png\n");
-        EXPECT_EQ(run.err, "");
-        fs::path seen = tmp / expected.substr(5);
+        std::string media = c.expected + "vizA";
+        media += char('A' + archive.entries()[0].dataSize % 26);
+        EXPECT_EQ(run.out, c.expected + "\n1 " + media + "bush.png\n");
+        fs::path seen = tmp / c.expected.substr(5);
         EXPECT_EQ(readWholeFile(seen / "ErrorLog.txt"), "probe line\r\n");
         EXPECT_EQ(fs::status(seen / "ErrorLog.txt").permissions(), fs::perms(0600));
-        if (expected == privateDir) {
+        if (c.expected == privateDir) {
             EXPECT_EQ(fs::status(seen).permissions(), fs::perms(0700));
         }
-        EXPECT_TRUE(fs::is_empty(tmp / "bait"));
     }
 }
 
