@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,8 +85,14 @@ TEST(ArrayErrors, EndTheProgramWithTheirNumber) {
         {"no text memory", 7, {100000000}, {}, true, 0, true},
     };
     const std::string oldOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-    for (const ErrorCase& c : cases) {
-        test::TempFolder folder;  // the child's log lands here
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const ErrorCase& c = cases[i];
+        // The child's log folder. A child started afresh (below) runs this
+        // body again up to its case: it must keep its parent's folder.
+        const std::string key = "VORLAN_ARRAY_ERROR_LOG_" + std::to_string(i);
+        std::optional<test::TempFolder> folder;
+        if (!std::getenv(key.c_str())) setenv(key.c_str(), folder.emplace().path().c_str(), 1);
+        const std::filesystem::path logFolder = std::getenv(key.c_str());
         runtimeSettings.debugMode = 1;
         if (c.realAllocationFailure && underAddressSanitizer()) {
             // The sanitizer's shadow memory rules out an address-space limit;
@@ -95,11 +102,14 @@ TEST(ArrayErrors, EndTheProgramWithTheirNumber) {
                    1);
             GTEST_FLAG_SET(death_test_style, "threadsafe");
         }
-        EXPECT_EXIT((runCase(c), std::_Exit(99)), testing::ExitedWithCode(0), "") << c.what;
+        EXPECT_EXIT((setenv("TMPDIR", logFolder.c_str(), 1), runCase(c), std::_Exit(99)),
+                    testing::ExitedWithCode(0), "")
+            << c.what;
         GTEST_FLAG_SET(death_test_style, "fast");
         setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
+        unsetenv(key.c_str());
         runtimeSettings.debugMode = 0;
-        EXPECT_EQ(test::readWholeFile(folder.file("ErrorLog.txt")),
+        EXPECT_EQ(test::readWholeFile(logFolder / "ErrorLog.txt"),
                   "-End On Line\r\n" + std::to_string(c.error) + "\r\n-1\r\n0\r\n0\r\n")
             << c.what;
     }
