@@ -103,35 +103,20 @@ bool AStarPlanner::init(const PlannerParams& params) {
 }
 
 void AStarPlanner::siftUp(uint32_t position, OpenEntry entry) {
-    while (position > 0) {
-        const uint32_t up = (position - 1) / 2;
-        const OpenEntry& parent = heap_[up];
-        if (!(entry.f < parent.f || (entry.f == parent.f && entry.order < parent.order))) break;
-        heap_[position] = parent;
-        cells_[parent.cell].heapPosition = position;
-        position = up;
+    while (position > 0 && comesBefore(entry, heap_[(position - 1) / 2])) {
+        place(position, heap_[(position - 1) / 2]);
+        position = (position - 1) / 2;
     }
-    heap_[position] = entry;
-    cells_[entry.cell].heapPosition = position;
+    place(position, entry);
 }
 
 void AStarPlanner::siftDown(uint32_t position, OpenEntry entry) {
-    for (;;) {
-        uint32_t child = 2 * position + 1;
-        if (child >= heapSize_) break;
-        if (child + 1 < heapSize_) {
-            const OpenEntry& a = heap_[child];
-            const OpenEntry& b = heap_[child + 1];
-            if (b.f < a.f || (b.f == a.f && b.order < a.order)) ++child;
-        }
-        const OpenEntry& c = heap_[child];
-        if (!(c.f < entry.f || (c.f == entry.f && c.order < entry.order))) break;
-        heap_[position] = c;
-        cells_[c.cell].heapPosition = position;
-        position = child;
+    for (uint32_t child; (child = 2 * position + 1) < heapSize_; position = child) {
+        if (child + 1 < heapSize_ && comesBefore(heap_[child + 1], heap_[child])) ++child;
+        if (!comesBefore(heap_[child], entry)) break;
+        place(position, heap_[child]);
     }
-    heap_[position] = entry;
-    cells_[entry.cell].heapPosition = position;
+    place(position, entry);
 }
 
 void AStarPlanner::push(uint32_t cell, float f) {

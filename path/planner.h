@@ -84,6 +84,13 @@ class AStarPlanner {
         uint32_t cell;
     };
 
+    static bool comesBefore(const OpenEntry& a, const OpenEntry& b) {
+        return a.f < b.f || (a.f == b.f && a.order < b.order);
+    }
+    void place(uint32_t position, const OpenEntry& entry) {
+        heap_[position] = entry;
+        cells_[entry.cell].heapPosition = position;
+    }
     uint32_t goalCell() const {
         return uint32_t(params_.goalY) * uint32_t(params_.width) + uint32_t(params_.goalX);
     }
