@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/media_archive.h"
+#include "support/child_entry.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
 
@@ -19,32 +20,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Started with VORLAN_ARCHIVE_CHILD_REQUEST set, this test program plays the
-// game of the appended-archive test: like start-up, it names the archives
-// with its own program file, resolves the requested name, copies what it got
-// to VORLAN_ARCHIVE_CHILD_OUT and exits before any test runs. Exit codes:
-// 0 found, 3 not found, 4 the extracted file outlived shutdown.
-int runAsArchiveChild() {
-    const char* request = std::getenv("VORLAN_ARCHIVE_CHILD_REQUEST");
-    const char* out = std::getenv("VORLAN_ARCHIVE_CHILD_OUT");
-    if (request == nullptr || out == nullptr) return -1;
+// The game of the appended-archive test, run in a copy of this program: like
+// start-up it names the archives with its own file, then copies what the
+// requested name resolves to. Exit code 3: not found.
+VORLAN_TEST_CHILD(AppendedArchiveGame) {
     initMediaArchives(nullptr);
     RtString path;
-    int found = resolveMediaName(request, path);
-    std::string extracted = path.cStr();
-    if (found) test::writeWholeFile(out, test::readWholeFile(extracted));
-    bool disabled = archiveContext(0)->enabled == 0;
+    int found = resolveMediaName(std::getenv("VORLAN_ARCHIVE_CHILD_REQUEST"), path);
+    if (!found) std::exit(3);
+    test::writeWholeFile(std::getenv("VORLAN_ARCHIVE_CHILD_OUT"), test::readWholeFile(path.cStr()));
     shutdownMediaArchives();
-    if (found && extracted != request && fs::exists(extracted)) return 4;
-    if (disabled) return 5;
-    return found ? 0 : 3;
 }
-
-const int archiveChild = [] {
-    int code = runAsArchiveChild();
-    if (code >= 0) std::exit(code);
-    return code;
-}();
 
 class VorlanPackTest : public ::testing::Test {
   protected:
@@ -168,7 +154,8 @@ TEST_F(VorlanPackTest, ProgramWithAnAppendedArchiveFindsItsEntries) {
     for (auto [request, exitCode] : requests) {
         test::ProcessResult run =
             test::runProcess({game.string()}, scratch,
-                             {std::string("VORLAN_ARCHIVE_CHILD_REQUEST=") + request,
+                             {"VORLAN_TEST_CHILD=AppendedArchiveGame",
+                              std::string("VORLAN_ARCHIVE_CHILD_REQUEST=") + request,
                               "VORLAN_ARCHIVE_CHILD_OUT=" + out.string()});
         EXPECT_EQ(run.exitCode, exitCode) << request << run.err;
     }
