@@ -64,6 +64,8 @@ std::map<std::string, std::vector<double>> glState(bool withTextures) {
     floats("clear colour", GL_COLOR_CLEAR_VALUE, 4);
     integers("colour mask", GL_COLOR_WRITEMASK, 4);
     integers("shade model", GL_SHADE_MODEL, 1);
+    integers("shader program", GL_CURRENT_PROGRAM, 1);
+    integers("array buffer", GL_ARRAY_BUFFER_BINDING, 1);
     if (withTextures) {
         state["texturing"] = {static_cast<double>(glIsEnabled(GL_TEXTURE_2D))};
         integers("bound texture", GL_TEXTURE_BINDING_2D, 1);
@@ -93,6 +95,11 @@ TEST_F(DrawState, EveryCommandLeavesTheStateLaterCommandsRelyOn) {
     const Case cases[] = {
         {"drawSprite", [] { drawSprite(1, 3, 4); }, true},
         {"drawSprite of an empty slot", [] { drawSprite(40, 3, 4); }, true},
+        {"a batch of sprites",
+         [] {
+             for (int i = 0; i < 9; ++i) drawSprite(1 + i % 3 / 2, i * 9, 4);
+         },
+         true},
         {"mirrored drawSpriteStretched", [] { drawSpriteStretched(1, 50, 4, -20, 9); }, true},
         {"drawSpriteZoomed", [] { drawSpriteZoomed(2, 50, 4, 3, -2); }, true},
         {"drawSpriteRotoZoom", [] { drawSpriteRotoZoom(1, 50, 40, 33, 1.5); }, true},
