@@ -154,6 +154,16 @@ TEST_F(SpriteStore, FailedReloadEmptiesTheSlotAndReloadsLeakNoTextures) {
     EXPECT_EQ(live, 2) << "only the slot's texture and mip texture";
 }
 
+TEST_F(SpriteStore, PicturesWiderThanTheDriverAllowsRecordWhatWasMade) {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    loadSprite(writePng("wide.png", gradient(maxSize + 1, 3)).c_str(), 6);
+    EXPECT_EQ(renderer->slots.textureWidth[6], maxSize);
+    EXPECT_EQ(renderer->slots.width[6], maxSize);
+    EXPECT_EQ(renderer->slots.height[6], 3);
+    EXPECT_EQ(texels(renderer->slots.texture[6]).width, maxSize);
+}
+
 TEST_F(SpriteStore, CallersNameIsNotOverwritten) {
     std::string file = writePng("keep.png", gradient(3, 3));
     RtString name(file.c_str());
@@ -175,6 +185,7 @@ TEST_F(SpriteStore, SlotNumbersOutsideTheTableDoNothing) {
         [](double s) { drawSpriteZoomed(s, 0, 0, 2, 2); },
         [](double s) { drawSpriteRotated(s, 20, 20, 30); },
         [](double s) { drawSpriteRotoZoom(s, 20, 20, 30, 2); },
+        [](double s) { grabSprite(s, 0, 0, 10, 10); },
         [](double s) { freeSprite(static_cast<int32_t>(s)); },
     };
     for (double slot : {-1.0, 65536.0, 1e12, -1e12, 65535.99 + 1}) {
