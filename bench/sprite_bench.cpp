@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/renderer.h"
+#include "bench/run_times.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/sprite_slots.h"
 #include "tests/gfx2d/test_images.h"
@@ -308,18 +309,10 @@ BENCHMARK(BM_GameFrame_Unbatched)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sprites_SDLRenderer)->Arg(1000)->Arg(2500)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameFrame_SDLRenderer)->Unit(benchmark::kMillisecond);
 
-// Prints the table as usual and keeps each benchmark's time per frame.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the table as usual and keeps each benchmark's fastest CPU time
+// per frame.
+class RatioReporter : public vorlan::bench::RunTimesReporter {
   public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            double ms = run.cpu_accumulated_time * 1e3 / static_cast<double>(run.iterations);
-            auto [it, fresh] = ms_.emplace(run.run_name.str(), ms);
-            if (!fresh && ms < it->second) it->second = ms;
-        }
-    }
     void printRatios() const {
         std::printf("\nCPU ms per frame and ratio to SDL2's renderer (below 1: faster):\n");
         for (const char* n : {"/1000", "/2500", "/10000"}) {
@@ -331,6 +324,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
         ratio("BM_GameFrame_Batched", "BM_GameFrame_SDLRenderer");
         ratio("BM_GameFrame_Unbatched", "BM_GameFrame_SDLRenderer");
+    }
+
+  protected:
+    void keep(const benchmark::BenchmarkName& name, double, double cpuSeconds) override {
+        double ms = cpuSeconds * 1e3;
+        auto [it, fresh] = ms_.emplace(name.str(), ms);
+        if (!fresh && ms < it->second) it->second = ms;
     }
 
   private:

@@ -13,21 +13,13 @@
 #include "app/runtime_state.h"
 #include "gtest/gtest.h"
 #include "support/child_entry.h"
+#include "support/sanitizer.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
 namespace {
 
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
+using test::underAddressSanitizer;
 
 // Lets the process grow by 128 MB more than it has now (the window and the
 // driver are already there); the sanitizer's own cap serves under it.

@@ -20,22 +20,14 @@
 
 #include "app/runtime_state.h"
 #include "support/child_entry.h"
+#include "support/sanitizer.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
 namespace {
 
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
+using test::underAddressSanitizer;
 
 // Makes large allocations fail in this (child) process: an address-space
 // limit, or under the address sanitizer, whose shadow memory needs terabytes
