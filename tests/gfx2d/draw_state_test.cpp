@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "app/frame_loop.h"
 #include "gfx2d/gl_surface.h"
 
 namespace vorlan {
@@ -239,6 +240,20 @@ TEST_F(DrawState, BatchedDrawingGivesTheSameBytesAsUnbatched) {
     }
     EXPECT_EQ(differing, 0u);
     EXPECT_NE(batched.pixels, picture(320, 240).pixels) << "the scene drew something";
+}
+
+TEST_F(DrawState, PresentingFlushesTheQueueAndResetsTheAlphaMode) {
+    setAlphaMode(-0.5);
+    drawSprite(1, 30, 40);  // still queued
+    drawSprite(1, 60, 40);
+    presentFrame();
+    // Quads left over would land in the next frame, which starts clear.
+    EXPECT_EQ(getPixel(37, 45), 0);
+    EXPECT_EQ(getPixel(67, 45), 0);
+    // And it starts opaque at full strength.
+    EXPECT_EQ(renderer->globalAlpha, 1.0f);
+    fillRect(0, 0, 4, 4, 0xC0C0C0);
+    EXPECT_EQ(getPixel(1, 1), 0xC0C0C0);
 }
 
 }  // namespace
