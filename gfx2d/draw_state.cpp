@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "app/gl_extensions.h"
@@ -191,13 +192,15 @@ void flushQuads() {
         bool program = texturing && !binding.unit1Enabled && useSpriteProgram();
         // One upload for the whole queue: client arrays would be copied
         // again for every run.
-        const QuadCorner* base = queued.data();
         bool buffered = uploadQueue();
-        if (buffered) base = nullptr;
+        // From a bound buffer the pointers are byte offsets into it.
+        const void* positions = buffered ? nullptr : &queued[0].x;
+        const void* coordinates =
+            buffered ? reinterpret_cast<const void*>(offsetof(QuadCorner, s)) : &queued[0].s;
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glVertexPointer(2, GL_FLOAT, sizeof(QuadCorner), &base->x);
-        glTexCoordPointer(2, GL_FLOAT, sizeof(QuadCorner), &base->s);
+        glVertexPointer(2, GL_FLOAT, sizeof(QuadCorner), positions);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(QuadCorner), coordinates);
         for (const QuadRun& run : runs) {
             if (texturing) bindUnit0(run.texture);
             glDrawArrays(GL_TRIANGLES, run.first, run.count);
