@@ -208,7 +208,13 @@ void drawScene() {
 }
 
 TEST_F(DrawState, BatchedDrawingGivesTheSameBytesAsUnbatched) {
-    loadSprite(writePng("b.png", gradient(5, 7)).c_str(), 3);
+    // Alpha from 0 to 255 across the picture: the alpha test and blending
+    // both have edges to decide.
+    Picture fading = gradient(16, 4);
+    for (int x = 0; x < 16; ++x) {
+        for (int y = 0; y < 4; ++y) fading.at(x, y)[3] = static_cast<uint8_t>(x * 17);
+    }
+    loadSprite(writePng("b.png", fading).c_str(), 3);
     setDrawBatching(false);
     drawScene();
     Picture unbatched = screen();

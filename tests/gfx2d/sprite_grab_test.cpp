@@ -10,10 +10,7 @@ namespace {
 
 using test::gradient;
 using test::Picture;
-
-std::vector<uint8_t> rgb(const uint8_t* px) {
-    return {px[0], px[1], px[2]};
-}
+using test::rgb;
 
 class SpriteGrab : public test::GLSurface, public testing::WithParamInterface<int> {
   protected:
