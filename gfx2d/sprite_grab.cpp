@@ -86,8 +86,13 @@ void readBack(const WindowRect& want, const WindowRect& seen, int32_t textureWid
 
     int32_t key = renderer->spriteKeyColour;
     if (key < 0 || key > 0xFFFFFF) return;  // keying off
-    GLubyte bgr[3] = {0, 0, 0};
-    if (key != 0) probeKeyColour(key, bgr);
+    // Pure black needs no probe; a surface too small for the probe pixel
+    // compares the key as given.
+    GLubyte bgr[3] = {static_cast<GLubyte>((key >> 16) & 0xFF),
+                      static_cast<GLubyte>((key >> 8) & 0xFF), static_cast<GLubyte>(key & 0xFF)};
+    if (key != 0 && renderer->screenWidth >= 3 && renderer->screenHeight >= 3) {
+        probeKeyColour(key, bgr);
+    }
     for (GLsizei j = 0; j < height; ++j) {
         uint8_t* texel = first + static_cast<size_t>(j) * textureWidth * 4;
         for (GLsizei i = 0; i < width; ++i, texel += 4) {
