@@ -10,6 +10,7 @@
 #include "app/renderer.h"
 #include "app/runtime_state.h"
 #include "files/media_archive.h"
+#include "foreign/library_table.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
 #include "platform/clock.h"
@@ -102,6 +103,8 @@ void shutdownRuntime() {
     destroyInputState();
     shutdownMediaArchives();
     releasePngReadContext();
+    // Last: anything above may still call into a foreign library.
+    closeForeignLibraries();
 }
 
 }  // namespace vorlan
