@@ -13,6 +13,7 @@
 #include "foreign/library_table.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
+#include "net/session.h"
 #include "platform/clock.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
@@ -101,6 +102,7 @@ void shutdownRuntime() {
     delete renderer;
     renderer = nullptr;
     destroyInputState();
+    closeNetworkSession();
     shutdownMediaArchives();
     releasePngReadContext();
     // Last: anything above may still call into a foreign library.
