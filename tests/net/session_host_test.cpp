@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "raw_peer.h"
-#include "session_support.h"
+#include "session_peers.h"
 
 namespace vorlan {
 namespace {
@@ -117,23 +116,15 @@ TEST_F(NoSession, JoiningNobodyFailsAndHostingATakenPortFails) {
 }
 
 TEST_F(NoSession, LostHostFailsRequestsAtOnce) {
-    uint16_t port = test::freeLoopbackPort();
-    int listener = test::listenLoopback(port);
-    // A fake host that answers the join check, then goes away.
-    std::thread fake([&] {
-        int fd = test::acceptWithin(listener, 5000);
-        std::string got;
-        test::receiveAtLeast(fd, got, 17 + 152, 5000);  // the request entry's registration
-        int32_t token = test::fromLe32(got, 17);
-        test::sendAll(fd, test::wireRecord(2, 500, 0, test::le32(token)));
-        got.clear();
-        test::receiveAtLeast(fd, got, 17, 5000);  // the join check
-        test::sendAll(fd, test::wireRecord(104, 500, 0, test::le32(1)));
-        ::close(fd);
+    test::FakeHost fake;
+    // The host answers the join, then goes away.
+    std::thread host([&] {
+        if (fake.accept()) fake.answerJoin(500);
+        ::close(fake.fd);
+        fake.fd = -1;
     });
-    EXPECT_EQ(joinSession("127.0.0.1", port), 1);
-    fake.join();
-    ::close(listener);
+    EXPECT_EQ(joinSession("127.0.0.1", fake.port), 1);
+    host.join();
     sessionLimits.answerTimeoutMs = 1e9;
     EXPECT_STREQ(createPlayer("late").cStr(), "-1");
     EXPECT_EQ(countPlayers(), 0);

@@ -11,8 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "raw_peer.h"
-#include "session_support.h"
+#include "session_peers.h"
 #include "support/child_entry.h"
 
 namespace vorlan {
@@ -174,31 +173,20 @@ VORLAN_TEST_CHILD(SessionJoinerEnds) {
 }
 
 TEST_F(ProcessSession, LeaveRecordsArriveBeforeTheClose) {
-    uint16_t port = 0;
-    int listener = test::listenLoopback(port);
-    setenv("VORLAN_TEST_PORT", std::to_string(port).c_str(), 1);
+    test::FakeHost fake;
+    setenv("VORLAN_TEST_PORT", std::to_string(fake.port).c_str(), 1);
     auto child = test::startChild("SessionJoinerEnds");
-    int fd = test::acceptWithin(listener, 10000);
-    ASSERT_GE(fd, 0);
-    std::string got;
-    ASSERT_TRUE(test::receiveAtLeast(fd, got, 169, 5000));
-    ASSERT_TRUE(test::sendAll(fd, test::wireRecord(2, 500, 0, got.substr(17, 4))));
-    got.clear();
-    ASSERT_TRUE(test::receiveAtLeast(fd, got, 17, 5000));
-    ASSERT_TRUE(test::sendAll(fd, test::wireRecord(104, 500, 0, test::le32(1))));
-    got.clear();
-    ASSERT_TRUE(test::receiveAtLeast(fd, got, 169, 5000));
+    ASSERT_TRUE(fake.accept());
+    fake.answerJoin(500);
+    fake.assign(700);
     // Unread messages wait at the joiner while it ends.
-    ASSERT_TRUE(test::sendAll(fd, test::wireRecord(2, 700, 0, got.substr(17, 4)) +
-                                      test::wireRecord(3, 700, 5, std::string(1000, 'u'))));
-    got.clear();
-    while (test::receiveFor(fd, got, 5000) && got.size() < 34) {
+    ASSERT_TRUE(test::sendAll(fake.fd, test::wireRecord(3, 700, 5, std::string(1000, 'u'))));
+    std::string got;
+    while (test::receiveFor(fake.fd, got, 5000) && got.size() < 34) {
     }
     EXPECT_EQ(child->waitForExit(10000), 0);
-    // Both registered entries said goodbye, in full records, before the end.
+    // Both registered entries said goodbye, in whole records, before the end.
     EXPECT_EQ(got, test::wireRecord(4, 0, 500) + test::wireRecord(4, 0, 700));
-    ::close(fd);
-    ::close(listener);
 }
 
 }  // namespace

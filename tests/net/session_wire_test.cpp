@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "raw_peer.h"
-#include "session_support.h"
+#include "session_peers.h"
 
 namespace vorlan {
 namespace {
@@ -56,7 +55,6 @@ TEST_F(WireSession, BrokenAndOddlySplitInputStillRegisters) {
     };
     for (const Case& c : cases) {
         RawPeer peer(port);
-        ASSERT_TRUE(peer.connected());
         ASSERT_TRUE(peer.send(c.before));
         if (c.oneByteAtATime) {
             for (char byte : registration) ASSERT_TRUE(peer.send(std::string(1, byte)));
@@ -121,41 +119,26 @@ TEST_F(WireSession, ForgedAnswersAndLeavesChangeNothing) {
 }
 
 TEST_F(WireSession, AGivenUpRegistrationLeavesNoGhost) {
-    // A host that never answers: our own registration gives up waiting.
-    test::SessionTest::TearDown();
-    uint16_t silentPort = 0;
-    int listener = test::listenLoopback(silentPort);
+    closeNetworkSession();
+    test::FakeHost fake;
     bool lateIdReturned = false;
-    std::thread silent([&] {
-        int fd = test::acceptWithin(listener, 5000);
-        auto next = [&](size_t size) {
-            std::string got;
-            test::receiveAtLeast(fd, got, size, 5000);
-            return got.size() >= size ? got : std::string(size, '\0');
-        };
-        // The join: the request entry's registration, then the check.
-        test::sendAll(fd, wireRecord(2, 500, 0, next(169).substr(17, 4)));
-        next(17);
-        test::sendAll(fd, wireRecord(104, 500, 0, test::le32(1)));
+    std::thread host([&] {
+        if (!fake.accept()) return;
+        fake.answerJoin(500);
         // "early" is held back until it gave up and "second" waits.
-        std::string earlyToken = next(169).substr(17, 4);
-        std::string secondToken = next(169).substr(17, 4);
-        test::sendAll(fd, wireRecord(2, 600, 0, earlyToken) + wireRecord(2, 601, 0, secondToken));
-        std::string leave = next(17);
-        lateIdReturned = leave[4] == 4 && test::fromLe32(leave, 13) == 600;
-        std::string rest;
-        test::receiveFor(fd, rest, 300);
-        ::close(fd);
+        std::string earlyToken = fake.next(169).substr(17, 4);
+        fake.assign(601);
+        test::sendAll(fake.fd, wireRecord(2, 600, 0, earlyToken));
+        std::string leave = fake.next(17);
+        lateIdReturned = leave == wireRecord(4, 0, 600);
     });
     sessionLimits.answerTimeoutMs = 300;
-    ASSERT_EQ(joinSession("127.0.0.1", silentPort), 1);
+    ASSERT_EQ(joinSession("127.0.0.1", fake.port), 1);
     EXPECT_STREQ(createPlayer("early").cStr(), "-1");
     sessionLimits.answerTimeoutMs = 5000;
     // The late answer for "early" must not become this player's id.
     EXPECT_STREQ(createPlayer("second").cStr(), "601");
-    closeNetworkSession();
-    silent.join();
-    ::close(listener);
+    host.join();
     // The host got the late id back, so no ghost player stays there.
     EXPECT_TRUE(lateIdReturned);
 }
