@@ -4,7 +4,6 @@
 //     sending one message to the next one per round;
 //   - httpDownload of a 100 MB body against a plain recv loop writing the
 //     same file from the same local server.
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -25,6 +24,7 @@
 #include <vector>
 
 #include "net/session.h"
+#include "support/loopback.h"
 
 namespace {
 
@@ -33,42 +33,22 @@ double nowUs() {
     return duration<double, std::micro>(steady_clock::now().time_since_epoch()).count();
 }
 
-sockaddr_in loopback(uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 int listenOnLoopback(uint16_t& port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 256) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        std::abort();
-    }
-    port = ntohs(address.sin_port);
+    int fd = vorlan::test::listenLoopback(port);
+    if (fd < 0) std::abort();
     return fd;
 }
 
 int connectTo(uint16_t port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(port);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::abort();
+    int fd = vorlan::test::connectLoopback(port);
+    if (fd < 0) std::abort();
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     return fd;
 }
 
 void sendAll(int fd, const std::string& bytes) {
-    for (size_t sent = 0; sent < bytes.size();) {
-        ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) std::abort();
-        sent += static_cast<size_t>(n);
-    }
+    if (!vorlan::test::sendAll(fd, bytes)) std::abort();
 }
 
 std::string le32(int32_t value) {
