@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <vorlan/net.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -32,7 +33,7 @@ bool hasLineBreak(const RtString& text) {
 class PartFile {
   public:
     explicit PartFile(const std::string& target) : target_(target) {
-        static unsigned counter = 0;
+        static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
             char suffix[48];
             std::snprintf(suffix, sizeof suffix, ".part%d-%u", static_cast<int>(getpid()),
