@@ -92,7 +92,7 @@ TEST_P(HttpDownloadCases, StoresTheBodyOnlyForACompleteResponse) {
     test::TempFolder folder;
     std::string target = folder.file(c.target).string();
     if (c.connects) test::writeWholeFile(target, kGoodFile);
-    httpTimeouts.idleMs = 400;
+    httpTimeouts.idleMs = 1500;
     ScriptedServer server(c.script);
     EXPECT_EQ(httpDownload(c.host, c.path, server.port, target.c_str()), c.expected);
     server.finish();

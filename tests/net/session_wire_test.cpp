@@ -132,8 +132,8 @@ TEST_F(WireSession, AGivenUpRegistrationLeavesNoGhost) {
         std::string leave = fake.next(17);
         lateIdReturned = leave == wireRecord(4, 0, 600);
     });
-    sessionLimits.answerTimeoutMs = 300;
     ASSERT_EQ(joinSession("127.0.0.1", fake.port), 1);
+    sessionLimits.answerTimeoutMs = 300;
     EXPECT_STREQ(createPlayer("early").cStr(), "-1");
     sessionLimits.answerTimeoutMs = 5000;
     // The late answer for "early" must not become this player's id.
