@@ -1,11 +1,13 @@
 // Sessions between separate processes: joiners, a killed joiner, a host
 // that ends in the middle of traffic, and hosting and joining in turns.
 #include <signal.h>
+#include <sys/resource.h>
 #include <vorlan/app.h>
 #include <vorlan/net.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -187,6 +189,37 @@ TEST_F(ProcessSession, LeaveRecordsArriveBeforeTheClose) {
     EXPECT_EQ(child->waitForExit(10000), 0);
     // Both registered entries said goodbye, in whole records, before the end.
     EXPECT_EQ(got, test::wireRecord(4, 0, 500) + test::wireRecord(4, 0, 700));
+}
+
+// Hosts with room for one more descriptor only, and reports its messages.
+VORLAN_TEST_CHILD(SessionHostShortOfDescriptors) {
+    sessionLimits.listenAddress = "127.0.0.1";
+    if (hostSession(envPort()) != 1 || std::string(createPlayer("host").cStr()) != "101")
+        return say("host failed");
+    rlim_t open = 0;
+    for ([[maybe_unused]] auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) ++open;
+    rlimit limit{open, open};
+    setrlimit(RLIMIT_NOFILE, &limit);
+    say("ready");
+    for (std::string text; (text = waitMessage("101", 20000)) != "";) say("got " + text);
+}
+
+TEST_F(ProcessSession, RunningOutOfDescriptorsDoesNotEndTheSession) {
+    uint16_t port = test::freeLoopbackPort();
+    setenv("VORLAN_TEST_PORT", std::to_string(port).c_str(), 1);
+    auto child = test::startChild("SessionHostShortOfDescriptors");
+    ASSERT_TRUE(child->waitForLine("ready", 10000)) << child->output();
+    {
+        // More connections than descriptors: the host cannot accept them all.
+        test::RawPeer a(port), b(port), c(port);
+        a.readSome(200);
+    }
+    test::RawPeer late(port);
+    int32_t id = late.registerPlayer("late", 9);
+    ASSERT_GT(id, 101);
+    ASSERT_TRUE(late.send(test::wireRecord(3, 101, id, "after")));
+    EXPECT_TRUE(child->waitForLine("got after", 10000)) << child->output();
+    ::kill(child->pid(), SIGKILL);
 }
 
 }  // namespace
