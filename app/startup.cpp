@@ -9,6 +9,7 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "files/files_shutdown.h"
 #include "files/media_archive.h"
 #include "foreign/library_table.h"
 #include "gfx2d/png_decoder.h"
@@ -99,6 +100,8 @@ int startRuntime(const char* title, int showCommand) {
 }
 
 void shutdownRuntime() {
+    // Pending INI and data changes reach the disk before anything else goes.
+    shutdownFiles();
     delete renderer;
     renderer = nullptr;
     destroyInputState();

@@ -1,16 +1,12 @@
 #include "net/http_download.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <vorlan/net.h>
 
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "net/http_response.h"
+#include "platform/file_replace.h"
 #include "platform/socket.h"
 #include "platform/temp_dir.h"
 #include "value/number_conversion.h"
@@ -27,58 +23,6 @@ bool hasLineBreak(const RtString& text) {
     }
     return false;
 }
-
-// The body lands beside the target and replaces it only when complete, so
-// a failed download never destroys a good file.
-class PartFile {
-  public:
-    explicit PartFile(const std::string& target) : target_(target) {
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            char suffix[48];
-            std::snprintf(suffix, sizeof suffix, ".part%d-%u", static_cast<int>(getpid()),
-                          counter++);
-            path_ = target + suffix;
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST) break;
-        }
-    }
-    ~PartFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!committed_) ::unlink(path_.c_str());
-    }
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-
-    bool isOpen() const { return fd_ >= 0; }
-
-    bool write(const char* data, size_t size) {
-        while (size > 0) {
-            ssize_t written = ::write(fd_, data, size);
-            if (written < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            data += written;
-            size -= static_cast<size_t>(written);
-        }
-        return true;
-    }
-
-    bool commit() {
-        int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) return false;
-        committed_ = ::rename(path_.c_str(), target_.c_str()) == 0;
-        return committed_;
-    }
-
-  private:
-    std::string target_;
-    std::string path_;
-    int fd_ = -1;
-    bool committed_ = false;
-};
 
 class Connection {
   public:
@@ -138,8 +82,10 @@ double httpDownload(const RtString& host, const RtString& path, double port,
     if (hasLineBreak(host) || hasLineBreak(path) || fileName.length() == 0) return 0;
     auto portNumber = static_cast<uint16_t>(static_cast<uint32_t>(truncateToInt32(port)) & 0xFFFF);
 
-    PartFile file(platform::nativePath(fileName.cStr()));
-    if (!file.isOpen()) return 0;
+    // The body lands beside the target and replaces it only when complete,
+    // so a failed download never destroys a good file.
+    platform::FileReplacement file;
+    if (!file.begin(platform::nativePath(fileName.cStr()))) return 0;
     int fd = platform::connectTcp(host.cStr(), portNumber, httpTimeouts.connectMs);
     if (fd < 0) return 0;
     Connection connection(fd);

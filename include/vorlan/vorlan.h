@@ -5,6 +5,7 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/files.h>
 #include <vorlan/foreign.h>
 #include <vorlan/net.h>
 #include <vorlan/path.h>

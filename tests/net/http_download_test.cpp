@@ -104,7 +104,7 @@ TEST_P(HttpDownloadCases, StoresTheBodyOnlyForACompleteResponse) {
     }
     // No partial file is left beside the target.
     for (auto& entry : std::filesystem::directory_iterator(folder.path())) {
-        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
+        EXPECT_EQ(entry.path().filename(), std::filesystem::path(c.target).filename());
     }
 }
 
