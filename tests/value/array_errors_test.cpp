@@ -15,6 +15,7 @@
 #include <vorlan/vorlan.h>
 
 #include "app/runtime_state.h"
+#include "support/sanitizer.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
@@ -24,16 +25,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 volatile double sink;  // keeps the failing reads
 
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
+using test::underAddressSanitizer;
 
 // Dimensions the array (unless `dimension` is empty), then reads the index
 // or redimensions to `resize`.
