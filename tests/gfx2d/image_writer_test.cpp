@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gfx2d/image_writer.h"
+#include "gfx2d/independent_reader.h"
 #include "support/child_entry.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
@@ -18,6 +19,7 @@
 namespace vorlan {
 namespace {
 
+using test::independentRgba;
 using test::readWholeFile;
 using test::runCommand;
 using test::TempFolder;
@@ -61,13 +63,6 @@ Block makeBlock(int32_t width, int32_t height) {
     return block;
 }
 
-// Pixels as ImageMagick reads them: R, G, B, A per pixel, top row first.
-std::string independentRgba(const std::filesystem::path& file, const TempFolder& temp) {
-    std::filesystem::path raw = temp.file("readback.rgba");
-    runCommand("convert '" + file.string() + "' -depth 8 'rgba:" + raw.string() + "'");
-    return readWholeFile(raw);
-}
-
 std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -105,7 +100,7 @@ TEST(ImageWriter, BmpHeaderPaddingAndPixels) {
                 ASSERT_EQ(file[54 + row * stride + pad], 0) << "padding of row " << row;
             }
         }
-        std::string rgba = independentRgba(temp.file("shot.bmp"), temp);
+        std::string rgba = independentRgba(temp.file("shot.bmp"));
         ASSERT_EQ(rgba.size(), static_cast<size_t>(width) * height * 4);
         for (int32_t y = 0; y < height; ++y) {
             for (int32_t x = 0; x < width; ++x) {
@@ -128,7 +123,7 @@ TEST(ImageWriter, PngWithAlphaAndNoPalette) {
                   "PNG 37 9");
         std::string file = readWholeFile(temp.file(name));
         EXPECT_EQ(file.find("PLTE"), std::string::npos);
-        std::string rgba = independentRgba(temp.file(name), temp);
+        std::string rgba = independentRgba(temp.file(name));
         ASSERT_EQ(rgba.size(), 37u * 9 * 4);
         for (int32_t y = 0; y < 9; ++y) {
             for (int32_t x = 0; x < 37; ++x) {
@@ -181,8 +176,8 @@ TEST(ImageWriter, KeyColourOnlyWithinTheColourRange) {
         block.setRgb(1, 1, 0xFFFFFF);
         ASSERT_TRUE(writeImageFile(temp.file("k.bmp").c_str(), block.image, c.key));
         ASSERT_TRUE(writeImageFile(temp.file("k.png").c_str(), block.image, c.key));
-        std::string bmp = independentRgba(temp.file("k.bmp"), temp);
-        std::string png = independentRgba(temp.file("k.png"), temp);
+        std::string bmp = independentRgba(temp.file("k.bmp"));
+        std::string png = independentRgba(temp.file("k.png"));
         ASSERT_EQ(bmp.size(), 24u);
         ASSERT_EQ(png.size(), 24u);
         size_t at = (1 * 3 + 1) * 4;
