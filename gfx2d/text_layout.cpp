@@ -24,7 +24,7 @@ int32_t fontNumber(double number) {
 }
 
 void layoutGlyphs(const FontGrid& grid, const uint8_t* bytes, size_t count, double x, double y,
-                  float z, TextVertex* out) {
+                  GlyphQuad* out) {
     float fs = grid.columnStep;
     float ft = grid.rowStep;
     float top = static_cast<float>(y);
@@ -37,10 +37,11 @@ void layoutGlyphs(const FontGrid& grid, const uint8_t* bytes, size_t count, doub
         double left = x + static_cast<double>(i) * grid.cellWidth;
         float x0 = static_cast<float>(left);
         float x1 = static_cast<float>(left + grid.cellWidth);
-        *out++ = {x0, bottom, z, s0, t0};
-        *out++ = {x1, bottom, z, s0 + fs, t0};
-        *out++ = {x1, top, z, s0 + fs, t0 + ft};
-        *out++ = {x0, top, z, s0, t0 + ft};
+        QuadCorner* quad = out[i];
+        quad[0] = {x0, bottom, s0, t0};
+        quad[1] = {x1, bottom, s0 + fs, t0};
+        quad[2] = {x1, top, s0 + fs, t0 + ft};
+        quad[3] = {x0, top, s0, t0 + ft};
     }
 }
 

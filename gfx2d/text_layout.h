@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gfx2d/draw_state.h"
+
 namespace vorlan {
 
 inline constexpr int32_t kFontCount = 32;
@@ -35,18 +37,16 @@ inline int32_t glyphCode(uint8_t byte, const FontGrid& grid) {
     return byte % grid.cellCount();
 }
 
-struct TextVertex {
-    float x, y, z, s, t;
-};
+// One glyph's quad: bottom-left, bottom-right, top-right, top-left.
+using GlyphQuad = QuadCorner[4];
 
 // Glyphs per draw call: long texts go in batches of this many, so the
 // vertex block has a fixed size.
 inline constexpr size_t kTextBatch = 256;
 
-// Writes four vertices per byte (a quad from bottom-left, counter-clockwise
-// on the screen) for `count` bytes whose first cell's top-left corner is
-// (x, y); the cells follow each other one cell width apart.
+// Writes one quad per byte for `count` bytes whose first cell's top-left
+// corner is (x, y); the cells follow each other one cell width apart.
 void layoutGlyphs(const FontGrid& grid, const uint8_t* bytes, size_t count, double x, double y,
-                  float z, TextVertex* out);
+                  GlyphQuad* out);
 
 }  // namespace vorlan

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/backgrounds.h>
+#include <vorlan/fonts.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>

@@ -81,8 +81,8 @@ TEST(FontGrid, GlyphQuadsAdvanceByWholeCells) {
     // 96 x 48 in a 128 x 64 texture: 6 x 6 cells.
     FontGrid grid = fontGrid(96, 48, 128, 64);
     const uint8_t text[] = {'A', 0xC1, 0};
-    TextVertex v[12];
-    layoutGlyphs(grid, text, 3, 11, 20, 0, v);
+    GlyphQuad quads[3];
+    layoutGlyphs(grid, text, 3, 11, 20, quads);
     float fs = 96.0f / 128 / 16;
     float ft = 48.0f / 64 / 8;
     for (int i = 0; i < 3; ++i) {
@@ -90,7 +90,7 @@ TEST(FontGrid, GlyphQuadsAdvanceByWholeCells) {
         int code = text[i] % 128;
         float s0 = static_cast<float>(code % 16) * fs;
         float t0 = static_cast<float>(7 - code / 16) * ft;
-        const TextVertex* q = v + 4 * i;
+        const QuadCorner* q = quads[i];
         float left = 11.0f + 6.0f * static_cast<float>(i);
         // Bottom-left, bottom-right, top-right, top-left.
         EXPECT_FLOAT_EQ(q[0].x, left);

@@ -1,0 +1,109 @@
+// The start-up screen of the real program, captured from the X server.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "gfx2d/builtin_font.h"
+#include "gfx2d/test_images.h"
+#include "support/run_process.h"
+#include "support/subprocess.h"
+#include "support/temp_folder.h"
+
+namespace vorlan::test {
+namespace {
+
+constexpr int32_t kWidth = 320;
+constexpr int32_t kHeight = 240;
+
+// The colour of cell `code` in the test font: unique and never black.
+uint32_t cellColour(int32_t code) {
+    return static_cast<uint32_t>(code) << 16 | static_cast<uint32_t>(255 - code) << 8 |
+           static_cast<uint32_t>((code * 37) & 0xFF);
+}
+
+// A 256 x 128 24-bit BMP font: 16 x 8 cells of 16 x 16, one colour each.
+std::string cellFontBmp() {
+    BmpLayout layout = bmpLayout(256, 128, 24);
+    for (int32_t y = 127; y >= 0; --y) {  // bottom row first
+        for (int32_t x = 0; x < 256; ++x) {
+            uint32_t c = cellColour(y / 16 * 16 + x / 16);
+            layout.rows += static_cast<char>(c & 0xFF);
+            layout.rows += static_cast<char>((c >> 8) & 0xFF);
+            layout.rows += static_cast<char>(c >> 16);
+        }
+    }
+    return bmpFile(layout);
+}
+
+// The program copied into its own folder (where it looks for its font),
+// started with the start-up screen held, and that screen captured.
+std::string startUpScreen(const TempFolder& folder) {
+    std::filesystem::path program = folder.file("probe_game");
+    std::filesystem::copy_file(buildBin() / "probe_game", program);
+    Subprocess run({program.string(), "still"});
+    if (!run.waitForLine("still", 20000)) return "";
+    std::string window = runCommand("xdotool search --sync --onlyvisible --pid " +
+                                    std::to_string(run.pid()) + " | head -1");
+    std::istringstream place(runCommand(
+        "xwininfo -id " + window +
+        " | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}'"));
+    int x = -1, y = -1;
+    place >> x >> y;
+    std::filesystem::path shot = folder.file("shot.rgb");
+    runCommand("import -window root -crop " + std::to_string(kWidth) + "x" +
+               std::to_string(kHeight) + "+" + std::to_string(x) + "+" + std::to_string(y) +
+               " -depth 8 'rgb:" + shot.string() + "'");
+    return readWholeFile(shot);
+}
+
+uint32_t rgbAt(const std::string& screen, int32_t x, int32_t y) {
+    const auto* p = reinterpret_cast<const uint8_t*>(screen.data()) + (y * kWidth + x) * 3;
+    return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+}
+
+const char kText[] = "Loading...";
+
+TEST(LoadingScreen, BuiltinFontCentredWithoutAFontFile) {
+    TempFolder folder;
+    std::string screen = startUpScreen(folder);
+    ASSERT_EQ(screen.size(), static_cast<size_t>(kWidth) * kHeight * 3);
+    PixelBuffer font;
+    ASSERT_TRUE(makeBuiltinFontPicture(font));
+    // 8 x 8 cells: (320 - 80) / 2 = 120, (240 - 8) / 2 = 116.
+    for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) {
+            uint32_t want = 0;
+            int32_t cell = (x - 120) / 8;
+            if (x >= 120 && x < 200 && y >= 116 && y < 124) {
+                int code = kText[cell];
+                const uint8_t* px =
+                    font.row(code / 16 * 8 + y - 116) + (code % 16 * 8 + (x - 120) % 8) * 4;
+                if (px[3] != 0) want = uint32_t{px[0]} << 16 | uint32_t{px[1]} << 8 | px[2];
+            }
+            ASSERT_EQ(rgbAt(screen, x, y), want) << x << "," << y;
+        }
+    }
+}
+
+TEST(LoadingScreen, FontFileBesideTheProgramReplacesTheBuiltinFont) {
+    TempFolder folder;
+    writeWholeFile(folder.file("smalfont.bmp"), cellFontBmp());
+    std::string screen = startUpScreen(folder);
+    ASSERT_EQ(screen.size(), static_cast<size_t>(kWidth) * kHeight * 3);
+    // 16 x 16 cells: (320 - 160) / 2 = 80, (240 - 16) / 2 = 112.
+    for (int32_t i = 0; i < 10; ++i) {
+        for (int32_t y = 112; y < 128; ++y) {
+            for (int32_t x = 80 + 16 * i; x < 96 + 16 * i; ++x) {
+                ASSERT_EQ(rgbAt(screen, x, y), cellColour(kText[i])) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(rgbAt(screen, 79, 120), 0u);
+    EXPECT_EQ(rgbAt(screen, 240, 120), 0u);
+    EXPECT_EQ(rgbAt(screen, 100, 111), 0u);
+}
+
+}  // namespace
+}  // namespace vorlan::test
