@@ -21,13 +21,7 @@ namespace {
 
 using test::Picture;
 
-class Fade : public test::GLSurface {
-  protected:
-    void SetUp() override {
-        GLSurface::SetUp();
-        setAutoPause(0);
-    }
-};
+class Fade : public test::GLSurface {};
 
 // The centre pixel of this process's window as the X server shows it.
 struct WindowCapture {
@@ -45,6 +39,7 @@ struct WindowCapture {
 };
 
 TEST_F(Fade, FadeBlendsBothPicturesAndLeavesNoBlending) {
+    setAutoPause(0);
     // Old (200, 0, 100), new (0, 200, 40): a frame with old share f shows
     // (200 f, 200 (1 - f), 40 + 60 f).
     auto showOld = [] { fillRect(0, 0, 320, 240, 200 + 100 * 65536); };
