@@ -11,6 +11,7 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "files/files_shutdown.h"
 #include "files/media_archive.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
@@ -115,6 +116,8 @@ int startRuntime(const char* title, int showCommand) {
 }
 
 void shutdownRuntime() {
+    // Pending INI and data changes reach the disk before anything else goes.
+    shutdownFiles();
     delete renderer;
     renderer = nullptr;
     destroyInputState();

@@ -6,6 +6,7 @@
 
 #include <vorlan/app.h>
 #include <vorlan/backgrounds.h>
+#include <vorlan/files.h>
 #include <vorlan/fonts.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
