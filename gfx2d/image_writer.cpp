@@ -6,7 +6,7 @@
 #include <string>
 
 #include "gfx2d/image_file.h"
-#include "platform/replace_file.h"
+#include "platform/file_replace.h"
 
 namespace vorlan {
 
@@ -143,7 +143,9 @@ bool writeImageFile(const char* fileName, const BgrImage& image, int32_t keyColo
     std::vector<uint8_t> bytes =
         isPngFileName(fileName) ? encodePng(image, keyColour) : encodeBmp(image, keyColour);
     if (bytes.empty()) return false;
-    return platform::replaceFileContents(path, bytes.data(), bytes.size());
+    platform::FileReplacement file;
+    return file.begin(path) &&
+           file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size()) && file.commit();
 }
 
 }  // namespace vorlan
