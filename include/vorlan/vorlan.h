@@ -8,6 +8,8 @@
 #include <vorlan/backgrounds.h>
 #include <vorlan/files.h>
 #include <vorlan/fonts.h>
+#include <vorlan/foreign.h>
+#include <vorlan/net.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>
