@@ -77,6 +77,7 @@ void stopSession(bool sendLeaves) {
     std::lock_guard<std::mutex> guard(session.lock);
     session.localPlayers.clear();
     session.replies.clear();
+    session.sentRegistrations.clear();
     session.active = false;
     session.hosting = false;
     session.requestId = -1;
