@@ -1,4 +1,5 @@
-// Exact wire bytes of the registration and its answer.
+// Exact wire bytes of the registration and its answer, and what an
+// unanswered request gives back.
 #include <vorlan/net.h>
 
 #include <string>
@@ -43,6 +44,12 @@ TEST_F(LetterSession, HostAnswersARegistrationWithTheBareId) {
     EXPECT_EQ(answer.sender, 0);
     EXPECT_EQ(answer.text, "");
     EXPECT_STREQ(playerName("102").cStr(), "raw");
+}
+
+TEST_F(LetterSession, UnansweredPlayerIdAtGivesTheIndexBack) {
+    sessionLimits.answerTimeoutMs = 1e9;  // no session: no wait at all
+    const std::pair<double, const char*> cases[] = {{0, "0"}, {7, "7"}, {7.9, "7"}, {-2.5, "-2"}};
+    for (const auto& [index, text] : cases) EXPECT_STREQ(playerIdAt(index).cStr(), text) << index;
 }
 
 }  // namespace
