@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <vorlan/input.h>
 #include <vorlan/value.h>
 
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
+#include "value/number_conversion.h"
 
 namespace vorlan {
 
@@ -26,10 +28,6 @@ std::string programFolder() {
     std::string path = platform::programPath();
     size_t cut = path.find_last_of("/\\");
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-bool truthOf(double value) {
-    return value != 0 || std::isnan(value);
 }
 
 }  // namespace
@@ -75,6 +73,8 @@ int startRuntime(const char* title, int showCommand) {
         renderer->enterFullscreen();
     }
 
+    initInput(s.exclusiveMouse != 0);
+
     std::string folder = programFolder();
     if (!folder.empty()) platform::changeDirectory(folder);
     // A game can ship as one file: its media archive appended to the program.
@@ -91,6 +91,7 @@ int startRuntime(const char* title, int showCommand) {
         renderer->hideSurface();
         platform::hideWindow();
     }
+    setPointerMode(s.exclusiveMouse == 0 ? 1 : 0);
     std::puts("Init OK");
     std::fflush(stdout);
     return 0;
@@ -99,6 +100,7 @@ int startRuntime(const char* title, int showCommand) {
 void shutdownRuntime() {
     delete renderer;
     renderer = nullptr;
+    shutdownInput();
     destroyInputState();
     shutdownMediaArchives();
     releasePngReadContext();

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/input.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>
+#include <vorlan/system.h>
 #include <vorlan/value.h>
