@@ -9,5 +9,6 @@
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>
+#include <vorlan/sprites.h>
 #include <vorlan/system.h>
 #include <vorlan/value.h>
