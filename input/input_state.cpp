@@ -4,6 +4,7 @@
 #include <vorlan/input.h>
 
 #include "input/joystick.h"
+#include "platform/events.h"
 #include "platform/mouse.h"
 
 namespace vorlan {
@@ -26,6 +27,9 @@ void markNewFrame() {
 void initInput(bool captureMouse) {
     if (!inputState) return;
     InputState& state = *inputState;
+    // Without events there is no keyboard or mouse; the joysticks may
+    // still answer.
+    if (!platform::inputEventsAvailable()) appendErrorLog("No DX_Input");
     int x = 0;
     int y = 0;
     platform::pointerInWindow(x, y);

@@ -33,6 +33,10 @@ void noteInput(const SDL_Event& event) {
 
 }  // namespace
 
+bool inputEventsAvailable() {
+    return SDL_WasInit(SDL_INIT_EVENTS) != 0;
+}
+
 void pumpEvents(WindowEventHandler handler) {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
     SDL_Event event;
