@@ -10,9 +10,12 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "files/files_shutdown.h"
 #include "files/media_archive.h"
+#include "foreign/library_table.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
+#include "net/session.h"
 #include "platform/clock.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
@@ -98,12 +101,17 @@ int startRuntime(const char* title, int showCommand) {
 }
 
 void shutdownRuntime() {
+    // Pending INI and data changes reach the disk before anything else goes.
+    shutdownFiles();
     delete renderer;
     renderer = nullptr;
     shutdownInput();
     destroyInputState();
+    closeNetworkSession();
     shutdownMediaArchives();
     releasePngReadContext();
+    // Last: anything above may still call into a foreign library.
+    closeForeignLibraries();
 }
 
 }  // namespace vorlan

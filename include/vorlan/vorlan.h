@@ -5,7 +5,10 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/files.h>
+#include <vorlan/foreign.h>
 #include <vorlan/input.h>
+#include <vorlan/net.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>
