@@ -1,5 +1,7 @@
 // The mouse through real pointer motion and clicks (xdotool) in a real X
 // server, in the free and the captured modes.
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
@@ -70,13 +72,19 @@ TEST_F(Mouse, MovementIsTheWayFromTheSetPositionAndRepeatsWithinAFrame) {
         double setX, setY;
         int moveX, moveY;
     };
-    const Case cases[] = {{0, 0, 50, 40}, {100, 100, 50, 40}, {300.9, 7.2, 10, 200}};
+    // Far-off positions: the way there saturates at the 16-bit ends.
+    const Case cases[] = {
+        {0, 0, 50, 40}, {100, 100, 50, 40}, {300.9, 7.2, 10, 200}, {-40000, 1e12, 50, 40}};
     for (const Case& c : cases) {
         setMousePosition(c.setX, c.setY);
         moveTo(c.moveX, c.moveY);
         nextFrame();
-        double dx = c.moveX - static_cast<int>(c.setX);
-        double dy = c.moveY - static_cast<int>(c.setY);
+        double dx =
+            std::clamp(c.moveX - std::trunc(std::clamp(c.setX, -2147483648.0, 2147483647.0)),
+                       -32768.0, 32767.0);
+        double dy =
+            std::clamp(c.moveY - std::trunc(std::clamp(c.setY, -2147483648.0, 2147483647.0)),
+                       -32768.0, 32767.0);
         EXPECT_EQ(mouseAxis(0), dx);
         EXPECT_EQ(mouseAxis(1.5), dy);
         // Later reads in the same frame see the same movement.
@@ -114,6 +122,14 @@ TEST_F(Mouse, CapturedWithoutTheDeviceTheMovementIsTheWayFromTheCapturePoint) {
         EXPECT_EQ(y, c.y);
         EXPECT_EQ(pointerOnScreen(), "x:200 y:200");
     }
+    // At the ends of the range the position saturates instead of wrapping.
+    setMousePosition(3e9, -3e9);
+    xdotool("mousemove 230 190");
+    nextFrame();
+    double x, y, l, r;
+    readMouse(x, y, l, r);
+    EXPECT_EQ(x, 319);
+    EXPECT_EQ(y, 0);
     // Freeing the pointer again leaves it where the user puts it.
     setPointerMode(1);
     moveTo(20, 30);
