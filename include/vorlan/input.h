@@ -40,6 +40,10 @@ RtString readKeyChar();
 double keyCharPressed();
 // Waits until a character key is pressed.
 void waitKey();
+// Lets the player edit the text at (x, y) with the current font, frame by
+// frame over the screen as it was, until Enter; Backspace removes the last
+// character. Typed characters beyond Latin-1 are dropped.
+void inputLine(RtString& text, double x, double y);
 
 // --- Joysticks (numbers 0 to 9) -----------------------------------------
 

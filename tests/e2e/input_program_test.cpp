@@ -75,5 +75,21 @@ TEST_F(InputProgram, EscapeGivesNoFile) {
     expectResult("NO_FILE");
 }
 
+TEST_F(InputProgram, TypedLineWithBackspaceComesBack) {
+    probe_ = std::make_unique<Subprocess>(
+        std::vector<std::string>{(buildBin() / "input_probe").string(), "line"});
+    ASSERT_TRUE(probe_->waitForLine("editing", 20000));
+    std::string window = runCommand("xdotool search --sync --onlyvisible --pid " +
+                                    std::to_string(probe_->pid()) + " | head -1");
+    runCommand("xdotool windowfocus --sync " + window + "; sleep 0.3");
+    // Each key held for several frames, as a person types.
+    for (const char* key : {"a", "b", "BackSpace", "c", "Return"}) {
+        runCommand(std::string("xdotool keydown ") + key + "; sleep 0.1; xdotool keyup " + key +
+                   "; sleep 0.05");
+    }
+    EXPECT_TRUE(probe_->waitForLine("line xac", 10000)) << probe_->output();
+    EXPECT_EQ(probe_->waitForExit(10000), 0);
+}
+
 }  // namespace
 }  // namespace vorlan::test

@@ -89,6 +89,26 @@ TEST_F(Keyboard, EachPressTypesItsCharacterOnce) {
     }
 }
 
+TEST_F(Keyboard, TheLayoutDecidesTheCharacterAndTextBecomesLatin1) {
+    runCommand("setxkbmap fr");
+    struct Case {
+        const char* keys;
+        std::string typed;
+    };
+    // On this layout the key of "2" types an e acute, and Shift gives the
+    // digit; the euro sign is beyond Latin-1 and types nothing.
+    const Case cases[] = {{"eacute", "\xE9"}, {"shift+eacute", "2"}, {"a", "a"}, {"EuroSign", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        xdotool(std::string("keydown ") + c.keys);
+        std::string typed = typedOverFrames(8);
+        xdotool(std::string("keyup ") + c.keys);
+        typed += typedOverFrames(4);
+        EXPECT_EQ(typed, c.typed);
+    }
+    runCommand("setxkbmap us");
+}
+
 TEST_F(Keyboard, WaitKeyReturnsOnceACharacterKeyIsPressed) {
     namespace fs = std::filesystem;
     fs::path marker = fs::temp_directory_path() / ("vorlan-waitkey-" + std::to_string(getpid()));
