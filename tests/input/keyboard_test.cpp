@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "input/input_window.h"
+#include "support/temp_folder.h"
 
 namespace vorlan::test {
 namespace {
@@ -114,14 +115,22 @@ TEST_F(Keyboard, WaitKeyReturnsOnceACharacterKeyIsPressed) {
     fs::path marker = fs::temp_directory_path() / ("vorlan-waitkey-" + std::to_string(getpid()));
     fs::remove(marker);
     // Escape and the arrows type nothing: only the "x" ends the wait.
-    Subprocess presser({"sh", "-c",
-                        "sleep 0.2; xdotool key Up; xdotool keydown Escape; sleep 0.1; xdotool "
-                        "keyup Escape; touch " +
-                            marker.string() + "; xdotool keydown x; sleep 0.2; xdotool keyup x"});
+    // The "x" is pressed again (into our window) until waitKey has seen it,
+    // so a focus taken away for a moment cannot hang the test.
+    std::string done = marker.string() + ".done";
+    Subprocess presser(
+        {"sh", "-c",
+         "sleep 0.2; xdotool key Up; xdotool keydown Escape; sleep 0.1; xdotool keyup Escape; "
+         "touch " +
+             marker.string() + "; for i in $(seq 50); do [ -e " + done +
+             " ] && break; xdotool windowfocus " + window() +
+             " keydown x; sleep 0.2; xdotool keyup x; done"});
     waitKey();
     EXPECT_TRUE(fs::exists(marker)) << "waitKey returned before the character key";
+    writeWholeFile(done, "");
     presser.waitForExit(5000);
     fs::remove(marker);
+    fs::remove(done);
 }
 
 }  // namespace
