@@ -28,7 +28,7 @@ TEST_F(SpriteStore, PicturesGetPowerOfTwoTexturesFlippedAndPaddedTransparent) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
         Picture source = gradient(c.width, c.height);
         loadSprite(writePng("p.png", source).c_str(), 7);
-        EXPECT_EQ(spriteSize(7), std::pair<double, double>(c.width, c.height));
+        EXPECT_EQ(spriteSize(7), std::pair(double(c.width), double(c.height)));
         EXPECT_EQ(renderer->slots.textureWidth[7], c.textureWidth);
         EXPECT_EQ(renderer->slots.textureHeight[7], c.textureHeight);
         Picture tex = texels(renderer->slots.texture[7]);
