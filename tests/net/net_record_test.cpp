@@ -86,11 +86,6 @@ TEST(PlayerBlock, NamesEndAtTheirNulOr127BytesAndShortBlocksAreRefused) {
             EXPECT_EQ(back.name, c.name);
         }
     }
-    PlayerBlock back;
-    ASSERT_TRUE(decodePlayerBlock(encodePlayerBlock({-3, true, false, ""}), back));
-    EXPECT_EQ(back.token, -3);
-    EXPECT_TRUE(back.hidden);
-    EXPECT_FALSE(back.hostFlag);
 }
 
 }  // namespace
