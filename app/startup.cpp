@@ -9,6 +9,8 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "audio/music.h"
+#include "audio/sound_slots.h"
 #include "files/media_archive.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
@@ -65,6 +67,7 @@ int startRuntime(const char* title, int showCommand) {
     frameState.applicationTitle = title;
 
     createInputState();
+    createSoundDevice();
 
     // The clock in milliseconds, truncated to 32 bits.
     seedGenerator(static_cast<uint32_t>(static_cast<uint64_t>(platform::nowMs())));
@@ -74,6 +77,8 @@ int startRuntime(const char* title, int showCommand) {
     } else {
         renderer->enterFullscreen();
     }
+    initSound(*soundDevice);
+    setSoundWindow(*soundDevice);
 
     std::string folder = programFolder();
     if (!folder.empty()) platform::changeDirectory(folder);
@@ -97,9 +102,11 @@ int startRuntime(const char* title, int showCommand) {
 }
 
 void shutdownRuntime() {
+    closeMusic();
     delete renderer;
     renderer = nullptr;
     destroyInputState();
+    destroySoundDevice();
     shutdownMediaArchives();
     releasePngReadContext();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/audio.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>
