@@ -7,6 +7,7 @@
 #include "app/frame_clock.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "gfx2d/draw_state.h"
 #include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/clock.h"
@@ -146,6 +147,7 @@ double waitForDeadline(double deadline) {
 }
 
 double swapAndWait() {
+    flushQuads();
     platform::swapBuffers();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     double t0 = clockMs();
@@ -178,7 +180,10 @@ void presentFrame() {
     // The fresh back buffer starts in the plain 2D state.
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
-    if (renderer) renderer->setup2D(0, 0, 0, 0);
+    if (renderer) {
+        renderer->globalAlpha = 1;
+        renderer->setup2D(0, 0, 0, 0);
+    }
 }
 
 void idleUntilInput() {

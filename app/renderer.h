@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "gfx2d/sprite_slots.h"
+
 namespace vorlan {
 
 struct Viewport {
@@ -38,6 +40,18 @@ class OpenGLZererazo {
     double timeBase = 0;
     double frameDeadline = 0;
     Viewport viewport;
+
+    // Sprite store and 2D drawing.
+    SpriteSlotTable slots;
+    // Key colours: red + 256 x green + 65536 x blue, -1 for none.
+    int32_t spriteKeyColour = 0x8000FF;
+    int32_t fontKeyColour = 0;
+    // Every draw is coloured with it; presentFrame sets it back to 1.
+    float globalAlpha = 1;
+    // The last slots given to bindSlotTextures (-1 for none).
+    int32_t boundSlot = -1;
+    int32_t boundSecondSlot = -1;
+    bool boundMip = false;
 };
 
 // The process-wide renderer; null before start-up and after shutdown.

@@ -6,6 +6,8 @@
 #include "app/error_report.h"
 #include "app/gl_extensions.h"
 #include "app/renderer.h"
+#include "gfx2d/draw_state.h"
+#include "gfx2d/sprite_store.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
@@ -86,6 +88,9 @@ bool OpenGLZererazo::createSurface(int32_t width, int32_t height, int32_t bpp, i
 }
 
 void OpenGLZererazo::setup2D(int32_t x, int32_t y, int32_t width, int32_t height) {
+    // Queued quads belong to the old state; the texture enable changes.
+    flushQuads();
+    forgetTextureBinding();
     if (width <= 0 || height <= 0) {
         x = 0;
         y = 0;
@@ -170,6 +175,11 @@ void OpenGLZererazo::setScreenMode(int32_t width, int32_t height, int32_t bpp, b
 
 void OpenGLZererazo::destroySurface() {
     if (!windowOpen) return;
+    // Texture names die with the context: free them while it is current.
+    flushQuads();
+    freeAllSprites();
+    discardQuads();
+    contextReady = false;
     if (fullscreen) platform::leaveFullscreenMode();
     fullscreen = false;
     platform::destroyGLWindow(false);

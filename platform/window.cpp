@@ -48,8 +48,10 @@ bool createGLWindow(const char* title, int width, int height, int samples) {
         glContext = nullptr;
     }
     SDL_Window* window = nullptr;
-    // 8 alpha bits when the driver has them, else none.
-    for (bool alpha : {true, false}) {
+    // Destination alpha only with multisampling, as the plain format has
+    // none; the other choice is the fallback.
+    bool multisampled = samples > 0;
+    for (bool alpha : {multisampled, !multisampled}) {
         setAttributes(samples, alpha);
         window = makeWindow(title, width, height);
         if (!window) continue;

@@ -6,7 +6,8 @@
 namespace vorlan::platform {
 
 // Creates the hidden main window and an OpenGL context with a double
-// buffer, 24 depth, 8 stencil and (when the driver has them) 8 alpha bits.
+// buffer, 24 depth and 8 stencil bits; 8 alpha bits are asked for only
+// with multisampling.
 // samples > 0 asks for a multisampled format; the call fails when the
 // driver cannot give exactly that. A context already made is reused.
 bool createGLWindow(const char* title, int width, int height, int samples);

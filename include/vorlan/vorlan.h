@@ -9,4 +9,5 @@
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>
+#include <vorlan/sprites.h>
 #include <vorlan/value.h>

@@ -1,0 +1,99 @@
+// Textured or coloured triangle fans with a colour per vertex.
+#include <GL/gl.h>
+#include <vorlan/sprites.h>
+
+#include <new>
+#include <vector>
+
+#include "app/error_report.h"
+#include "app/renderer.h"
+#include "gfx2d/draw_state.h"
+
+namespace vorlan {
+
+namespace {
+
+struct PolygonVertex {
+    float x, y, s, t, red, green, blue, alpha;
+};
+
+std::vector<PolygonVertex> vertices;
+
+constexpr size_t kInitialRoom = 512;
+
+// Room for `count` vertices, growing geometrically; out of memory is a
+// runtime error.
+void ensureRoom(size_t count) {
+    if (vertices.capacity() >= count) return;
+    size_t room = std::max(kInitialRoom, vertices.capacity() * 2);
+    while (room < count) room *= 2;
+    try {
+        vertices.reserve(room);
+    } catch (const std::bad_alloc&) {
+        raiseError(7);
+        endProgram();
+    } catch (const std::length_error&) {
+        raiseError(7);
+        endProgram();
+    }
+}
+
+}  // namespace
+
+void startPolygon(double slotArgument) {
+    if (!drawingReady()) return;
+    int32_t slot = truncatedArgument(slotArgument);
+    // A slot outside the table draws the polygon untextured.
+    bindSlotTextures(validSlot(slot) ? slot : -1, -1, false);
+    ensureRoom(9);
+    vertices.clear();
+}
+
+void addPolygonVertex(double x, double y, double textureX, double textureY, double colour) {
+    if (!drawingReady()) return;
+    int32_t slot = renderer->boundSlot;
+    float s = 0, t = 0;
+    if (validSlot(slot)) {
+        const SpriteSlotTable& table = renderer->slots;
+        s = static_cast<float>(textureX) / static_cast<float>(table.textureWidth[slot]);
+        t = static_cast<float>(table.height[slot] - textureY) /
+            static_cast<float>(table.textureHeight[slot]);
+    }
+    int32_t c = colourArgument(colour);
+    float a = renderer->globalAlpha;
+    auto channel = [&](int shift) { return static_cast<float>((c >> shift) & 0xFF) / 255 * a; };
+    ensureRoom(vertices.size() + 1);
+    vertices.push_back({static_cast<float>(truncatedArgument(x)),
+                        static_cast<float>(truncatedArgument(y)), s, t, channel(0), channel(8),
+                        channel(16), c == renderer->spriteKeyColour ? 0.0f : 1.0f});
+}
+
+void endPolygon() {
+    if (!drawingReady() || vertices.empty()) return;
+    flushQuads();
+    bool textured = renderer->boundSlot >= 0;
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_DITHER);
+    glShadeModel(GL_SMOOTH);
+    const PolygonVertex* first = vertices.data();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, sizeof(PolygonVertex), &first->x);
+    if (textured) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(PolygonVertex), &first->s);
+    }
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_FLOAT, sizeof(PolygonVertex), &first->red);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, static_cast<GLsizei>(vertices.size()));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glShadeModel(GL_FLAT);
+    glEnable(GL_TEXTURE_2D);
+    forgetTextureBinding();
+    applyGlobalAlpha();
+    glDisable(GL_DITHER);
+    glDisable(GL_COLOR_MATERIAL);
+}
+
+}  // namespace vorlan

@@ -1,0 +1,38 @@
+// The sprite slot table the renderer owns: 65536 numbered slots kept as
+// parallel arrays. Fonts live in the top 32 slots.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace vorlan {
+
+inline constexpr int32_t kSpriteSlotCount = 65536;
+inline constexpr int32_t FONT_SLOT_BASE = 65504;
+
+struct SpriteSlotTable {
+    SpriteSlotTable();
+
+    // Texture names (0 for none) and the power-of-two texture sizes (-1
+    // for none). The picture fills columns 0..width-1 and rows
+    // 0..height-1, texture row 0 holding the picture's bottom row.
+    uint32_t texture[kSpriteSlotCount];
+    uint32_t mipTexture[kSpriteSlotCount];
+    int32_t textureWidth[kSpriteSlotCount];
+    int32_t textureHeight[kSpriteSlotCount];
+    int32_t width[kSpriteSlotCount];
+    int32_t height[kSpriteSlotCount];
+    // textureWidth x textureHeight alpha bytes, made by the first collision
+    // test and dropped with the texture it was read from.
+    std::unique_ptr<uint8_t[]> alphaMask[kSpriteSlotCount];
+
+    // Resets one slot's fields to empty; touches no GL object.
+    void reset(int32_t slot);
+};
+
+// True for a slot number that indexes the table.
+inline bool validSlot(int32_t slot) {
+    return slot >= 0 && slot < kSpriteSlotCount;
+}
+
+}  // namespace vorlan

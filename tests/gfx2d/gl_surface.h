@@ -1,0 +1,110 @@
+// A real window and OpenGL context for drawing tests, with read-back
+// helpers for the back buffer and for textures.
+#pragma once
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/renderer.h"
+#include "gfx2d/draw_state.h"
+#include "gfx2d/test_images.h"
+#include "support/temp_folder.h"
+
+namespace vorlan::test {
+
+// RGBA bytes, row-major, top row first.
+struct Picture {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;
+
+    uint8_t* at(int32_t x, int32_t y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
+    const uint8_t* at(int32_t x, int32_t y) const {
+        return &pixels[(static_cast<size_t>(y) * width + x) * 4];
+    }
+};
+
+inline Picture picture(int32_t width, int32_t height, uint32_t rgba = 0) {
+    Picture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
+    for (size_t i = 0; i < p.pixels.size(); i += 4) {
+        for (int k = 0; k < 4; ++k) p.pixels[i + k] = static_cast<uint8_t>(rgba >> (24 - 8 * k));
+    }
+    return p;
+}
+
+// A picture whose every pixel differs: red and green from the position,
+// fully opaque.
+inline Picture gradient(int32_t width, int32_t height) {
+    Picture p = picture(width, height);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* px = p.at(x, y);
+            px[0] = static_cast<uint8_t>(x * 7 + 3);
+            px[1] = static_cast<uint8_t>(y * 11 + 5);
+            px[2] = static_cast<uint8_t>((x + y) * 3);
+            px[3] = 255;
+        }
+    }
+    return p;
+}
+
+class GLSurface : public testing::Test {
+  protected:
+    virtual int samples() const { return 0; }
+
+    void SetUp() override {
+        renderer = new OpenGLZererazo();
+        ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, samples()));
+        setDrawBatching(true);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    void TearDown() override {
+        delete renderer;
+        renderer = nullptr;
+    }
+
+    std::string writePng(const std::string& name, const Picture& p) {
+        std::string path = temp_.file(name).string();
+        writeWholeFile(path, rgbaPng(p.width, p.height, p.pixels));
+        return path;
+    }
+
+    // The whole back buffer as RGBA, top row first.
+    static Picture screen() {
+        flushQuads();
+        Picture p = picture(renderer->screenWidth, renderer->screenHeight);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.pixels.data());
+        Picture flipped = p;
+        for (int32_t y = 0; y < p.height; ++y) {
+            std::copy(p.at(0, y), p.at(0, y) + p.width * 4, flipped.at(0, p.height - 1 - y));
+        }
+        return flipped;
+    }
+
+    // A texture level as stored (row 0 first, as GL keeps it).
+    static Picture texels(uint32_t texture, int level = 0) {
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLint w = 0, h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+        Picture p = picture(w, h);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        if (w > 0 && h > 0) {
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, p.pixels.data());
+        }
+        glBindTexture(GL_TEXTURE_2D, bound);
+        return p;
+    }
+
+    TempFolder temp_;
+};
+
+}  // namespace vorlan::test

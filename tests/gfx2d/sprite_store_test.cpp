@@ -1,0 +1,230 @@
+// The sprite store against the real driver: texture layout, slot lifecycle
+// and bad slot numbers.
+#include <vorlan/sprites.h>
+
+#include <cmath>
+#include <functional>
+
+#include "gfx2d/gl_surface.h"
+#include "gfx2d/sprite_store.h"
+
+namespace vorlan {
+namespace {
+
+using test::gradient;
+using test::Picture;
+using test::picture;
+
+class SpriteStore : public test::GLSurface {};
+
+TEST_F(SpriteStore, PicturesGetPowerOfTwoTexturesFlippedAndPaddedTransparent) {
+    struct Case {
+        int32_t width, height, textureWidth, textureHeight;
+    };
+    for (Case c :
+         {Case{1, 1, 2, 2}, Case{100, 30, 128, 32}, Case{3, 2, 4, 2}, Case{64, 65, 64, 128}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        Picture source = gradient(c.width, c.height);
+        loadSprite(writePng("p.png", source).c_str(), 7);
+        double w = 0, h = 0;
+        getSpriteSize(7, w, h);
+        EXPECT_EQ(w, c.width);
+        EXPECT_EQ(h, c.height);
+        EXPECT_EQ(renderer->slots.textureWidth[7], c.textureWidth);
+        EXPECT_EQ(renderer->slots.textureHeight[7], c.textureHeight);
+        Picture tex = texels(renderer->slots.texture[7]);
+        ASSERT_EQ(tex.width, c.textureWidth);
+        ASSERT_EQ(tex.height, c.textureHeight);
+        for (int32_t y = 0; y < tex.height; ++y) {
+            for (int32_t x = 0; x < tex.width; ++x) {
+                const uint8_t* texel = tex.at(x, y);
+                if (x < c.width && y < c.height) {
+                    // Texture row 0 is the picture's bottom row.
+                    const uint8_t* px = source.at(x, c.height - 1 - y);
+                    ASSERT_EQ(std::vector<uint8_t>(texel, texel + 4),
+                              std::vector<uint8_t>(px, px + 4))
+                        << x << "," << y;
+                } else {
+                    ASSERT_EQ(texel[3], 0) << "padding at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(SpriteStore, TransparentTexelsTakeTheirNeighboursColourUnlessNearest) {
+    // A red pixel inside a transparent 4 x 4 picture, away from the border.
+    Picture p = picture(4, 4);
+    uint8_t* red = p.at(1, 1);
+    red[0] = 255;
+    red[3] = 255;
+    std::string file = writePng("dot.png", p);
+    struct Case {
+        int32_t slot;
+        uint8_t expectedRed;
+    };
+    for (Case c : {Case{3, 255}, Case{65510, 0}}) {
+        loadSprite(file.c_str(), c.slot);
+        Picture tex = texels(renderer->slots.texture[c.slot]);
+        // Picture (1, 1) is texel (1, 2); its neighbour (2, 2) is transparent.
+        EXPECT_EQ(tex.at(1, 2)[0], 255);
+        EXPECT_EQ(tex.at(2, 2)[0], c.expectedRed) << "slot " << c.slot;
+        EXPECT_EQ(tex.at(2, 2)[3], 0);
+        EXPECT_EQ(tex.at(3, 3)[0], 0) << "no opaque neighbour in the interior";
+    }
+}
+
+TEST_F(SpriteStore, MipTextureCarriesTheRuntimesOwnChainDownToOnePixel) {
+    Picture p = gradient(16, 4);
+    loadSprite(writePng("m.png", p).c_str(), 1);
+    loadSprite(writePng("m.png", p).c_str(), 65510);
+    EXPECT_EQ(renderer->slots.mipTexture[65510], 0u);
+    uint32_t mip = renderer->slots.mipTexture[1];
+    ASSERT_NE(mip, 0u);
+    Picture level = texels(mip, 0);
+    int32_t w = level.width, h = level.height;
+    for (int l = 1; w > 1 || h > 1; ++l) {
+        Picture next = texels(mip, l);
+        ASSERT_EQ(next.width, std::max(1, w / 2)) << "level " << l;
+        ASSERT_EQ(next.height, std::max(1, h / 2)) << "level " << l;
+        for (int32_t y = 0; y < next.height; ++y) {
+            for (int32_t x = 0; x < next.width; ++x) {
+                for (int k = 0; k < 4; ++k) {
+                    int sum = 0, n = 0;
+                    for (int32_t sy = 2 * y; sy < std::min(2 * y + 2, h); ++sy) {
+                        for (int32_t sx = 2 * x; sx < std::min(2 * x + 2, w); ++sx) {
+                            sum += level.at(sx, sy)[k];
+                            ++n;
+                        }
+                    }
+                    ASSERT_NEAR(next.at(x, y)[k], static_cast<double>(sum) / n, 1.0);
+                }
+            }
+        }
+        level = next;
+        w = next.width;
+        h = next.height;
+    }
+    GLint filter = 0;
+    glBindTexture(GL_TEXTURE_2D, renderer->slots.texture[65510]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    forgetTextureBinding();
+    EXPECT_EQ(filter, GL_NEAREST);
+}
+
+TEST_F(SpriteStore, KeyColourTurnsTransparentUnlessKeyingIsOff) {
+    // Two pixels: the starting key colour, then green; a 24-bit file.
+    test::BmpLayout bmp = test::bmpLayout(2, 1, 24);
+    bmp.rows = test::bmpRow({0x80, 0x00, 0xFF, 0x00, 0xFF, 0x00}, 2);
+    std::string file = temp_.file("key.bmp").string();
+    test::writeWholeFile(file, test::bmpFile(bmp));
+    struct Case {
+        double key;
+        uint8_t alpha;
+    };
+    for (Case c : {Case{0x8000FF, 0}, Case{-1, 255}, Case{0x123456, 255}}) {
+        setTransparentColour(c.key);
+        loadSprite(file.c_str(), 2);
+        Picture tex = texels(renderer->slots.texture[2]);
+        EXPECT_EQ(tex.at(0, 0)[3], c.alpha) << c.key;
+        EXPECT_EQ(tex.at(1, 0)[3], 255) << c.key;
+        EXPECT_EQ(renderer->fontKeyColour, renderer->spriteKeyColour);
+    }
+}
+
+TEST_F(SpriteStore, FailedReloadEmptiesTheSlotAndReloadsLeakNoTextures) {
+    std::string good = writePng("g.png", gradient(5, 5));
+    std::string bad = temp_.file("bad.png").string();
+    test::writeWholeFile(bad, "not a picture");
+    for (const std::string& failing : {bad, temp_.file("missing.png").string()}) {
+        loadSprite(good.c_str(), 9);
+        ASSERT_NE(renderer->slots.texture[9], 0u);
+        loadSprite(failing.c_str(), 9);
+        double w = -1, h = -1;
+        getSpriteSize(9, w, h);
+        EXPECT_EQ(w, 0);
+        EXPECT_EQ(h, 0);
+        EXPECT_EQ(renderer->slots.texture[9], 0u);
+        EXPECT_EQ(renderer->slots.mipTexture[9], 0u);
+    }
+    for (int i = 0; i < 1000; ++i) loadSprite(good.c_str(), 9);
+    uint32_t highest = std::max(renderer->slots.texture[9], renderer->slots.mipTexture[9]);
+    int live = 0;
+    for (GLuint name = 1; name <= highest + 2100; ++name) live += glIsTexture(name) ? 1 : 0;
+    EXPECT_EQ(live, 2) << "only the slot's texture and mip texture";
+}
+
+TEST_F(SpriteStore, CallersNameIsNotOverwritten) {
+    std::string file = writePng("keep.png", gradient(3, 3));
+    RtString name(file.c_str());
+    loadSprite(name, 4);
+    EXPECT_STREQ(name.cStr(), file.c_str());
+    EXPECT_EQ(name.length(), file.size());
+    EXPECT_NE(renderer->slots.texture[4], 0u);
+}
+
+TEST_F(SpriteStore, SlotNumbersOutsideTheTableDoNothing) {
+    std::string file = writePng("s.png", gradient(8, 8));
+    loadSprite(file.c_str(), 0);
+    Picture before = screen();
+    const std::vector<std::function<void(double)>> commands = {
+        [&](double s) { loadSprite(file.c_str(), s); },
+        [&](double s) { loadBumpMap(file.c_str(), s); },
+        [](double s) { drawSprite(s, 0, 0); },
+        [](double s) { drawSpriteStretched(s, 0, 0, 50, 50); },
+        [](double s) { drawSpriteZoomed(s, 0, 0, 2, 2); },
+        [](double s) { drawSpriteRotated(s, 20, 20, 30); },
+        [](double s) { drawSpriteRotoZoom(s, 20, 20, 30, 2); },
+        [](double s) { freeSprite(static_cast<int32_t>(s)); },
+    };
+    for (double slot : {-1.0, 65536.0, 1e12, -1e12, 65535.99 + 1}) {
+        for (const auto& command : commands) command(slot);
+        double w = -1, h = -1;
+        getSpriteSize(slot, w, h);
+        EXPECT_EQ(w + h, 0) << slot;
+        EXPECT_EQ(spriteCollision(slot, 0, 0, 0, 0, 0), 0) << slot;
+        EXPECT_EQ(spriteCollision(0, 0, 0, slot, 0, 0), 0) << slot;
+    }
+    EXPECT_EQ(screen().pixels, before.pixels);
+    EXPECT_NE(renderer->slots.texture[0], 0u) << "slot 0 untouched";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(SpriteStoreWithoutSurface, CommandsDoNothingAndLoadsFail) {
+    test::TempFolder temp;
+    std::string file = temp.file("p.png").string();
+    test::writeWholeFile(file, test::rgbaPng(1, 1, {1, 2, 3, 255}));
+    renderer = new OpenGLZererazo();  // no window, no context
+    loadSprite(file.c_str(), 1);
+    EXPECT_FALSE(loadSpriteFile(2, file.c_str(), -1, false));
+    drawSprite(1, 0, 0);
+    fillRect(0, 0, 10, 10, 255);
+    setAlphaMode(-0.5);
+    clearScreen();
+    double w = -1, h = -1;
+    getSpriteSize(1, w, h);
+    EXPECT_EQ(w + h, 0);
+    EXPECT_EQ(renderer->slots.texture[1], 0u);
+    delete renderer;
+    renderer = nullptr;
+    loadSprite(file.c_str(), 1);
+    getSpriteSize(1, w, h);
+    EXPECT_EQ(w + h, 0);
+}
+
+TEST_F(SpriteStore, DestroyingTheSurfaceFreesEverySlot) {
+    std::string file = writePng("d.png", gradient(4, 4));
+    loadSprite(file.c_str(), 5);
+    loadSprite(file.c_str(), 65504);
+    GLuint names[] = {renderer->slots.texture[5], renderer->slots.mipTexture[5],
+                      renderer->slots.texture[65504]};
+    renderer->destroySurface();
+    EXPECT_EQ(renderer->slots.texture[5], 0u);
+    EXPECT_EQ(renderer->slots.texture[65504], 0u);
+    // A new surface on the kept context sees the names gone.
+    ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
+    for (GLuint name : names) EXPECT_FALSE(glIsTexture(name)) << name;
+}
+
+}  // namespace
+}  // namespace vorlan
