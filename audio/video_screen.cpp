@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "app/renderer.h"
+#include "app/frame_loop.h"
+#include "gfx2d/draw_state.h"
 #include "platform/window.h"
 
 namespace vorlan {
@@ -34,6 +35,8 @@ VideoRect videoPlacement(int frameWidth, int frameHeight, int clientWidth, int c
 
 VideoScreen::VideoScreen(int frameWidth, int frameHeight)
     : frameWidth_(frameWidth), frameHeight_(frameHeight) {
+    // Sprites still queued belong under the video, with today's state.
+    flushQuads();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     if (frameWidth_ <= 0 || frameHeight_ <= 0) return;
@@ -53,10 +56,9 @@ VideoScreen::~VideoScreen() {
     if (texture_) glDeleteTextures(1, &texture_);
     glPopClientAttrib();
     glPopAttrib();
+    forgetTextureBinding();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
-    if (renderer) renderer->setup2D(0, 0, 0, 0);
+    resetFrameState();
 }
 
 void VideoScreen::upload(const uint8_t* rgba) {
