@@ -65,8 +65,10 @@ platform::SoundSamples* readWaveFile(const char* path) {
     if (!readWholeFile(path, bytes) || !parseWave(bytes.data(), bytes.size(), wave)) {
         return nullptr;
     }
-    return platform::makeSoundSamples(wave.samples, wave.byteCount, wave.format.channels,
-                                      wave.format.sampleRate, wave.format.bitsPerSample);
+    size_t offset = static_cast<size_t>(wave.samples - bytes.data());
+    return platform::makeSoundSamples(std::move(bytes), offset, wave.byteCount,
+                                      wave.format.channels, wave.format.sampleRate,
+                                      wave.format.bitsPerSample);
 }
 
 void loadSlot(SoundSlot& slot, SoundDevice* device, const char* path, int32_t count) {

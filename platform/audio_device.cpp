@@ -12,6 +12,8 @@ namespace vorlan::platform {
 
 struct SoundSamples {
     std::vector<uint8_t> bytes;
+    size_t offset = 0;      // where the frames start in bytes
+    size_t frameBytes = 0;  // how many bytes of frames follow
     Mix_Chunk* chunk = nullptr;
 };
 
@@ -68,9 +70,12 @@ bool audioDeviceOpen() {
     return deviceOpen;
 }
 
-SoundSamples* makeSoundSamples(const uint8_t* pcm, size_t bytes, int channels, int rate,
-                               int bitsPerSample) {
-    if (!deviceOpen || bytes == 0 || bytes > 0x3FFFFFFF) return nullptr;
+SoundSamples* makeSoundSamples(std::vector<uint8_t>&& file, size_t offset, size_t bytes,
+                               int channels, int rate, int bitsPerSample) {
+    if (!deviceOpen || bytes == 0 || bytes > 0x3FFFFFFF || offset > file.size() ||
+        bytes > file.size() - offset) {
+        return nullptr;
+    }
     SDL_AudioCVT cvt;
     SDL_AudioFormat format = bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
     if (SDL_BuildAudioCVT(&cvt, format, static_cast<Uint8>(channels), rate, AUDIO_S16SYS,
@@ -78,11 +83,19 @@ SoundSamples* makeSoundSamples(const uint8_t* pcm, size_t bytes, int channels, i
         return nullptr;
     }
     auto* samples = new SoundSamples;
-    samples->bytes.resize(bytes * static_cast<size_t>(std::max(cvt.len_mult, 1)));
-    std::memcpy(samples->bytes.data(), pcm, bytes);
+    if (!cvt.needed && offset % alignof(int16_t) == 0) {
+        samples->bytes = std::move(file);
+        samples->offset = offset;
+    } else {
+        samples->bytes.assign(file.data() + offset, file.data() + offset + bytes);
+    }
+    uint8_t* start = samples->bytes.data() + samples->offset;
     size_t converted = bytes;
     if (cvt.needed) {
-        cvt.buf = samples->bytes.data();
+        // The conversion works in place and may need more room than it ends with.
+        samples->bytes.resize(bytes * static_cast<size_t>(std::max(cvt.len_mult, 1)));
+        start = samples->bytes.data();
+        cvt.buf = start;
         cvt.len = static_cast<int>(bytes);
         if (SDL_ConvertAudio(&cvt) != 0) {
             delete samples;
@@ -91,10 +104,8 @@ SoundSamples* makeSoundSamples(const uint8_t* pcm, size_t bytes, int channels, i
         converted = static_cast<size_t>(cvt.len_cvt);
     }
     converted -= converted % (sizeof(int16_t) * kDeviceChannels);
-    samples->bytes.resize(converted);
-    samples->chunk = converted
-                         ? Mix_QuickLoad_RAW(samples->bytes.data(), static_cast<Uint32>(converted))
-                         : nullptr;
+    samples->frameBytes = converted;
+    samples->chunk = converted ? Mix_QuickLoad_RAW(start, static_cast<Uint32>(converted)) : nullptr;
     if (!samples->chunk) {
         delete samples;
         return nullptr;
@@ -110,8 +121,9 @@ void freeSoundSamples(SoundSamples* samples) {
 }
 
 const int16_t* soundSampleFrames(const SoundSamples* samples, size_t& frameCount) {
-    frameCount = samples ? samples->bytes.size() / (sizeof(int16_t) * kDeviceChannels) : 0;
-    return samples ? reinterpret_cast<const int16_t*>(samples->bytes.data()) : nullptr;
+    frameCount = samples ? samples->frameBytes / (sizeof(int16_t) * kDeviceChannels) : 0;
+    return samples ? reinterpret_cast<const int16_t*>(samples->bytes.data() + samples->offset)
+                   : nullptr;
 }
 
 bool playOnChannel(int channel, SoundSamples* samples, float leftGain, float rightGain) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace vorlan::platform {
 
@@ -21,9 +22,11 @@ bool audioDeviceOpen();
 struct SoundSamples;
 
 // Converts 8-bit unsigned or 16-bit signed PCM of 1 or 2 channels at any
-// rate. Null when the device is closed or the conversion fails.
-SoundSamples* makeSoundSamples(const uint8_t* pcm, size_t bytes, int channels, int rate,
-                               int bitsPerSample);
+// rate, found at `offset` in `file`. Samples already in the device format
+// are played where they lie, without a copy: the file's bytes are taken
+// over. Null when the device is closed or the conversion fails.
+SoundSamples* makeSoundSamples(std::vector<uint8_t>&& file, size_t offset, size_t bytes,
+                               int channels, int rate, int bitsPerSample);
 // Halts every channel that plays them first.
 void freeSoundSamples(SoundSamples* samples);
 // The converted stereo frames, interleaved left/right.

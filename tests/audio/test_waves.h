@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx2d/test_images.h"
+#include "tests/gfx2d/test_images.h"
 
 namespace vorlan::test {
 
