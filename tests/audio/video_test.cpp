@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/renderer.h"
 #include "audio/sound_test_support.h"
 #include "audio/test_videos.h"
 #include "audio/video_screen.h"
-#include "input/input_state.h"
+#include "audio/video_window.h"
 #include "support/subprocess.h"
 
 namespace vorlan::test {
@@ -35,21 +34,8 @@ TEST(VideoPlacement, KeepsTheAspectAndCentres) {
     }
 }
 
-class Video : public testing::Test {
+class Video : public VideoWindow {
   protected:
-    void SetUp() override {
-        renderer = new OpenGLZererazo();
-        ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
-        // Shown, so that the front buffer holds what was last presented.
-        renderer->leaveFullscreen();
-        createInputState();
-    }
-    void TearDown() override {
-        destroyInputState();
-        delete renderer;
-        renderer = nullptr;
-    }
-
     std::string makeVideo(const VideoLayout& layout, const char* name = "clip.avi") {
         std::string path = folder_.file(name).string();
         EXPECT_TRUE(writeVideo(path, layout));
@@ -59,8 +45,7 @@ class Video : public testing::Test {
     // What the X server shows in the window (the front buffer cannot be
     // read back through Mesa here).
     void captureWindow() {
-        std::string window = runCommand("xdotool search --onlyvisible --pid " +
-                                        std::to_string(getpid()) + " | head -1");
+        std::string window = windowId();
         std::filesystem::path shot = folder_.file("shot.rgb");
         runCommand("import -window " + window + " -depth 8 rgb:" + shot.string());
         shot_ = readWholeFile(shot);

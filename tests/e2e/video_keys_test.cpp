@@ -7,35 +7,25 @@
 #include <thread>
 
 #include "app/frame_loop.h"
-#include "app/renderer.h"
 #include "audio/sound_test_support.h"
 #include "audio/test_videos.h"
-#include "input/input_state.h"
+#include "audio/video_window.h"
 #include "platform/mouse.h"
 #include "support/subprocess.h"
 
 namespace vorlan::test {
 namespace {
 
-class VideoKeys : public testing::Test {
+class VideoKeys : public VideoWindow {
   protected:
     void SetUp() override {
-        renderer = new OpenGLZererazo();
-        ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
-        renderer->leaveFullscreen();
-        createInputState();
-        window_ = runCommand("xdotool search --sync --onlyvisible --pid " +
-                             std::to_string(getpid()) + " | head -1");
+        VideoWindow::SetUp();
+        window_ = windowId();
         runCommand("xdotool windowfocus --sync " + window_);
         clip_ = folder_.file("clip.avi").string();
         VideoLayout layout;
         layout.soundLevel = 1500;
         ASSERT_TRUE(writeVideo(clip_, layout));
-    }
-    void TearDown() override {
-        destroyInputState();
-        delete renderer;
-        renderer = nullptr;
     }
 
     // Lets the window see the releases, so that the next case starts with
