@@ -8,6 +8,9 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/music_stream.h"
+#include "platform/video_sound.h"
+
 namespace vorlan::platform {
 
 struct SoundSamples {
@@ -60,6 +63,9 @@ bool openAudioDevice(int mixerChannels) {
 
 void closeAudioDevice() {
     if (!deviceOpen) return;
+    // Music and a video's sound belong to the device and go with it.
+    stopMusicLoop();
+    stopVideoSound();
     Mix_HaltChannel(-1);
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
