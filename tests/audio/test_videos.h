@@ -34,29 +34,26 @@ inline Rgb bottomColour() {
     return {10, 30, 220};
 }
 
-inline GstBuffer* videoFrame(const VideoLayout& v, int index) {
-    size_t stride = (static_cast<size_t>(v.width) * 3 + 3) / 4 * 4;
-    std::string bytes(stride * static_cast<size_t>(v.height), '\0');
-    for (int y = 0; y < v.height; ++y) {
-        Rgb c = y < v.height / 2 ? topColour(index) : bottomColour();
-        for (int x = 0; x < v.width; ++x) {
-            char* p = &bytes[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-            p[0] = static_cast<char>(c.b);
-            p[1] = static_cast<char>(c.g);
-            p[2] = static_cast<char>(c.r);
+// Picture or sound `index` of the clip, stamped with its place in time.
+inline GstBuffer* clipBuffer(const VideoLayout& v, bool picture, int index) {
+    std::string bytes;
+    if (picture) {
+        // BGR rows, padded to 4 bytes as raw AVI stores them.
+        size_t stride = (static_cast<size_t>(v.width) * 3 + 3) / 4 * 4;
+        for (int y = 0; y < v.height; ++y) {
+            Rgb c = y < v.height / 2 ? topColour(index) : bottomColour();
+            std::string row;
+            for (int x = 0; x < v.width; ++x) row += {char(c.b), char(c.g), char(c.r)};
+            row.resize(stride, '\0');
+            bytes += row;
         }
+    } else {
+        // 22050 / fps stereo frames of one level.
+        std::vector<int16_t> samples(static_cast<size_t>(22050 / v.framesPerSecond) * 2,
+                                     v.soundLevel);
+        bytes.assign(reinterpret_cast<const char*>(samples.data()), samples.size() * 2);
     }
     GstBuffer* buffer = gst_buffer_new_memdup(bytes.data(), bytes.size());
-    GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(index, GST_SECOND, v.framesPerSecond);
-    GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, v.framesPerSecond);
-    return buffer;
-}
-
-inline GstBuffer* soundBlock(const VideoLayout& v, int index) {
-    // One picture's worth of sound: 22050 / fps frames.
-    size_t frames = static_cast<size_t>(22050 / v.framesPerSecond);
-    std::vector<int16_t> samples(frames * 2, v.soundLevel);
-    GstBuffer* buffer = gst_buffer_new_memdup(samples.data(), samples.size() * 2);
     GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(index, GST_SECOND, v.framesPerSecond);
     GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, v.framesPerSecond);
     return buffer;
@@ -86,8 +83,7 @@ inline bool writeVideo(const std::string& path, const VideoLayout& v) {
         GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), name);
         if (!source) continue;
         for (int i = 0; i < v.frames; ++i) {
-            GstBuffer* b = name[0] == 'p' ? videoFrame(v, i) : soundBlock(v, i);
-            gst_app_src_push_buffer(GST_APP_SRC(source), b);
+            gst_app_src_push_buffer(GST_APP_SRC(source), clipBuffer(v, name[0] == 'p', i));
         }
         gst_app_src_end_of_stream(GST_APP_SRC(source));
         gst_object_unref(source);
