@@ -11,6 +11,7 @@
 #include "app/runtime_state.h"
 #include "audio/music.h"
 #include "audio/sound_slots.h"
+#include "files/files_shutdown.h"
 #include "files/media_archive.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
@@ -102,6 +103,8 @@ int startRuntime(const char* title, int showCommand) {
 }
 
 void shutdownRuntime() {
+    // Pending INI and data changes reach the disk before anything else goes.
+    shutdownFiles();
     closeMusic();
     delete renderer;
     renderer = nullptr;

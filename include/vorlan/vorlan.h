@@ -6,6 +6,7 @@
 
 #include <vorlan/app.h>
 #include <vorlan/audio.h>
+#include <vorlan/files.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>

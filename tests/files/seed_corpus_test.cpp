@@ -136,12 +136,29 @@ Seeds waveSeeds() {
     return seeds;
 }
 
+Seeds iniSeeds() {
+    Seeds seeds;
+    seeds["player.ini"] =
+        "top = 1\r\n; note\r\n[Player]\r\n name = Ann\r\nscore=10\r\nkey=\r\n"
+        "[ Other ]\r\n[Player]\r\nextra=x y \r\n[]]\r\n[a=b]\r\n";
+    seeds["long-lines.ini"] = "[s]\nk=" + std::string(1030, 'v') + "\r\nq=1\r\r\n";
+    return seeds;
+}
+
+Seeds lineSeeds() {
+    // The first byte of a seed picks the read sizes; the rest is the file.
+    Seeds seeds;
+    seeds["full-lines.txt"] = "\x07" + std::string(1023, 'a') + "\r\n" + std::string(1024, 'b') +
+                              "\r\n" + std::string(1024, 'c') + "\n" + std::string(1500, 'd');
+    seeds["short-lines.txt"] = std::string("\x3F", 1) + "ab\r\ncd\re\n\n\r" + std::string(1, '\0');
+    return seeds;
+}
+
 const std::map<std::string, Seeds>& allSeeds() {
     static const std::map<std::string, Seeds> seeds = {
-        {"bmp_decoder_fuzz", bmpSeeds()},
-        {"png_decoder_fuzz", pngSeeds()},
-        {"media_archive_fuzz", archiveSeeds()},
-        {"wave_reader_fuzz", waveSeeds()},
+        {"bmp_decoder_fuzz", bmpSeeds()},       {"png_decoder_fuzz", pngSeeds()},
+        {"media_archive_fuzz", archiveSeeds()}, {"ini_document_fuzz", iniSeeds()},
+        {"line_reader_fuzz", lineSeeds()},      {"wave_reader_fuzz", waveSeeds()},
     };
     return seeds;
 }

@@ -1,0 +1,97 @@
+// Vorlan files and data: eight numbered file channels, whole-file
+// operations by name, the working directory, INI documents and
+// line-indexed data files.
+//
+// File names may use "/" or "\" and hold at most 1023 bytes. Binary values
+// are little-endian; written lines end in CR LF.
+#pragma once
+
+#include <vorlan/rt_array.h>
+#include <vorlan/rt_string.h>
+
+namespace vorlan {
+
+// --- File channels ----------------------------------------------------------
+// Channels 0 to 7. A channel number that is NaN, at least 8 or at most -1
+// ends the program with error 7; a failed read or write (also on a closed
+// channel, or past the end of the file) ends it with error 3.
+
+// Mode non-zero opens an existing file for reading; 0 creates or empties
+// it for writing. 1.0 when the file is open. A file another channel holds
+// open for writing, or one that is to be written while another channel
+// reads it, is refused.
+double openChannel(double channel, const RtString& name, double mode);
+void closeChannel(double channel);
+// 1.0 when every byte of the file has been read (always for writing).
+double endOfChannel(double channel);
+
+double readByte(double channel);
+double readWord(double channel);  // unsigned 16 bits
+double readLong(double channel);  // unsigned 32 bits
+double readDouble(double channel);
+// The next `count` bytes, cut at the first NUL; count 0 or less gives "".
+RtString readBytesAsText(double channel, double count);
+// The next line without its LF or CR LF; at most 1024 bytes, a longer line
+// goes on as the next one.
+RtString readLine(double channel);
+double readNumberLine(double channel);
+
+// Numbers are truncated toward zero and wrapped to the width (NaN is 0).
+void writeByte(double channel, double value);
+void writeWord(double channel, double value);
+void writeLong(double channel, double value);
+void writeDouble(double channel, double value);
+void writeText(double channel, const RtString& text);
+void writeLine(double channel, const RtString& text);
+void writeNumberLine(double channel, double value);
+
+// --- Files by name ----------------------------------------------------------
+
+// Size in bytes; 0 when the file cannot be opened for reading.
+double fileSize(const RtString& name);
+// 1.0 when the name is a file that can be opened for reading.
+double fileExists(const RtString& name);
+double deleteFile(const RtString& name);
+// Copies the whole file. The target is replaced only once the copy is
+// complete; a copy onto the source itself is refused. 1.0 on success.
+double copyFile(const RtString& source, const RtString& target);
+
+// The working directory, ending in "/".
+RtString currentDirectory();
+double setCurrentDirectory(const RtString& name);
+// Fills `names` with the working directory's subdirectories (".", "..",
+// then the rest) and then its files that match `pattern`, each group in
+// case-insensitive order. Gives directories * 65536 + files.
+double listDirectory(const RtString& pattern, RtStringArray& names);
+// "*" matches any run of bytes, "?" any one byte but "."; letters match
+// without regard to case. 1.0 on a match.
+double wildcardMatch(const RtString& pattern, const RtString& name);
+
+// --- INI documents ------------------------------------------------------------
+// One document at a time. Changes are saved when another document is opened
+// and when the program ends. Section and key names compare without regard
+// to case.
+
+void openIniFile(const RtString& name);
+// "NO_DATA" when the section or key is missing.
+RtString readIniValue(const RtString& section, const RtString& key);
+// A name that could not be read back from the file (empty, holding a blank,
+// "=", CR or LF, or a key starting with ";" or "[") is refused; a value is
+// cut at its first CR or LF.
+void writeIniValue(const RtString& section, const RtString& key, const RtString& value);
+
+// --- Line-indexed data files ------------------------------------------------
+// One file at a time, lines 0 to 255. Changes are saved when another file
+// is used and when the program ends. A line number out of range or an
+// unreadable file records error 7 or 3; the program goes on.
+
+// The line without trailing control bytes, "NO_DATA" when that leaves
+// nothing, "NO_FILE" when the file cannot be read.
+RtString readDataLine(const RtString& name, double line);
+double readDataNumber(const RtString& name, double line);
+// The text is cut at its first CR or LF and after 1024 bytes, so that every
+// line reads back under its own number.
+void writeDataLine(const RtString& name, double line, const RtString& text);
+void writeDataNumber(const RtString& name, double line, double value);
+
+}  // namespace vorlan
