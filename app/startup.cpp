@@ -13,8 +13,10 @@
 #include "audio/sound_slots.h"
 #include "files/files_shutdown.h"
 #include "files/media_archive.h"
+#include "foreign/library_table.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
+#include "net/session.h"
 #include "platform/clock.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
@@ -110,8 +112,11 @@ void shutdownRuntime() {
     renderer = nullptr;
     destroyInputState();
     destroySoundDevice();
+    closeNetworkSession();
     shutdownMediaArchives();
     releasePngReadContext();
+    // Last: anything above may still call into a foreign library.
+    closeForeignLibraries();
 }
 
 }  // namespace vorlan
