@@ -6,7 +6,9 @@
 
 #include <vorlan/app.h>
 #include <vorlan/audio.h>
+#include <vorlan/backgrounds.h>
 #include <vorlan/files.h>
+#include <vorlan/fonts.h>
 #include <vorlan/foreign.h>
 #include <vorlan/net.h>
 #include <vorlan/path.h>
