@@ -6,20 +6,10 @@
 
 #include "app/frame_loop.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/sprite_store.h"
 #include "platform/window.h"
 
 namespace vorlan {
-
-namespace {
-
-// OpenGL 1.x textures need power-of-two sides.
-int powerOfTwoAtLeast(int n) {
-    int p = 1;
-    while (p < n) p *= 2;
-    return p;
-}
-
-}  // namespace
 
 VideoRect videoPlacement(int frameWidth, int frameHeight, int clientWidth, int clientHeight) {
     if (frameWidth <= 0 || frameHeight <= 0 || clientWidth <= 0 || clientHeight <= 0) return {};
@@ -40,8 +30,9 @@ VideoScreen::VideoScreen(int frameWidth, int frameHeight)
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     if (frameWidth_ <= 0 || frameHeight_ <= 0) return;
-    textureWidth_ = powerOfTwoAtLeast(frameWidth_);
-    textureHeight_ = powerOfTwoAtLeast(frameHeight_);
+    // OpenGL 1.x textures need power-of-two sides.
+    textureWidth_ = powerOfTwoAbove(frameWidth_, 1);
+    textureHeight_ = powerOfTwoAbove(frameHeight_, 1);
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
