@@ -9,8 +9,8 @@
 #include "app/frame_loop.h"
 #include "audio/sound_test_support.h"
 #include "audio/test_videos.h"
+#include "audio/video_input.h"
 #include "audio/video_window.h"
-#include "platform/mouse.h"
 #include "support/subprocess.h"
 
 namespace vorlan::test {
@@ -31,12 +31,8 @@ class VideoKeys : public VideoWindow {
     // Lets the window see the releases, so that the next case starts with
     // no button down.
     static void settleInput() {
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 200 && videoInterrupted(); ++i) {
             pumpMessages();
-            int x = 0, y = 0;
-            bool left = false, right = false;
-            platform::mouseState(x, y, left, right);
-            if (!left && !right) return;
             platform::sleepMs(10);
         }
     }
