@@ -77,20 +77,18 @@ TEST(WaveFiles, TheChunkWalkLoadsEveryOrdinaryFileAndRefusesTheRest) {
 }
 
 TEST(WaveFiles, BrokenHeadersAndMissingFilesLeaveTheSlotEmpty) {
-    std::string good = waveFile({}, pcm16(100, 2, 500));
-    std::string notRiff = good;
-    notRiff[0] = 'X';
-    std::string notWave = good;
-    notWave[8] = 'X';
-    const std::string files[] = {"",      good.substr(0, 11), good.substr(0, 30), notRiff,
-                                 notWave, good.substr(0, 44)};
     TempFolder folder;
     DiskAudio audio(folder);
-    for (const std::string& bytes : files) {
-        // A good sound first, so that a refused load must empty the slot.
+    const std::string good = waveFile({}, pcm16(100, 2, 500));
+    const std::string broken[] = {"",
+                                  good.substr(0, 11),
+                                  good.substr(0, 30),
+                                  good.substr(0, 44),
+                                  "X" + good.substr(1),
+                                  good.substr(0, 8) + "X" + good.substr(9)};
+    for (const std::string& bytes : broken) {
         writeWholeFile(folder.file("good.wav"), good);
         loadSound(folder.file("good.wav").c_str(), 4, 1);
-        ASSERT_EQ(soundSlots[4].count, 1);
         writeWholeFile(folder.file("bad.wav"), bytes);
         loadSound(folder.file("bad.wav").c_str(), 4, 1);
         EXPECT_EQ(soundSlots[4].count, 0) << bytes.size();
