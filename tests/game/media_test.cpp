@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "audio/sound_test_support.h"
+#include "audio/wave_reader.h"
+#include "game/media.h"
 #include "game/round.h"
 #include "gfx2d/image_file.h"
 #include "support/run_process.h"
@@ -122,23 +126,30 @@ TEST(Media, TheFontIsSixteenByEightCellsWithBlackKeyedOut) {
     }
 }
 
-TEST(Media, SoundsArePlainShortPcm) {
+TEST(Media, SoundsAreShortPcmThatLoadIntoTheirSlots) {
     for (const char* name : {"fail.wav", "win.wav", "wenvoke.wav"}) {
         SCOPED_TRACE(name);
         std::string bytes = test::readWholeFile(media(name));
-        ASSERT_GT(bytes.size(), 44u);
-        EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 8), "RIFFWAVEfmt ");
-        auto word = [&](size_t at) {
-            uint32_t v = 0;
-            std::memcpy(&v, bytes.data() + at, 4);
-            return v;
-        };
-        EXPECT_EQ(word(16), 16u);
-        EXPECT_EQ(bytes.substr(36, 4), "data");
-        EXPECT_EQ(word(40), bytes.size() - 44);
-        double seconds = double(word(40)) / word(28);
+        WaveData wave;
+        ASSERT_TRUE(parseWave(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), wave));
+        EXPECT_EQ(wave.format.bitsPerSample, 16);
+        // The format chunk holds 16 bytes and the samples follow it at once.
+        EXPECT_EQ(wave.samples, reinterpret_cast<const uint8_t*>(bytes.data()) + 44);
+        // A slot of one copy must be free again for the next round.
+        double seconds = double(wave.byteCount) / wave.format.blockSize / wave.format.sampleRate;
         EXPECT_GT(seconds, 0.3);
         EXPECT_LE(seconds, 1.4);
+    }
+    test::TempFolder folder;
+    test::DiskAudio audio(folder);
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(test::buildBin());
+    quillowen::loadSounds();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(test::readWholeFile(folder.file("ErrorLog.txt")).find("cannot load"),
+              std::string::npos);
+    for (double slot : {quillowen::kSoundFail, quillowen::kSoundWin, quillowen::kSoundRoundStart}) {
+        EXPECT_GE(playSound(slot, 0, 1), 0) << slot;
     }
 }
 
