@@ -172,7 +172,10 @@ void presentFrame() {
         endProgram();
     }
     swapAndWait();
-    // The fresh back buffer starts in the plain 2D state.
+    resetFrameState();
+}
+
+void resetFrameState() {
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
     if (renderer) {

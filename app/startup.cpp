@@ -12,6 +12,8 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "audio/music.h"
+#include "audio/sound_slots.h"
 #include "files/files_shutdown.h"
 #include "files/media_archive.h"
 #include "foreign/library_table.h"
@@ -82,6 +84,7 @@ int startRuntime(const char* title, int showCommand) {
     frameState.applicationTitle = title;
 
     createInputState();
+    createSoundDevice();
 
     // The clock in milliseconds, truncated to 32 bits.
     seedGenerator(static_cast<uint32_t>(static_cast<uint64_t>(platform::nowMs())));
@@ -91,6 +94,8 @@ int startRuntime(const char* title, int showCommand) {
     } else {
         renderer->enterFullscreen();
     }
+    initSound(*soundDevice);
+    setSoundWindow(*soundDevice);
 
     initInput(s.exclusiveMouse != 0);
 
@@ -121,10 +126,12 @@ int startRuntime(const char* title, int showCommand) {
 void shutdownRuntime() {
     // Pending INI and data changes reach the disk before anything else goes.
     shutdownFiles();
+    closeMusic();
     delete renderer;
     renderer = nullptr;
     shutdownInput();
     destroyInputState();
+    destroySoundDevice();
     closeNetworkSession();
     shutdownMediaArchives();
     releasePngReadContext();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/audio.h>
 #include <vorlan/backgrounds.h>
 #include <vorlan/files.h>
 #include <vorlan/fonts.h>
