@@ -1,0 +1,211 @@
+// The runtime installed into a fresh prefix, as a game author gets it: the
+// headers alone, the package files, and games built against the prefix with
+// find_package and with pkg-config, started in the real X server.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/run_process.h"
+#include "support/subprocess.h"
+#include "support/temp_folder.h"
+
+namespace vorlan::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Rgb {
+    int red, green, blue;
+    bool operator==(const Rgb&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+    return out << "rgb(" << c.red << "," << c.green << "," << c.blue << ")";
+}
+
+// A binary PPM as written by ImageMagick's import.
+struct Picture {
+    int width = 0, height = 0;
+    std::string pixels;
+    Rgb at(int x, int y) const {
+        size_t i = (static_cast<size_t>(y) * width + x) * 3;
+        auto byte = [&](size_t k) { return static_cast<int>(static_cast<uint8_t>(pixels[k])); };
+        return {byte(i), byte(i + 1), byte(i + 2)};
+    }
+};
+
+Picture readPpm(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    Picture picture;
+    in >> magic >> picture.width >> picture.height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255) return {};
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 3);
+    in.read(picture.pixels.data(), static_cast<std::streamsize>(picture.pixels.size()));
+    if (!in) return {};
+    return picture;
+}
+
+std::string everythingIn(const fs::path& folder) {
+    std::string text;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) text += readWholeFile(entry.path());
+    }
+    return text;
+}
+
+// runProcess takes no PATH search; the shell gives the author's view of it.
+ProcessResult shell(const std::string& command, const fs::path& scratch) {
+    return runProcess({"/bin/sh", "-c", command}, scratch);
+}
+
+class InstalledRuntime : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        prefixFolder_ = new TempFolder;
+        installResult_ = runProcess(
+            {VORLAN_CMAKE_COMMAND, "--install", VORLAN_BUILD_DIR, "--prefix", prefix().string()},
+            prefixFolder_->path());
+    }
+    static void TearDownTestSuite() {
+        delete prefixFolder_;
+        prefixFolder_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_EQ(installResult_.exitCode, 0) << installResult_.out << installResult_.err;
+    }
+
+    static fs::path prefix() { return prefixFolder_->file("prefix"); }
+    static std::string pkgConfigPath() {
+        return "PKG_CONFIG_PATH=" + (prefix() / "lib/pkgconfig").string();
+    }
+
+    static TempFolder* prefixFolder_;
+    static ProcessResult installResult_;
+};
+
+TempFolder* InstalledRuntime::prefixFolder_ = nullptr;
+ProcessResult InstalledRuntime::installResult_;
+
+TEST_F(InstalledRuntime, EveryHeaderCompilesOnItsOwn) {
+    TempFolder scratch;
+    size_t headers = 0;
+    for (const auto& entry : fs::directory_iterator(prefix() / "include/vorlan")) {
+        ++headers;
+        // As a game includes it: first and alone in its source file.
+        std::string include = "#include <vorlan/" + entry.path().filename().string() + ">";
+        ProcessResult result = shell(
+            "echo '" + include + "' | c++ -std=c++20 -fsyntax-only -Wall -Wextra -Werror -I " +
+                (prefix() / "include").string() + " -x c++ -",
+            scratch.path());
+        EXPECT_EQ(result.exitCode, 0) << entry.path() << "\n" << result.err;
+    }
+    EXPECT_TRUE(fs::exists(prefix() / "include/vorlan/vorlan.h"));
+    EXPECT_GT(headers, 1u);
+}
+
+TEST_F(InstalledRuntime, PackageFilesPointIntoThePrefixOnly) {
+    std::string packageFiles =
+        everythingIn(prefix() / "lib/cmake") + everythingIn(prefix() / "lib/pkgconfig");
+    for (const std::string tree : {VORLAN_BUILD_DIR, VORLAN_SOURCE_TREE}) {
+        EXPECT_EQ(packageFiles.find(tree), std::string::npos) << tree << " named in\n"
+                                                              << packageFiles;
+    }
+}
+
+TEST_F(InstalledRuntime, PackToolRoundTrips) {
+    TempFolder scratch;
+    writeWholeFile(scratch.file("Bush.png"), "not really a picture");
+    std::string pack = (prefix() / "bin/vorlan-pack").string();
+    std::string archive = scratch.file("media.viz").string();
+    ASSERT_EQ(
+        runProcess({pack, "create", archive, scratch.file("Bush.png").string()}, scratch.path())
+            .exitCode,
+        0);
+    ProcessResult listing = runProcess({pack, "list", archive}, scratch.path());
+    EXPECT_EQ(listing.exitCode, 0);
+    EXPECT_EQ(listing.out, "Bush.png\n");
+}
+
+// How a game author builds against the prefix.
+struct BuildWay {
+    const char* name;
+    std::vector<std::string> (*commands)(const fs::path& source, const fs::path& work);
+};
+
+void PrintTo(const BuildWay& way, std::ostream* out) {
+    *out << way.name;
+}
+
+std::vector<std::string> withFindPackage(const fs::path& source, const fs::path& work) {
+    writeWholeFile(work / "CMakeLists.txt",
+                   "cmake_minimum_required(VERSION 3.25)\n"
+                   "project(FirstFrame CXX)\n"
+                   "find_package(Vorlan 0.1 REQUIRED)\n"
+                   "add_executable(game " +
+                       source.string() +
+                       ")\n"
+                       "target_link_libraries(game PRIVATE Vorlan::vorlan_main)\n");
+    std::string cmake = VORLAN_CMAKE_COMMAND;
+    return {cmake + " -S " + work.string() + " -B " + (work / "build").string() +
+            " -DCMAKE_BUILD_TYPE=Release && " + cmake + " --build " + (work / "build").string() +
+            " && cp " + (work / "build/game").string() + " " + (work / "game").string()};
+}
+
+std::vector<std::string> withPkgConfig(const fs::path& source, const fs::path& work) {
+    return {"c++ " + source.string() + " -o " + (work / "game").string() +
+            " $(pkg-config --cflags --libs vorlan)"};
+}
+
+class BuiltGame : public InstalledRuntime, public testing::WithParamInterface<BuildWay> {};
+
+TEST_P(BuiltGame, ShowsItsFirstFrameAndQuitsOnEscape) {
+    TempFolder work;
+    std::string env =
+        "export " + pkgConfigPath() + " CMAKE_PREFIX_PATH=" + prefix().string() + "; ";
+    for (const std::string& command : GetParam().commands(VORLAN_INSTALL_GAME, work.path())) {
+        ProcessResult built = shell(env + command, work.path());
+        ASSERT_EQ(built.exitCode, 0) << command << "\n" << built.out << built.err;
+    }
+
+    Subprocess game({(work.path() / "game").string()});
+    ASSERT_TRUE(game.waitForLine("Init OK", 20000));
+    std::string window = runCommand("xdotool search --sync --onlyvisible --pid " +
+                                    std::to_string(game.pid()) + " | head -1");
+    ASSERT_FALSE(window.empty());
+    EXPECT_EQ(runCommand("xdotool getwindowname " + window), "First Frame");
+    game.drain(500);
+    fs::path shot = work.file("shot.ppm");
+    runCommand("import -window " + window + " -depth 8 " + shot.string());
+    Picture picture = readPpm(shot);
+    ASSERT_EQ(picture.width, 320);
+    ASSERT_EQ(picture.height, 240);
+    // The colours the game fills its background and its box with.
+    Rgb background{16, 48, 96}, box{240, 192, 16};
+    EXPECT_EQ(picture.at(5, 5), background);
+    EXPECT_EQ(picture.at(314, 234), background);
+    EXPECT_EQ(picture.at(99, 95), background);
+    EXPECT_EQ(picture.at(100, 80), box);
+    EXPECT_EQ(picture.at(139, 109), box);
+    EXPECT_EQ(picture.at(140, 95), background);
+
+    // Held for several frames, so that a frame sees it.
+    runCommand("xdotool windowfocus --sync " + window +
+               "; sleep 0.2; xdotool keydown Escape; sleep 0.3; xdotool keyup Escape");
+    EXPECT_EQ(game.waitForExit(5000), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, BuiltGame,
+                         testing::Values(BuildWay{"FindPackage", withFindPackage},
+                                         BuildWay{"PkgConfig", withPkgConfig}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vorlan::test
