@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,27 @@ TEST_F(InstalledRuntime, EveryHeaderCompilesOnItsOwn) {
     }
     EXPECT_TRUE(fs::exists(prefix() / "include/vorlan/vorlan.h"));
     EXPECT_GT(headers, 1u);
+}
+
+TEST_F(InstalledRuntime, EveryOperationOfTheReferenceIsDeclared) {
+    // Each name in the first column of docs/api.md, as a using-declaration
+    // against the installed headers: a name the reference made up fails.
+    std::istringstream reference(readWholeFile(fs::path(VORLAN_SOURCE_TREE) / "docs/api.md"));
+    std::string source = "#include <vorlan/vorlan.h>\n", line;
+    size_t names = 0;
+    while (std::getline(reference, line)) {
+        if (line.rfind("| `", 0) != 0) continue;
+        source += "using vorlan::" + line.substr(3, line.find('`', 3) - 3) + ";\n";
+        ++names;
+    }
+    TempFolder scratch;
+    writeWholeFile(scratch.file("names.cpp"), source);
+    ProcessResult result =
+        shell("c++ -std=c++20 -fsyntax-only -I " + (prefix() / "include").string() + " " +
+                  scratch.file("names.cpp").string(),
+              scratch.path());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_GT(names, 50u);
 }
 
 TEST_F(InstalledRuntime, PackageFilesPointIntoThePrefixOnly) {
