@@ -9,12 +9,16 @@
 namespace vorlan {
 
 std::string errorLogPath() {
-    return platform::temporaryDirectory() + "ErrorLog.txt";
+    std::string dir = platform::temporaryDirectory();
+    return dir.empty() ? dir : dir + "ErrorLog.txt";
 }
 
 void appendErrorLog(const char* text) {
     // Opened and closed per line so the log survives a crash after any line.
-    int fd = ::open(errorLogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // A link planted under the log's name is not followed.
+    std::string path = errorLogPath();
+    if (path.empty()) return;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return;
     // One write for the line and its CR LF keeps concurrent appenders apart.
     std::string line = text ? text : "";
@@ -31,7 +35,8 @@ void appendErrorLog(const char* text) {
 }
 
 void deleteErrorLog() {
-    ::unlink(errorLogPath().c_str());
+    std::string path = errorLogPath();
+    if (!path.empty()) ::unlink(path.c_str());
 }
 
 }  // namespace vorlan

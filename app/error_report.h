@@ -10,7 +10,7 @@
 
 namespace vorlan {
 
-// Full path of "ErrorLog.txt".
+// Full path of "ErrorLog.txt"; "" when there is no safe folder for it.
 std::string errorLogPath();
 void deleteErrorLog();
 

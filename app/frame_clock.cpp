@@ -22,6 +22,25 @@ double frameTimeForRate(double framesPerSecond) {
     return 1000.0 / rate;
 }
 
+void SleepMargin::record(double lateMs) {
+    late_[next_] = lateMs;
+    next_ = (next_ + 1) % kWindow;
+    if (count_ < kWindow) ++count_;
+    // The kRank latest of the window, kept sorted latest first; with fewer
+    // samples, the earliest of them.
+    double top[kRank];
+    int kept = 0;
+    for (int i = 0; i < count_; ++i) {
+        int at = kept < kRank ? kept++ : kRank;
+        while (at > 0 && late_[i] > top[at - 1]) {
+            if (at < kRank) top[at] = top[at - 1];
+            --at;
+        }
+        if (at < kRank) top[at] = late_[i];
+    }
+    margin_ = std::fmin(std::fmax(top[kept - 1], kFloorMs), kCeilingMs);
+}
+
 double frameInterval(double previousFrameTime, double lastFrameTime) {
     double interval = lastFrameTime - previousFrameTime;
     return interval > 0 ? interval : 1.0;

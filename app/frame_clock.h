@@ -15,4 +15,27 @@ double frameTimeForRate(double framesPerSecond);
 // The time between the last two frames, or 1 when it is not positive.
 double frameInterval(double previousFrameTime, double lastFrameTime);
 
+// How early the frame wait stops sleeping and starts spinning, learnt from
+// how late its own sleeps wake: the kRank-th latest of the last kWindow
+// sleeps (about the 95th percentile: stray wake-ups, which a spin would not
+// escape either, are ignored), held within [kFloorMs, kCeilingMs]. Before
+// any sleep it is the ceiling.
+class SleepMargin {
+  public:
+    static constexpr double kFloorMs = 0.05;
+    static constexpr double kCeilingMs = 2.0;
+    static constexpr int kWindow = 64;
+    static constexpr int kRank = 4;
+
+    double ms() const { return margin_; }
+    // One sleep woke `lateMs` after the moment it asked for.
+    void record(double lateMs);
+
+  private:
+    double late_[kWindow] = {};
+    int count_ = 0;
+    int next_ = 0;
+    double margin_ = kCeilingMs;
+};
+
 }  // namespace vorlan

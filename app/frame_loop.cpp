@@ -132,16 +132,20 @@ int pumpMessages() {
 }
 
 double waitForDeadline(double deadline) {
+    static SleepMargin margin;
     for (;;) {
         pumpMessages();
         double t = clockMs();
         if (t > deadline) return t;
         // Sleep through most of the wait and spin only for the last
-        // stretch: the deadline is kept as exactly as a pure busy loop
-        // keeps it, without burning a core.
+        // stretch, as long as sleeps here have lately overshot: the
+        // deadline is kept as exactly as a pure busy loop keeps it, without
+        // burning a core.
         double remaining = deadline - t;
-        if (remaining > kSpinMarginMs) {
-            platform::sleepMs(std::fmin(remaining - kSpinMarginMs, kLongestSleepMs));
+        if (remaining > margin.ms()) {
+            double asked = std::fmin(remaining - margin.ms(), kLongestSleepMs);
+            platform::sleepMs(asked);
+            margin.record(clockMs() - t - asked);
         }
     }
 }

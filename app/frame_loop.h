@@ -18,9 +18,8 @@ double clockMs();
 // Sets the clock origin and both frame stamps to now.
 void restartFrameClock();
 
-// How the frame wait spends its time: sleeping while more than this many
-// milliseconds remain, then spinning on the clock for the last stretch.
-constexpr double kSpinMarginMs = 2.0;
+// The frame wait sleeps at most this long at a time, so that window
+// messages are pumped while it waits.
 constexpr double kLongestSleepMs = 4.0;
 
 }  // namespace vorlan

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/run_times.h"
 #include "files/media_archive.h"
 #include "gfx2d/bmp_decoder.h"
 #include "gfx2d/png_decoder.h"
@@ -286,17 +287,8 @@ BENCHMARK(BM_Archive_RawLzoToFile)->Unit(benchmark::kMicrosecond);
 
 // Prints the table as usual and remembers each benchmark's time per
 // iteration, for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public vorlan::bench::RunTimesReporter {
   public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            Time& time = times_[run.run_name.function_name];
-            time.total += run.real_accumulated_time / static_cast<double>(run.iterations);
-            time.count += 1;
-        }
-    }
     void printRatios() const {
         std::printf("\nRatios (time per load, same run):\n");
         ratio("PNG 1024x1024 RGBA: decodePngFile / raw libpng read", "BM_Png_Vorlan",
@@ -307,6 +299,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
               "BM_Archive_Vorlan", "BM_Archive_RawLzo");
         ratio("Archive, last of 1000 entries: resolveMediaFile / raw LZO1X + file write",
               "BM_Archive_Vorlan", "BM_Archive_RawLzoToFile");
+    }
+
+  protected:
+    void keep(const benchmark::BenchmarkName& name, double realSeconds, double) override {
+        Time& time = times_[name.function_name];
+        time.total += realSeconds;
+        time.count += 1;
     }
 
   private:

@@ -91,6 +91,7 @@ std::string extractFromArchive(ArchiveContext& context, const std::string& reque
     // The first letter comes from the data offset resolved from the start
     // of the file, so that end-relative (negative) offsets give a letter too.
     std::string path = platform::temporaryDirectory();
+    if (path.empty()) return {};
     path += "viz";
     path += static_cast<char>('A' + entry.position % 26);
     path += static_cast<char>('A' + entry.dataSize % 26);

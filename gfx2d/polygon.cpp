@@ -2,8 +2,8 @@
 #include <GL/gl.h>
 #include <vorlan/sprites.h>
 
-#include <new>
-#include <vector>
+#include <algorithm>
+#include <cstdlib>
 
 #include "app/error_report.h"
 #include "app/renderer.h"
@@ -17,25 +17,33 @@ struct PolygonVertex {
     float x, y, s, t, red, green, blue, alpha;
 };
 
-std::vector<PolygonVertex> vertices;
+// Kept for the whole process; the vertices stay until the next
+// startPolygon.
+PolygonVertex* vertices = nullptr;
+size_t vertexCount = 0;
+size_t vertexRoom = 0;
+
+struct ReleaseAtExit {
+    ~ReleaseAtExit() { std::free(vertices); }
+} releaseAtExit;
 
 constexpr size_t kInitialRoom = 512;
+// glDrawArrays counts in GLsizei.
+constexpr size_t kMostVertices = INT32_MAX;
 
-// Room for `count` vertices, growing geometrically; out of memory is a
-// runtime error.
+// Room for `count` vertices, growing geometrically; no memory is a runtime
+// error.
 void ensureRoom(size_t count) {
-    if (vertices.capacity() >= count) return;
-    size_t room = std::max(kInitialRoom, vertices.capacity() * 2);
-    while (room < count) room *= 2;
-    try {
-        vertices.reserve(room);
-    } catch (const std::bad_alloc&) {
-        raiseError(7);
-        endProgram();
-    } catch (const std::length_error&) {
+    if (vertexRoom >= count) return;
+    size_t room = std::max(kInitialRoom, vertexRoom);
+    while (room < count && room <= kMostVertices / 2) room *= 2;
+    void* grown = room >= count ? std::realloc(vertices, room * sizeof(PolygonVertex)) : nullptr;
+    if (!grown) {
         raiseError(7);
         endProgram();
     }
+    vertices = static_cast<PolygonVertex*>(grown);
+    vertexRoom = room;
 }
 
 }  // namespace
@@ -46,7 +54,7 @@ void startPolygon(double slotArgument) {
     // A slot outside the table draws the polygon untextured.
     bindSlotTextures(validSlot(slot) ? slot : -1, -1, false);
     ensureRoom(9);
-    vertices.clear();
+    vertexCount = 0;
 }
 
 void addPolygonVertex(double x, double y, double textureX, double textureY, double colour) {
@@ -62,20 +70,25 @@ void addPolygonVertex(double x, double y, double textureX, double textureY, doub
     int32_t c = colourArgument(colour);
     float a = renderer->globalAlpha;
     auto channel = [&](int shift) { return static_cast<float>((c >> shift) & 0xFF) / 255 * a; };
-    ensureRoom(vertices.size() + 1);
-    vertices.push_back({static_cast<float>(truncatedArgument(x)),
-                        static_cast<float>(truncatedArgument(y)), s, t, channel(0), channel(8),
-                        channel(16), c == renderer->spriteKeyColour ? 0.0f : 1.0f});
+    ensureRoom(vertexCount + 1);
+    vertices[vertexCount++] = {static_cast<float>(truncatedArgument(x)),
+                               static_cast<float>(truncatedArgument(y)),
+                               s,
+                               t,
+                               channel(0),
+                               channel(8),
+                               channel(16),
+                               c == renderer->spriteKeyColour ? 0.0f : 1.0f};
 }
 
 void endPolygon() {
-    if (!drawingReady() || vertices.empty()) return;
+    if (!drawingReady() || vertexCount == 0) return;
     flushQuads();
     bool textured = renderer->boundSlot >= 0;
     glEnable(GL_COLOR_MATERIAL);
     glEnable(GL_DITHER);
     glShadeModel(GL_SMOOTH);
-    const PolygonVertex* first = vertices.data();
+    const PolygonVertex* first = vertices;
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(2, GL_FLOAT, sizeof(PolygonVertex), &first->x);
     if (textured) {
@@ -84,7 +97,7 @@ void endPolygon() {
     }
     glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(PolygonVertex), &first->red);
-    glDrawArrays(GL_TRIANGLE_FAN, 0, static_cast<GLsizei>(vertices.size()));
+    glDrawArrays(GL_TRIANGLE_FAN, 0, static_cast<GLsizei>(vertexCount));
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);

@@ -161,10 +161,10 @@ void shrinkMipLevel(uint8_t* block, int32_t& width, int32_t& height) {
     height = newHeight;
 }
 
-void makeNormalMap(uint8_t* block, int32_t width, int32_t height) {
+bool makeNormalMap(uint8_t* block, int32_t width, int32_t height) {
     size_t bytes = static_cast<size_t>(width) * height * 4;
     Block source(new (std::nothrow) uint8_t[bytes]);
-    if (!source) return;
+    if (!source) return false;
     std::memcpy(source.get(), block, bytes);
     auto h = [&](int32_t c, int32_t r) {
         c = (c % width + width) % width;
@@ -185,11 +185,13 @@ void makeNormalMap(uint8_t* block, int32_t width, int32_t height) {
             out[2] = channel(k);
         }
     }
+    return true;
 }
 
 bool uploadTexture(const PixelBuffer& source, int32_t x, int32_t y, int32_t width, int32_t height,
                    uint32_t& texture, uint32_t* mipTexture, bool normalMap, bool nearest,
                    UploadedTexture* made) {
+    if (!drawingReady()) return false;
     flushQuads();
     deleteTexture(texture);
     if (mipTexture) deleteTexture(*mipTexture);
@@ -209,7 +211,7 @@ bool uploadTexture(const PixelBuffer& source, int32_t x, int32_t y, int32_t widt
     if (!block) return false;
     copyFlipped(source, x, y, width, height, block.get(), textureWidth);
     if (!nearest) fillTransparentColour(block.get(), textureWidth, textureHeight);
-    if (normalMap) makeNormalMap(block.get(), textureWidth, textureHeight);
+    if (normalMap && !makeNormalMap(block.get(), textureWidth, textureHeight)) return false;
 
     TextureBindingScope keepBinding;
     PixelStoreScope tightRows;

@@ -32,8 +32,9 @@ bool uploadTexture(const PixelBuffer& source, int32_t x, int32_t y, int32_t widt
                    UploadedTexture* made = nullptr);
 
 // Replaces the W x H RGBA block by its normal map, the blue channel read as
-// a height field with wrap-around; alpha stays.
-void makeNormalMap(uint8_t* block, int32_t width, int32_t height);
+// a height field with wrap-around; alpha stays. False (block unchanged)
+// without memory for the copy.
+bool makeNormalMap(uint8_t* block, int32_t width, int32_t height);
 
 // Halves an RGBA block in place (each size halved, never below 1), each
 // texel the mean of the texels it covers. Updates width and height.

@@ -1,16 +1,10 @@
 #include "path/planner.h"
 
-#include <bit>
 #include <cfloat>
-#include <cmath>
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <new>
 
 namespace vorlan::path {
-
-static_assert(std::bit_cast<uint32_t>(kDiagonalFactor) == 0x3FB504F4u);
 
 namespace {
 
@@ -45,11 +39,6 @@ PlannerParams findPathParams(int32_t width, int32_t height, const double* costs,
     params.startY = truncateCoordinate(startY);
     params.goalX = truncateCoordinate(goalX);
     params.goalY = truncateCoordinate(goalY);
-    params.diagonalCostSqrt2 = true;
-    params.allowDiagonal = false;
-    params.nodeCapacity = 0;
-    params.openCapacity = 0;
-    params.hashBits = 8;
     params.weight = clampWeight(weight);
     params.width = width;
     params.height = height;
@@ -57,21 +46,20 @@ PlannerParams findPathParams(int32_t width, int32_t height, const double* costs,
     return params;
 }
 
-// --- Planner --------------------------------------------------------------
-
-Planner::~Planner() {
-    releaseState();
+AStarPlanner::~AStarPlanner() {
+    release();
 }
 
-void Planner::releaseState() {
-    clearSteps();
-    delete[] costMap_;
-    costMap_ = nullptr;
+void AStarPlanner::release() {
+    ::operator delete(block_, std::nothrow);
+    block_ = nullptr;
+    cells_ = nullptr;
+    heap_ = nullptr;
     ready_ = false;
+    found_ = false;
 }
 
-bool Planner::init(const PlannerParams& params) {
-    // Refusals that change nothing.
+bool AStarPlanner::init(const PlannerParams& params) {
     if (params.width <= 0 || params.height <= 0) return false;
     if (params.startX < 0 || params.startX >= params.width || params.goalX < 0 ||
         params.goalX >= params.width || params.startY < 0 || params.startY >= params.height ||
@@ -79,220 +67,120 @@ bool Planner::init(const PlannerParams& params) {
         return false;
     }
     if (params.startX == params.goalX && params.startY == params.goalY) return false;
-    const uint64_t cells = uint64_t(params.width) * uint64_t(params.height);
-    if (cells > UINT32_MAX) return false;
-    if (!params.costs) return false;
+    const uint64_t cellCount = uint64_t(params.width) * uint64_t(params.height);
+    if (cellCount > UINT32_MAX || !params.costs) return false;
 
-    // Drop what an earlier init left (and any nodes still out).
-    releaseState();
-    params_ = PlannerParams{};
+    release();
+    // Every cell is in the open heap at most once, so the heap never holds
+    // more entries than there are cells: one block serves the whole search.
+    const size_t n = size_t(cellCount);
+    block_ = ::operator new(n*(sizeof(Cell) + sizeof(OpenEntry)), std::nothrow);
+    if (!block_) return false;
+    cells_ = static_cast<Cell*>(block_);
+    heap_ = reinterpret_cast<OpenEntry*>(cells_ + n);
 
-    costMap_ = new (std::nothrow) float[cells];
-    if (!costMap_) return false;
-
-    // The cost map in storage order: positive costs kept, the rest blocked.
     float largest = 0.0f;
-    for (uint64_t i = 0; i < cells; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         const float c = costToFloat(params.costs[i]);
-        if (c > 0.0f) {
-            costMap_[i] = c;
-            if (c > largest) largest = c;
-        } else {
-            costMap_[i] = -1.0f;
-        }
+        cells_[i].cost = c > 0.0f ? c : -1.0f;
+        cells_[i].heapPosition = kUnseen;
+        if (c > largest) largest = c;
     }
-    if (!(largest > 0.0f)) return false;
-
-    // Normalised: passable cells cost more than 1 and at most 2 (exactly 1 only
-    // for a cost below 2^-24 of the largest, where the float sum rounds).
-    for (uint64_t i = 0; i < cells; ++i) {
-        if (costMap_[i] > 0.0f) costMap_[i] = costMap_[i] / largest + 1.0f;
-    }
-
-    // The bulk arrays first, so that a grid too large to hold fails
-    // before the pool allocates its nodes one by one.
-    const uint32_t cellCount = static_cast<uint32_t>(cells);
-    const uint32_t openCapacity = params.openCapacity ? params.openCapacity : cellCount;
-    const uint32_t nodeCapacity = params.nodeCapacity ? params.nodeCapacity : cellCount;
-    if (!open_.reserve(openCapacity) || !closed_.init(params.hashBits) ||
-        !pool_.init(nodeCapacity)) {
-        releaseState();
+    if (!(largest > 0.0f)) {
+        release();
         return false;
     }
-
+    // Passable cells cost more than 1 and at most 2 (exactly 1 only for a
+    // cost below 2^-24 of the largest, where the float sum rounds).
+    for (size_t i = 0; i < n; ++i) {
+        if (cells_[i].cost > 0.0f) cells_[i].cost = cells_[i].cost / largest + 1.0f;
+    }
     params_ = params;
     params_.weight = clampWeight(params.weight);
-    pathHead_ = nullptr;
-    searchDone_ = true;
+    weight_ = params_.weight;
     ready_ = true;
     return true;
 }
 
-void Planner::start() {
-    // The calling order puts clear between two searches; a second start
-    // without it would otherwise search on from the last one's lists.
-    clearSteps();
-    searchDone_ = false;
-    pathHead_ = nullptr;
-}
-
-void Planner::clearSteps() {
-    const uint32_t count = open_.size();
-    for (uint32_t i = 0; i < count; ++i) {
-        if (open_.at(i)) pool_.giveBack();
+void AStarPlanner::siftUp(uint32_t position, OpenEntry entry) {
+    while (position > 0 && comesBefore(entry, heap_[(position - 1) / 2])) {
+        place(position, heap_[(position - 1) / 2]);
+        position = (position - 1) / 2;
     }
-    open_.clear();
-    closed_.clear(pool_);
-    pathHead_ = nullptr;
-    searchDone_ = true;
+    place(position, entry);
 }
 
-void Planner::clear() {
-    clearSteps();
-}
-
-float Planner::pathCost() const {
-    return pathHead_ ? pathHead_->g : -1.0f;
-}
-
-uint32_t Planner::pathLength() const {
-    uint32_t length = 0;
-    for (const Node* n = pathHead_; n; n = n->parent) ++length;
-    return length;
-}
-
-// --- AStarPlanner ---------------------------------------------------------
-
-AStarPlanner::~AStarPlanner() = default;
-
-void AStarPlanner::start() {
-    Planner::start();
-    if (!ready_) return;
-    Node* node = pool_.acquire();
-    if (!node) return;
-    node->parent = nullptr;
-    node->x = params_.startX;
-    node->y = params_.startY;
-    node->f = 0.0f;
-    node->g = 0.0f;
-    node->next = nullptr;
-    if (!open_.push_back(node)) pool_.giveBack();  // the only node taken
-}
-
-bool AStarPlanner::insertSorted(Node* node) {
-    uint32_t lo = 0;
-    uint32_t hi = open_.size();
-    while (lo < hi) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (open_.at(mid)->f > node->f) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
+void AStarPlanner::siftDown(uint32_t position, OpenEntry entry) {
+    for (uint32_t child; (child = 2 * position + 1) < heapSize_; position = child) {
+        if (child + 1 < heapSize_ && comesBefore(heap_[child + 1], heap_[child])) ++child;
+        if (!comesBefore(heap_[child], entry)) break;
+        place(position, heap_[child]);
     }
-    return open_.insert(lo, node);
+    place(position, entry);
 }
 
-int64_t AStarPlanner::findOpen(int32_t x, int32_t y) {
-    for (uint32_t i = open_.size(); i > 0; --i) {
-        const Node* n = open_.at(i - 1);
-        if (n->x == x && n->y == y) return i - 1;
+void AStarPlanner::push(uint32_t cell, float f) {
+    siftUp(heapSize_++, OpenEntry{nextOrder_++, f, cell});
+}
+
+void AStarPlanner::relax(uint32_t from, uint32_t to, int32_t x, int32_t y) {
+    Cell& next = cells_[to];
+    if (next.cost == -1.0f) return;
+    const float g = static_cast<float>(double{cells_[from].g} + double{next.cost});
+    if (next.heapPosition != kUnseen && !(g < next.g)) return;
+    const double h =
+        double(std::llabs(int64_t(params_.goalX) - x) + std::llabs(int64_t(params_.goalY) - y));
+    const float f = static_cast<float>((h - double{g}) * weight_ + double{g});
+    next.g = g;
+    next.parent = from;
+    if (next.heapPosition == kUnseen || next.heapPosition == kClosed) {
+        push(to, f);
+        return;
     }
-    return -1;
-}
-
-bool AStarPlanner::stopEarly(Node* current) {
-    // The current node lies in neither container; put it with the expanded
-    // ones so that clear gives it back with the rest.
-    closed_.insert(current);
-    pathHead_ = nullptr;
-    searchDone_ = true;
-    return false;
+    // An improved open node counts as newly inserted: with weight 1 its f
+    // stays and it moves behind its equals, otherwise it moves up.
+    const uint32_t position = next.heapPosition;
+    const OpenEntry entry{nextOrder_++, f, to};
+    siftUp(position, entry);
+    if (cells_[to].heapPosition == position) siftDown(position, entry);
 }
 
 bool AStarPlanner::search() {
-    // No search in progress (start not called since the last one ended) or
-    // nothing to search: nothing to do, and a found path stays.
-    if (searchDone_ || !ready_) {
-        searchDone_ = true;
-        return true;
-    }
-    // Neighbour order NW, N, NE, E, W, SW, S, SE (N is y - 1, W is x - 1).
-    static constexpr int32_t kDx[8] = {-1, 0, 1, 1, -1, -1, 0, 1};
-    static constexpr int32_t kDy[8] = {-1, -1, -1, 0, 0, 1, 1, 1};
-    static constexpr bool kDiagonal[8] = {true, false, true, false, false, true, false, true};
-
-    const double d = params_.diagonalCostSqrt2 ? double{kDiagonalFactor} : 1.0;
-    const double w = params_.weight;
-    const int32_t width = params_.width;
-    const int32_t height = params_.height;
-    const int64_t goalX = params_.goalX;
-    const int64_t goalY = params_.goalY;
-
-    for (;;) {
-        if (open_.empty()) {
-            searchDone_ = true;
+    found_ = false;
+    if (!ready_) return false;
+    const uint32_t width = uint32_t(params_.width);
+    const uint32_t height = uint32_t(params_.height);
+    const uint32_t goal = goalCell();
+    // A blocked goal is never entered; no need to flood the grid first.
+    if (cells_[goal].cost == -1.0f) return false;
+    const uint32_t start = uint32_t(params_.startY) * width + uint32_t(params_.startX);
+    heapSize_ = 0;
+    nextOrder_ = 0;
+    cells_[start].g = 0.0f;
+    cells_[start].parent = kNone;
+    push(start, 0.0f);
+    while (heapSize_ > 0) {
+        const uint32_t current = heap_[0].cell;
+        cells_[current].heapPosition = kClosed;
+        if (--heapSize_ > 0) siftDown(0, heap_[heapSize_]);
+        if (current == goal) {
+            found_ = true;
             return true;
         }
-        Node* current = open_.back();
-        open_.pop_back();
-        if (current->x == goalX && current->y == goalY) {
-            closed_.insert(current);
-            searchDone_ = true;
-            pathHead_ = current;
-            return true;
-        }
-        for (int k = 0; k < 8; ++k) {
-            if (kDiagonal[k] && !params_.allowDiagonal) continue;
-            // current lies inside the grid, so neither sum overflows.
-            const int32_t nx = current->x + kDx[k];
-            const int32_t ny = current->y + kDy[k];
-            if (nx < 0 || nx >= width || ny < 0 || ny >= height) continue;
-            const float c = costMap_[std::size_t(ny) * std::size_t(width) + std::size_t(nx)];
-            if (c == -1.0f) continue;
-            const double step = kDiagonal[k] ? double{c} * d : double{c};
-            const float g = static_cast<float>(double{current->g} + step);
-            const double h = double(std::llabs(goalX - nx) + std::llabs(goalY - ny));
-            const float f = static_cast<float>((h - double{g}) * w + double{g});
-
-            FindCursor cursor;
-            if (Node* closedNode = closed_.find(cursor, nx, ny)) {
-                if (g < closedNode->g) {
-                    if (open_.size() == open_.capacity()) return stopEarly(current);
-                    closed_.removeFound(cursor);
-                    closedNode->parent = current;
-                    closedNode->g = g;
-                    closedNode->f = f;
-                    insertSorted(closedNode);
-                }
-                continue;
-            }
-            const int64_t index = findOpen(nx, ny);
-            if (index >= 0) {
-                Node* openNode = open_.at(static_cast<uint32_t>(index));
-                if (g < openNode->g) {
-                    // Erasing frees a place, so the insertion cannot fail.
-                    open_.erase(static_cast<uint32_t>(index));
-                    openNode->parent = current;
-                    openNode->g = g;
-                    openNode->f = f;
-                    insertSorted(openNode);
-                }
-                continue;
-            }
-            if (open_.size() == open_.capacity()) return stopEarly(current);
-            Node* fresh = pool_.acquire();
-            if (!fresh) return stopEarly(current);
-            fresh->x = nx;
-            fresh->y = ny;
-            fresh->parent = current;
-            fresh->g = g;
-            fresh->f = f;
-            fresh->next = nullptr;
-            insertSorted(fresh);
-        }
-        closed_.insert(current);
+        const int32_t x = int32_t(current % width);
+        const int32_t y = int32_t(current / width);
+        if (y > 0) relax(current, current - width, x, y - 1);
+        if (uint32_t(x) + 1 < width) relax(current, current + 1, x + 1, y);
+        if (x > 0) relax(current, current - 1, x - 1, y);
+        if (uint32_t(y) + 1 < height) relax(current, current + width, x, y + 1);
     }
+    return false;
+}
+
+uint32_t AStarPlanner::pathLength() const {
+    uint32_t length = 0;
+    walkBackFromGoal([&](int32_t, int32_t) { ++length; });
+    return length;
 }
 
 }  // namespace vorlan::path

@@ -1,5 +1,7 @@
 #include "platform/clock.h"
 
+#include <sys/prctl.h>
+
 #include <cerrno>
 #include <ctime>
 
@@ -21,6 +23,11 @@ double nowMs() {
 
 void sleepMs(double ms) {
     if (!(ms > 0)) return;
+    // The kernel may wake a sleeper up to its timer slack (50 us by
+    // default) late to batch wake-ups; the frame wait wants them on time.
+    // The slack belongs to the thread, so each sleeping thread lowers its own.
+    thread_local const bool punctual = ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+    (void)punctual;
     timespec request{};
     request.tv_sec = static_cast<time_t>(ms / 1000.0);
     request.tv_nsec =

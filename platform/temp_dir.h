@@ -5,7 +5,10 @@
 
 namespace vorlan::platform {
 
-// The user's temporary directory, ending in "/".
+// The runtime's temporary folder, ending in "/": TMPDIR when set, else
+// XDG_RUNTIME_DIR when it is the user's own folder, else a private
+// /tmp/vorlan-UID (mode 0700). "" when that private folder exists but is not
+// safely the user's own: callers then go without the log and extraction.
 std::string temporaryDirectory();
 
 // Game code may write names with "\" as on the original platform; the file

@@ -174,11 +174,30 @@ void RtString::writeInteger(int32_t value) {
 
 namespace {
 
+// True when the value lies exactly halfway between two ten-digit decimals:
+// its exact decimal expansion ends at the eleventh significant digit, a 5.
+bool isTenDigitTie(double value) {
+    char eleven[32];
+    std::snprintf(eleven, sizeof eleven, "%.10e", std::fabs(value));
+    if (eleven[11] != '5') return false;
+    // A double's exact expansion has at most 767 significant digits.
+    char exact[800];
+    std::snprintf(exact, sizeof exact, "%.780e", std::fabs(value));
+    for (const char* p = exact + 12; *p != 'e'; ++p) {
+        if (*p != '0') return false;
+    }
+    return true;
+}
+
 // Writes the ten-digit form of a finite, non-zero value into out (at least
 // 24 bytes) and returns its length.
 uint32_t writeTenDigits(double value, char* out) {
     // "%.9e" gives the ten correctly rounded significant digits and the
     // exponent of the leading one after rounding: [-]d.ddddddddde[+-]xx.
+    // It rounds an exact tie to even; games expect it away from zero, which
+    // the next double away from zero gives (ties are far coarser than a
+    // double's spacing).
+    if (isTenDigitTie(value)) value = std::nextafter(value, std::copysign(HUGE_VAL, value));
     char scientific[32];
     std::snprintf(scientific, sizeof scientific, "%.9e", value);
     const char* p = scientific;

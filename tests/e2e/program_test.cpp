@@ -89,32 +89,14 @@ TEST(Program, StartsWithItsWindowAndQuitsOnEscape) {
     EXPECT_EQ(run.process().waitForExit(5000), 0);
 }
 
-TEST(Program, AltF4QuitsEvenWhenEscapeDoesNot) {
+TEST(Program, PausesWithoutFocusAndQuitsOnAltF4WhenEscapeDoesNot) {
     ProgramRun run("probe_game", {"noesc"});
     ASSERT_TRUE(run.started());
     run.focus();
     run.holdKeys("Escape");
-    run.process().drain(500);
-    EXPECT_TRUE(run.process().running()) << "Escape quit although setEscQuits(0)";
-
-    run.holdKeys("alt+F4");
-    EXPECT_EQ(run.process().waitForExit(5000), 0);
-}
-
-TEST(Program, CloseBoxEndsTheProgram) {
-    ProgramRun run("probe_game");
-    ASSERT_TRUE(run.started());
-    runCommand(binary("x_close_request") + " " + run.window());
-    EXPECT_EQ(run.process().waitForExit(5000), 0);
-}
-
-TEST(Program, LosingTheFocusPausesAndRegainingResumes) {
-    ProgramRun run("probe_game");
-    ASSERT_TRUE(run.started());
-    run.focus();
     run.process().drain(1000);
+    EXPECT_TRUE(run.process().running()) << "Escape quit although setEscQuits(0)";
     EXPECT_GT(countOf(run.process().output(), "frame "), 0u);
-
     std::string root = runCommand("xwininfo -root | awk '/Window id:/{print $4}'");
     runCommand("xdotool windowfocus " + root);
     run.process().drain(300);
@@ -123,63 +105,55 @@ TEST(Program, LosingTheFocusPausesAndRegainingResumes) {
     run.process().drain(1000);
     EXPECT_EQ(countOf(run.process().output(), "frame "), framesWhenPaused)
         << "frames went on while paused";
-
     run.focus();
     run.process().drain(1000);
     EXPECT_EQ(run.title(), "Quillowen");
     EXPECT_GT(countOf(run.process().output(), "frame "), framesWhenPaused);
-
-    run.holdKeys("Escape");
+    run.holdKeys("alt+F4");
     EXPECT_EQ(run.process().waitForExit(5000), 0);
 }
 
-TEST(Program, RuntimeErrorInDebugModeWritesTheEndReport) {
-    ProgramRun run("probe_game", {"debug", "error9"});
-    run.launch();
-    ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
-    EXPECT_EQ(run.process().waitForExit(10000), 0);
-    std::string log = run.log();
-    EXPECT_NE(log.find("-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n"), std::string::npos) << log;
-}
-
-TEST(Program, QuitInDebugModeReportsErrorZero) {
+TEST(Program, CloseBoxEndsTheProgramWithTheDebugReportOfErrorZero) {
     ProgramRun run("probe_game", {"debug"});
     ASSERT_TRUE(run.started());
-    run.focus();
-    run.holdKeys("Escape");
+    runCommand(binary("x_close_request") + " " + run.window());
     EXPECT_EQ(run.process().waitForExit(5000), 0);
     EXPECT_NE(run.log().find("-End On Line\r\n0\r\n-1\r\n0\r\n0\r\n"), std::string::npos)
         << run.log();
 }
 
-TEST(Program, RuntimeErrorOutsideDebugModeEndsQuietly) {
-    ProgramRun run("probe_game", {"error9"});
-    run.launch();
-    ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
-    EXPECT_EQ(run.process().waitForExit(10000), 0);
-    EXPECT_EQ(run.log().find("-End On Line"), std::string::npos);
-}
-
-TEST(Program, RunsInItsOwnFolderWithTheClockJustStarted) {
-    ProgramRun run("probe_game", {"where", "ret"});
-    run.launch();
-    ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
-    EXPECT_EQ(run.process().waitForExit(10000), 0);
-    const std::string& out = run.process().output();
-    std::string folder = std::filesystem::canonical(binary("")).string();
-    EXPECT_NE(out.find("cwd " + folder + "\n"), std::string::npos) << out;
-    size_t at = out.find("elapsed ");
-    ASSERT_NE(at, std::string::npos);
-    // The clock restarts at the end of start-up: the "Loading..." frame and
-    // the window's creation do not count.
-    EXPECT_LT(std::stod(out.substr(at + 8)), 1000.0);
-}
-
-TEST(Program, ReturningFromGameMainEndsTheProgram) {
-    ProgramRun run("probe_game", {"ret"});
-    run.launch();
-    ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
-    EXPECT_EQ(run.process().waitForExit(10000), 0);
+TEST(Program, EndsWithCodeZeroAfterErrorsOrReturningFromGameMain) {
+    const std::string folder = std::filesystem::canonical(binary("")).string();
+    struct Case {
+        std::vector<std::string> args;
+        std::string inLog;  // "": no end report
+        std::string inOutput;
+    };
+    const Case cases[] = {
+        {{"debug", "error9"}, "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n", ""},
+        {{"error9"}, "", ""},
+        {{"where", "ret"}, "", "cwd " + folder + "\n"},  // the program's own folder
+    };
+    for (const Case& c : cases) {
+        ProgramRun run("probe_game", c.args);
+        run.launch();
+        ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
+        EXPECT_EQ(run.process().waitForExit(10000), 0);
+        const std::string& out = run.process().output();
+        EXPECT_NE(out.find(c.inOutput), std::string::npos) << out;
+        if (c.inLog.empty()) {
+            EXPECT_EQ(run.log().find("-End On Line"), std::string::npos);
+        } else {
+            EXPECT_NE(run.log().find(c.inLog), std::string::npos) << run.log();
+        }
+        // The clock restarts at the end of start-up: making the window and
+        // the first frame do not count.
+        size_t at = out.find("elapsed ");
+        EXPECT_EQ(at != std::string::npos, !c.inOutput.empty()) << out;
+        if (at != std::string::npos) {
+            EXPECT_LT(std::stod(out.substr(at + 8)), 1000.0);
+        }
+    }
 }
 
 }  // namespace

@@ -28,6 +28,10 @@ struct Picture {
     }
 };
 
+inline std::vector<uint8_t> rgb(const uint8_t* pixel) {
+    return {pixel[0], pixel[1], pixel[2]};
+}
+
 inline Picture picture(int32_t width, int32_t height, uint32_t rgba = 0) {
     Picture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
     for (size_t i = 0; i < p.pixels.size(); i += 4) {

@@ -1,259 +1,113 @@
-// Runtime errors 9 (bad index) and 7 (no storage) end the program. Each case
-// runs in a child process, which must leave through endProgram: exit code
-// 0, the statement after the failing access never reached, and in debug
-// mode the end report in the log.
+// Runtime errors 9 (bad index) and 7 (no storage) end the program: in a
+// child process, exit code 0 through endProgram, the next statement never
+// reached, and in debug mode the end report in the log.
 #include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <limits>
-#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <vorlan/vorlan.h>
 
 #include "app/runtime_state.h"
-#include "support/child_entry.h"
-#include "support/subprocess.h"
+#include "support/sanitizer.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
 namespace {
 
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
-
-// Makes large allocations fail in this (child) process: an address-space
-// limit, or under the address sanitizer, whose shadow memory needs terabytes
-// of address space, the sanitizer's own allocation cap, which the parent
-// sets through ASAN_OPTIONS.
-void limitMemory() {
-    if (underAddressSanitizer()) return;
-    rlimit limit{256u << 20, 256u << 20};
-    setrlimit(RLIMIT_AS, &limit);
-}
-
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
+volatile double sink;  // keeps the failing reads
 
-// A volatile sink keeps the failing reads from being optimised away.
-volatile double sink;
+using test::underAddressSanitizer;
 
-const std::map<std::string, std::function<void()>>& childCases() {
-    static const std::map<std::string, std::function<void()>> cases = {
-        // Index errors.
-        {"one past the end",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 10, 0, 0, 0);
-             elementAt(a, 9) = 1;
-             sink = elementAt(a, 10);
-         }},
-        {"negative index",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 10);
-             sink = elementAt(a, -1);
-         }},
-        {"never dimensioned",
-         [] {
-             RtNumberArray a;
-             sink = elementAt(a, 0);
-         }},
-        {"empty array",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 0.5);
-             sink = elementAt(a, 0);
-         }},
-        {"index in an unused dimension",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 10);
-             sink = elementAt(a, 0, 1);
-         }},
-        {"second index past its size",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 5, 3);
-             sink = elementAt(a, 0, 3);  // storage position 15 would exist
-         }},
-        {"fourth index past its size",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 2, 2, 2, 2);
-             sink = elementAt(a, 0, 0, 0, 2);
-         }},
-        {"NaN index",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 10);
-             sink = elementAt(a, kNaN);
-         }},
-        {"index beyond 32 bits",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 10);
-             sink = elementAt(a, 4294967296.0 + 1);  // would wrap to 1
-         }},
-        {"text array index",
-         [] {
-             RtStringArray a;
-             dimensionArray(a, 3);
-             sink = elementAt(a, 3).length();
-         }},
-        // Storage errors.
-        {"count overflows 32 bits",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 65536, 65536);  // 2^32 would wrap to 0
-         }},
-        {"count just beyond 32 bits",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 2147483647);  // its capacity would not fit
-         }},
-        {"four sizes whose product overflows",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 300, 300, 300, 300);
-         }},
-        {"infinite size",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 10, kInf);
-         }},
-        {"text array count overflows",
-         [] {
-             RtStringArray a;
-             dimensionArray(a, 100000, 100000);
-         }},
-        {"redimension overflows",
-         [] {
-             RtNumberArray a;
-             dimensionArray(a, 10);
-             redimensionArray(a, 1e10);
-         }},
-        {"storage cannot be allocated",
-         [] {
-             // 100 million doubles against a 256 MB limit.
-             limitMemory();
-             RtNumberArray a;
-             dimensionArray(a, 100000000);
-         }},
-        {"text storage cannot be allocated",
-         [] {
-             limitMemory();
-             RtStringArray a;
-             dimensionArray(a, 100000000);
-         }},
-    };
-    return cases;
-}
-
-// The child side: runs the case named in the environment.
-VORLAN_TEST_CHILD(ArrayErrorCase) {
-    const char* name = std::getenv("VORLAN_ARRAY_ERROR_CASE");
-    runtimeSettings.debugMode = std::getenv("VORLAN_ARRAY_ERROR_DEBUG") ? 1 : 0;
-    std::printf("started\n");
-    std::fflush(stdout);
-    childCases().at(name)();
-    std::printf("returned\n");
-    std::fflush(stdout);
-}
-
-struct ChildResult {
-    std::optional<int> exitCode;
-    std::string output;
-    std::string log;
+// Dimensions the array (unless `dimension` is empty), then reads the index
+// or redimensions to `resize`.
+struct ErrorCase {
+    const char* what;
+    int error;
+    std::vector<double> dimension;
+    std::vector<double> index;
+    bool text = false;
+    double resize = 0;
+    bool realAllocationFailure = false;
 };
 
-ChildResult runChild(const std::string& name, bool debug) {
-    test::TempFolder folder;  // also the child's TMPDIR, so its log lands here
-    setenv("VORLAN_ARRAY_ERROR_CASE", name.c_str(), 1);
-    if (debug) setenv("VORLAN_ARRAY_ERROR_DEBUG", "1", 1);
-    std::unique_ptr<test::Subprocess> child = test::startChild("ArrayErrorCase");
-    unsetenv("VORLAN_ARRAY_ERROR_CASE");
-    unsetenv("VORLAN_ARRAY_ERROR_DEBUG");
-    ChildResult result;
-    result.exitCode = child->waitForExit(60000);
-    result.output = child->output();
-    std::filesystem::path log = folder.file("ErrorLog.txt");
-    if (std::filesystem::exists(log)) result.log = test::readWholeFile(log);
-    return result;
-}
-
-std::string endReport(int error) {
-    return "-End On Line\r\n" + std::to_string(error) + "\r\n-1\r\n0\r\n0\r\n";
-}
-
-class ArrayIndexErrors : public testing::TestWithParam<const char*> {};
-class ArrayStorageErrors : public testing::TestWithParam<const char*> {};
-
-TEST_P(ArrayIndexErrors, EndTheProgramWithError9) {
-    ChildResult r = runChild(GetParam(), true);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.output.find("started"), std::string::npos) << r.output;
-    EXPECT_EQ(r.output.find("returned"), std::string::npos) << r.output;
-    EXPECT_EQ(r.log, endReport(9));
-}
-
-TEST_P(ArrayStorageErrors, EndTheProgramWithError7) {
-    std::string name = GetParam();
-    bool capAllocations = name.find("cannot be allocated") != std::string::npos;
-    std::string oldOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-    if (capAllocations && underAddressSanitizer()) {
-        setenv("ASAN_OPTIONS",
-               (oldOptions + ":allocator_may_return_null=1:max_allocation_size_mb=256").c_str(), 1);
+void runCase(const ErrorCase& c) {
+    if (c.realAllocationFailure && !underAddressSanitizer()) {
+        rlimit limit{256u << 20, 256u << 20};
+        setrlimit(RLIMIT_AS, &limit);
     }
-    ChildResult r = runChild(name, true);
-    setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.output.find("started"), std::string::npos) << r.output;
-    EXPECT_EQ(r.output.find("returned"), std::string::npos) << r.output;
-    EXPECT_EQ(r.log, endReport(7));
+    auto size = [&](size_t i) { return i < c.dimension.size() ? c.dimension[i] : 0.0; };
+    auto at = [&](size_t i) { return i < c.index.size() ? c.index[i] : 0.0; };
+    RtNumberArray numbers;
+    RtStringArray texts;
+    if (c.text && !c.dimension.empty()) dimensionArray(texts, size(0), size(1), size(2), size(3));
+    if (!c.text && !c.dimension.empty())
+        dimensionArray(numbers, size(0), size(1), size(2), size(3));
+    if (c.resize != 0) redimensionArray(numbers, c.resize);
+    if (c.index.empty()) return;
+    if (c.text) sink = elementAt(texts, at(0), at(1), at(2), at(3)).length();
+    if (!c.text) sink = elementAt(numbers, at(0), at(1), at(2), at(3));
 }
 
-std::string caseName(const testing::TestParamInfo<const char*>& info) {
-    std::string name;
-    for (const char* p = info.param; *p; ++p) name += std::isalnum(*p) ? *p : '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ArrayIndexErrors,
-                         testing::Values("one past the end", "negative index", "never dimensioned",
-                                         "empty array", "index in an unused dimension",
-                                         "second index past its size", "fourth index past its size",
-                                         "NaN index", "index beyond 32 bits", "text array index"),
-                         caseName);
-
-INSTANTIATE_TEST_SUITE_P(Cases, ArrayStorageErrors,
-                         testing::Values("count overflows 32 bits", "count just beyond 32 bits",
-                                         "four sizes whose product overflows", "infinite size",
-                                         "text array count overflows", "redimension overflows",
-                                         "storage cannot be allocated",
-                                         "text storage cannot be allocated"),
-                         caseName);
-
-TEST(ArrayErrors, OutsideDebugModeTheProgramEndsWithoutAReport) {
-    ChildResult r = runChild("one past the end", false);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.output.find("returned"), std::string::npos) << r.output;
-    EXPECT_EQ(r.log, "");
+TEST(ArrayErrors, EndTheProgramWithTheirNumber) {
+    const ErrorCase cases[] = {
+        {"one past the end", 9, {10}, {10}},
+        {"negative", 9, {10}, {-1}},
+        {"never dimensioned", 9, {}, {0}},
+        {"unused dimension", 9, {10}, {0, 1}},
+        {"second index past its size, storage there", 9, {5, 3}, {0, 3}},
+        {"NaN", 9, {10}, {kNaN}},
+        {"wraps to 1", 9, {10}, {4294967297.0}},
+        {"text index", 9, {3}, {3}, true},
+        {"2^32 wraps to 0", 7, {65536, 65536}, {}},
+        {"capacity past 32 bits", 7, {2147483647}, {}},
+        {"infinite size", 7, {10, kInf}, {}},
+        {"four sizes overflow together", 7, {300, 300, 300, 300}, {}},
+        {"text count", 7, {100000, 100000}, {}, true},
+        {"redimension", 7, {10}, {}, false, 1e10},
+        {"no memory", 7, {100000000}, {}, false, 0, true},
+        {"no text memory", 7, {100000000}, {}, true, 0, true},
+    };
+    const std::string oldOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const ErrorCase& c = cases[i];
+        // The child's log folder. A child started afresh (below) runs this
+        // body again up to its case: it must keep its parent's folder.
+        const std::string key = "VORLAN_ARRAY_ERROR_LOG_" + std::to_string(i);
+        std::optional<test::TempFolder> folder;
+        if (!std::getenv(key.c_str())) setenv(key.c_str(), folder.emplace().path().c_str(), 1);
+        const std::filesystem::path logFolder = std::getenv(key.c_str());
+        runtimeSettings.debugMode = 1;
+        if (c.realAllocationFailure && underAddressSanitizer()) {
+            // The sanitizer's shadow memory rules out an address-space limit;
+            // its own allocation cap is read when the child starts.
+            setenv("ASAN_OPTIONS",
+                   (oldOptions + ":allocator_may_return_null=1:max_allocation_size_mb=256").c_str(),
+                   1);
+            GTEST_FLAG_SET(death_test_style, "threadsafe");
+        }
+        EXPECT_EXIT((setenv("TMPDIR", logFolder.c_str(), 1), runCase(c), std::_Exit(99)),
+                    testing::ExitedWithCode(0), "")
+            << c.what;
+        GTEST_FLAG_SET(death_test_style, "fast");
+        setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
+        unsetenv(key.c_str());
+        runtimeSettings.debugMode = 0;
+        EXPECT_EQ(test::readWholeFile(logFolder / "ErrorLog.txt"),
+                  "-End On Line\r\n" + std::to_string(c.error) + "\r\n-1\r\n0\r\n0\r\n")
+            << c.what;
+    }
+    test::TempFolder folder;  // outside debug mode: no report
+    EXPECT_EXIT((runCase(cases[0]), std::_Exit(99)), testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("ErrorLog.txt")));
 }
 
 }  // namespace

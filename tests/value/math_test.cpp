@@ -11,114 +11,58 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(DegreeTrigonometry, RightAnglesAndHalfTurns) {
-    EXPECT_DOUBLE_EQ(sinDeg(90), 1);
-    EXPECT_DOUBLE_EQ(cosDeg(180), -1);
-    EXPECT_DOUBLE_EQ(sinDeg(30), 0.49999999999999994);  // 30 / (180/pi), not 30 * (pi/180)
-    EXPECT_NEAR(tanDeg(45), 1, 1e-15);
-    EXPECT_DOUBLE_EQ(atan2Deg(1, 0), 90);
-    EXPECT_DOUBLE_EQ(atan2Deg(0, -1), 180);
-    EXPECT_DOUBLE_EQ(atan2Deg(-1, 0), -90);
-    EXPECT_DOUBLE_EQ(atan2Deg(1, 1), 45);
-    EXPECT_DOUBLE_EQ(asinDeg(0.5), std::asin(0.5) * kDegreesPerRadian);
-    EXPECT_DOUBLE_EQ(acosDeg(0.5), std::acos(0.5) * kDegreesPerRadian);
-}
-
-TEST(DegreeTrigonometry, ConversionUsesTheDivisionByDegreesPerRadian) {
-    EXPECT_EQ(kDegreesPerRadian, 180.0 / 3.14159265358979323846);
-    for (double x : {1.0, 33.3, 123.456, -271.0, 1e6}) {
-        EXPECT_EQ(sinDeg(x), std::sin(x / kDegreesPerRadian)) << x;
+TEST(Math, DegreesGoThroughTheDivisionByDegreesPerRadian) {
+    EXPECT_EQ(sinDeg(30), 0.49999999999999994);  // 30 / (180/pi), not 30 * (pi/180)
+    for (double x : {33.3, -271.0, 1e6}) {
         EXPECT_EQ(cosDeg(x), std::cos(x / kDegreesPerRadian)) << x;
         EXPECT_EQ(tanDeg(x), std::tan(x / kDegreesPerRadian)) << x;
     }
+    struct Case {
+        double got, want;
+    };
+    const Case cases[] = {
+        {atan2Deg(0, -1), 180}, {atan2Deg(-1, 0), -90}, {asinDeg(1.5), 90},
+        {asinDeg(-kInf), -90},  {acosDeg(-2), 180},     {acosDeg(kInf), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.want);
+    EXPECT_TRUE(std::signbit(absolute(-0.0)));
 }
 
-TEST(DegreeTrigonometry, ArcFunctionsHoldOutOfRangeRatios) {
-    EXPECT_EQ(asinDeg(1.5), 90);
-    EXPECT_EQ(asinDeg(1), 90);
-    EXPECT_EQ(asinDeg(-1), -90);
-    EXPECT_EQ(asinDeg(-kInf), -90);
-    EXPECT_EQ(acosDeg(-2), 180);
-    EXPECT_EQ(acosDeg(-1), 180);
-    EXPECT_EQ(acosDeg(1), 0);
-    EXPECT_EQ(acosDeg(kInf), 0);
-    EXPECT_TRUE(std::isnan(asinDeg(kNaN)));
+TEST(Math, IntegerModuloTruncatesAndNeverTraps) {
+    struct Case {
+        double a, b, want;
+    };
+    const Case cases[] = {
+        {-7, 3, -1},
+        {7, -3, 1},
+        {-7.9, 2.9, -1},
+        {5, 0.5, 0},
+        {-2147483648.0, -1, 0},  // the quotient that overflows
+        {kNaN, 3, 0},
+        {7, kNaN, 0},
+        {1e12, 10, 7},
+        {-kInf, 10, -8},
+        {5, kInf, 5},  // held at the 32-bit ends
+    };
+    for (const Case& c : cases) EXPECT_EQ(integerModulo(c.a, c.b), c.want) << c.a << " % " << c.b;
 }
 
-TEST(PowersAndRoots, AsTheStandardLibrary) {
-    EXPECT_EQ(power(2, 10), 1024);
-    EXPECT_EQ(power(9, 0.5), 3);
-    EXPECT_EQ(power(2, -1), 0.5);
-    EXPECT_EQ(power(0, 0), 1);
-    EXPECT_TRUE(std::isnan(power(-8, 1.0 / 3)));
-    EXPECT_EQ(squareRoot(16), 4);
-    EXPECT_EQ(squareRoot(2), std::sqrt(2.0));
-    EXPECT_TRUE(std::isnan(squareRoot(-1)));
-}
-
-TEST(Absolute, NegativeZeroStaysNegative) {
-    EXPECT_EQ(absolute(-3.5), 3.5);
-    EXPECT_EQ(absolute(3.5), 3.5);
-    EXPECT_EQ(absolute(-kInf), kInf);
-    double zero = absolute(-0.0);
-    EXPECT_EQ(zero, 0.0);
-    EXPECT_TRUE(std::signbit(zero));
-}
-
-TEST(IntegerModulo, TruncatesBothOperandsAndKeepsTheDividendsSign) {
-    EXPECT_EQ(integerModulo(7, 3), 1);
-    EXPECT_EQ(integerModulo(-7, 3), -1);
-    EXPECT_EQ(integerModulo(7, -3), 1);
-    EXPECT_EQ(integerModulo(-7, -3), -1);
-    EXPECT_EQ(integerModulo(7.9, 2.2), 1);
-    EXPECT_EQ(integerModulo(-7.9, 2.9), -1);
-    EXPECT_EQ(integerModulo(6, 3), 0);
-}
-
-TEST(IntegerModulo, ZeroDivisorsAndTheOverflowingQuotientGiveZero) {
-    EXPECT_EQ(integerModulo(5, 0), 0);
-    EXPECT_EQ(integerModulo(5, 0.5), 0);
-    EXPECT_EQ(integerModulo(5, -0.9), 0);
-    EXPECT_EQ(integerModulo(-2147483648.0, -1), 0);
-    EXPECT_EQ(integerModulo(-2147483648.0, 3), -2);
-    EXPECT_EQ(integerModulo(kNaN, 3), 0);
-    EXPECT_EQ(integerModulo(7, kNaN), 0);
-    // Beyond the 32-bit range the operands are held at its ends.
-    EXPECT_EQ(integerModulo(1e12, 10), 7);    // 2147483647 mod 10
-    EXPECT_EQ(integerModulo(-kInf, 10), -8);  // -2147483648 mod 10
-    EXPECT_EQ(integerModulo(5, kInf), 5);
-}
-
-TEST(BoxesOverlap, TouchingEdgesOverlap) {
-    EXPECT_EQ(boxesOverlap(0, 0, 10, 10, 10, 0, 10, 10), 1.0);
-    EXPECT_EQ(boxesOverlap(0, 0, 10, 10, 10.5, 0, 10, 10), 0.0);
-    EXPECT_EQ(boxesOverlap(0, 0, 10, 10, 0, 10, 10, 10), 1.0);
-    EXPECT_EQ(boxesOverlap(0, 0, 10, 10, 0, 10.5, 10, 10), 0.0);
-    EXPECT_EQ(boxesOverlap(0, 0, 10, 10, 2, 2, 3, 3), 1.0);  // inside
-    EXPECT_EQ(boxesOverlap(2, 2, 3, 3, 0, 0, 10, 10), 1.0);
-    EXPECT_EQ(boxesOverlap(0, 0, 0, 0, 0, 0, 0, 0), 1.0);  // two points at one place
-    // Apart on one axis only is no overlap.
-    EXPECT_EQ(boxesOverlap(0, 0, 10, 10, 5, 20, 10, 10), 0.0);
-}
-
-TEST(BoxesOverlap, NegativeSizesSpanBackwards) {
-    // Width -10 at x = 10 is the box of width 10 at x = 0.
-    for (double x2 : {-15.0, -10.0, -5.0, 5.0, 10.0, 10.5, 20.0}) {
-        EXPECT_EQ(boxesOverlap(10, 0, -10, 10, x2, 0, 5, 5),
-                  boxesOverlap(0, 0, 10, 10, x2, 0, 5, 5))
-            << x2;
-        EXPECT_EQ(boxesOverlap(x2, 0, 5, 5, 0, 10, 10, -10),
-                  boxesOverlap(x2, 0, 5, 5, 0, 0, 10, 10))
-            << x2;
+TEST(Math, BoxesOverlapWithTouchingEdgesAndBackwardSizes) {
+    struct Case {
+        double x1, y1, w1, h1, x2, y2, w2, h2, want;
+    };
+    const Case cases[] = {
+        {0, 0, 10, 10, 10, 0, 10, 10, 1},    {0, 0, 10, 10, 10.5, 0, 10, 10, 0},
+        {0, 0, 10, 10, 0, 10.5, 10, 10, 0},  {2, 2, 3, 3, 0, 0, 10, 10, 1},
+        {0, 0, 10, 10, 5, 20, 10, 10, 0},    {10, 0, -10, 10, 10, 0, 5, 5, 1},
+        {10, 0, -10, 10, 10.5, 0, 5, 5, 0},  {10, 10, -5, -5, 0, 0, 5, 5, 1},
+        {10, 10, -4, -4, 0, 0, 5, 5, 0},     {kNaN, 0, 10, 10, 0, 0, 10, 10, 0},
+        {0, 0, kInf, 10, 1e300, 0, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(boxesOverlap(c.x1, c.y1, c.w1, c.h1, c.x2, c.y2, c.w2, c.h2), c.want)
+            << c.x1 << "," << c.y1 << " " << c.w1 << "x" << c.h1 << " / " << c.x2;
     }
-    EXPECT_EQ(boxesOverlap(10, 10, -5, -5, 0, 0, 5, 5), 1.0);
-    EXPECT_EQ(boxesOverlap(10, 10, -4, -4, 0, 0, 5, 5), 0.0);
-}
-
-TEST(BoxesOverlap, NaNLiesNowhere) {
-    EXPECT_EQ(boxesOverlap(kNaN, 0, 10, 10, 0, 0, 10, 10), 0.0);
-    EXPECT_EQ(boxesOverlap(0, 0, 10, 10, 0, 0, kNaN, 10), 0.0);
-    EXPECT_EQ(boxesOverlap(0, 0, kInf, 10, 1e300, 0, 1, 1), 1.0);
 }
 
 }  // namespace
