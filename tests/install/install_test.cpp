@@ -1,6 +1,6 @@
 // The runtime installed into a fresh prefix, as a game author gets it: the
-// headers alone, the package files, and games built against the prefix with
-// find_package and with pkg-config, started in the real X server.
+// headers alone, the package files, and the README's game built against the
+// prefix with find_package and with pkg-config, started in the real X server.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -156,6 +156,15 @@ TEST_F(InstalledRuntime, PackToolRoundTrips) {
     EXPECT_EQ(listing.out, "Bush.png\n");
 }
 
+// The README's first C++ block: the example a game author starts from.
+std::string readmeExample() {
+    std::string readme = readWholeFile(fs::path(VORLAN_SOURCE_TREE) / "README.md");
+    size_t start = readme.find("```cpp\n");
+    if (start == std::string::npos) return {};
+    start += 7;
+    return readme.substr(start, readme.find("```", start) - start);
+}
+
 // How a game author builds against the prefix.
 struct BuildWay {
     const char* name;
@@ -192,7 +201,9 @@ TEST_P(BuiltGame, ShowsItsFirstFrameAndQuitsOnEscape) {
     TempFolder work;
     std::string env =
         "export " + pkgConfigPath() + " CMAKE_PREFIX_PATH=" + prefix().string() + "; ";
-    for (const std::string& command : GetParam().commands(VORLAN_INSTALL_GAME, work.path())) {
+    fs::path source = work.file("mygame.cpp");
+    writeWholeFile(source, readmeExample());
+    for (const std::string& command : GetParam().commands(source, work.path())) {
         ProcessResult built = shell(env + command, work.path());
         ASSERT_EQ(built.exitCode, 0) << command << "\n" << built.out << built.err;
     }
@@ -209,7 +220,7 @@ TEST_P(BuiltGame, ShowsItsFirstFrameAndQuitsOnEscape) {
     Picture picture = readPpm(shot);
     ASSERT_EQ(picture.width, 320);
     ASSERT_EQ(picture.height, 240);
-    // The colours the game fills its background and its box with.
+    // The colours and the box the README's game draws.
     Rgb background{16, 48, 96}, box{240, 192, 16};
     EXPECT_EQ(picture.at(5, 5), background);
     EXPECT_EQ(picture.at(314, 234), background);
