@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -14,45 +13,12 @@
 #include "support/run_process.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
+#include "window_capture.h"
 
 namespace vorlan::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Rgb {
-    int red, green, blue;
-    bool operator==(const Rgb&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-    return out << "rgb(" << c.red << "," << c.green << "," << c.blue << ")";
-}
-
-// A binary PPM as written by ImageMagick's import.
-struct Picture {
-    int width = 0, height = 0;
-    std::string pixels;
-    Rgb at(int x, int y) const {
-        size_t i = (static_cast<size_t>(y) * width + x) * 3;
-        auto byte = [&](size_t k) { return static_cast<int>(static_cast<uint8_t>(pixels[k])); };
-        return {byte(i), byte(i + 1), byte(i + 2)};
-    }
-};
-
-Picture readPpm(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string magic;
-    int maxValue = 0;
-    Picture picture;
-    in >> magic >> picture.width >> picture.height >> maxValue;
-    in.get();
-    if (magic != "P6" || maxValue != 255) return {};
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 3);
-    in.read(picture.pixels.data(), static_cast<std::streamsize>(picture.pixels.size()));
-    if (!in) return {};
-    return picture;
-}
 
 std::string everythingIn(const fs::path& folder) {
     std::string text;
@@ -215,9 +181,7 @@ TEST_P(BuiltGame, ShowsItsFirstFrameAndQuitsOnEscape) {
     ASSERT_FALSE(window.empty());
     EXPECT_EQ(runCommand("xdotool getwindowname " + window), "First Frame");
     game.drain(500);
-    fs::path shot = work.file("shot.ppm");
-    runCommand("import -window " + window + " -depth 8 " + shot.string());
-    Picture picture = readPpm(shot);
+    WindowPicture picture = captureWindow(window, work.path());
     ASSERT_EQ(picture.width, 320);
     ASSERT_EQ(picture.height, 240);
     // The colours and the box the README's game draws.
