@@ -6,7 +6,11 @@ JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
 CMAKE_FLAGS ?=
 
+<<<<<<< HEAD
 .PHONY: all deps build play dist test test-release test-sanitize format format-check bench fuzz clean
+=======
+.PHONY: all deps build play test test-release test-sanitize test-tsan format format-check bench fuzz clean
+>>>>>>> main
 
 all: build
 
@@ -34,6 +38,13 @@ test-sanitize: deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVORLAN_SANITIZE=ON -DVORLAN_BENCH=OFF >/dev/null
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+# The network tests under ThreadSanitizer; apart from `make test` to keep
+# CI's time down.
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLAN_TSAN=ON -DVORLAN_BENCH=OFF >/dev/null
+	cmake --build build-tsan -j $(JOBS) --target net_tests
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -R '^(HttpDownload|Responses|HostedSession|NoSession|WireSession|ProcessSession|LoadSession)' --output-on-failure -j $(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

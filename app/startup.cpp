@@ -11,8 +11,10 @@
 #include "app/runtime_state.h"
 #include "files/files_shutdown.h"
 #include "files/media_archive.h"
+#include "foreign/library_table.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
+#include "net/session.h"
 #include "platform/clock.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
@@ -103,8 +105,11 @@ void shutdownRuntime() {
     delete renderer;
     renderer = nullptr;
     destroyInputState();
+    closeNetworkSession();
     shutdownMediaArchives();
     releasePngReadContext();
+    // Last: anything above may still call into a foreign library.
+    closeForeignLibraries();
 }
 
 }  // namespace vorlan

@@ -15,6 +15,9 @@ if(VORLAN_SANITIZE)
     # Instrumented libraries need the sanitizer runtimes in the game too.
     target_link_options(vorlan INTERFACE $<INSTALL_INTERFACE:-fsanitize=address,undefined>)
 endif()
+if(VORLAN_TSAN)
+    target_link_options(vorlan INTERFACE $<INSTALL_INTERFACE:-fsanitize=thread>)
+endif()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vorlan DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS vorlan vorlan_main EXPORT VorlanTargets

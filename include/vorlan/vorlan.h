@@ -6,6 +6,8 @@
 
 #include <vorlan/app.h>
 #include <vorlan/files.h>
+#include <vorlan/foreign.h>
+#include <vorlan/net.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>

@@ -92,7 +92,7 @@ TEST_F(DrawState, EveryCommandLeavesTheStateLaterCommandsRelyOn) {
     struct Case {
         const char* name;
         std::function<void()> run;
-        bool bindsTextures;  // may leave another texture bound, by design
+        bool bindsTextures;  // draws: may leave another texture bound
     };
     const Case cases[] = {
         {"drawSprite", [] { drawSprite(1, 3, 4); }, true},

@@ -1,0 +1,45 @@
+// Vorlan networking: an HTTP download into a file, and sessions in which
+// game instances exchange text messages through a host's relay.
+#pragma once
+
+#include <vorlan/rt_string.h>
+
+namespace vorlan {
+
+// --- HTTP download ---------------------------------------------------------
+
+// Fetches http://host:port/path with one HTTP/1.0 GET and stores the body
+// (of any status, error pages too) in fileName. The port is truncated and
+// its low 16 bits used. Gives 1 when the server closed the connection after
+// a complete response, else 0; a failed download leaves an existing file
+// untouched. Blocks the caller, within a connect and an idle timeout.
+double httpDownload(const RtString& host, const RtString& path, double port,
+                    const RtString& fileName);
+
+// --- Sessions --------------------------------------------------------------
+// Ids cross as texts holding a whole number. A port of 0 or less is 26000.
+
+// Hosts a session: listens on the port and joins it over loopback.
+double hostSession(double port);
+// Joins the session of host ("" is this machine); 1 once the host answered.
+double joinSession(const RtString& host, double port);
+// Registers a player of this instance; its id, or "-1".
+RtString createPlayer(const RtString& name);
+// Sends text (at most 1024 bytes) from sender to receiver ("0": everybody
+// but the sender); 1 when sent, else 0.
+double sendMessage(const RtString& sender, const RtString& receiver, const RtString& text);
+// The oldest message for a player of this instance, or "".
+RtString getMessage(const RtString& player);
+// The sender of the last message getMessage gave.
+RtString lastSender();
+// Game players in the session; 0 when the host does not answer.
+double countPlayers();
+// Id of the game player at a 0-based index in registration order; "0" when
+// there is none or the host does not answer.
+RtString playerIdAt(double index);
+// A player's name, or "NO_DATA".
+RtString playerName(const RtString& player);
+// This machine's IPv4 addresses separated by "|".
+RtString localAddresses();
+
+}  // namespace vorlan

@@ -1,0 +1,15 @@
+// Limits of httpDownload that the runtime keeps apart from its API, so that
+// tests can shorten them.
+#pragma once
+
+namespace vorlan {
+
+struct HttpTimeouts {
+    double connectMs = 15000;
+    // Longest silence of the server, while sending and while receiving.
+    double idleMs = 30000;
+};
+
+extern HttpTimeouts httpTimeouts;
+
+}  // namespace vorlan

@@ -1,0 +1,102 @@
+// Records cut out of a byte stream however the stream is split, and the
+// registration block read back from its bytes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "net/net_record.h"
+
+namespace vorlan {
+namespace {
+
+std::string header(uint8_t type, int32_t length, int32_t receiver, int32_t sender) {
+    return std::string("VRLN") + static_cast<char>(type) + int32Text(length) + int32Text(receiver) +
+           int32Text(sender);
+}
+
+struct StreamCase {
+    const char* name;
+    std::string bytes;
+    std::vector<NetRecord> expected;
+};
+
+std::vector<StreamCase> streamCases() {
+    NetRecord hello = makeRecord(RecordType::Message, 102, 101, "hello");
+    NetRecord empty = makeRecord(RecordType::JoinCheck, 0, 7);
+    NetRecord longest = makeRecord(RecordType::Message, -1, 9, std::string(1024, 'z'));
+    NetRecord withTag = makeRecord(RecordType::Message, 3, 4, "a VRLN inside");
+    return {
+        {"One", encodeRecord(hello), {hello}},
+        {"TwoBackToBack", encodeRecord(hello) + encodeRecord(empty), {hello, empty}},
+        {"LongestText", encodeRecord(longest), {longest}},
+        {"TagInsideText", encodeRecord(withTag) + encodeRecord(empty), {withTag, empty}},
+        {"GarbageFirst", "garbage VRL" + encodeRecord(hello), {hello}},
+        {"NegativeLength", header(3, -1, 1, 2) + encodeRecord(hello), {hello}},
+        {"HugeLength",
+         header(3, 100000, 1, 2) + std::string(40, 'x') + encodeRecord(hello),
+         {hello}},
+        {"LengthJustOver", header(3, 1025, 1, 2) + encodeRecord(empty), {empty}},
+        {"TruncatedAtEnd", encodeRecord(hello) + encodeRecord(longest).substr(0, 500), {hello}},
+        {"OnlyGarbage", std::string(3000, 'V'), {}},
+    };
+}
+
+class RecordStream : public testing::TestWithParam<StreamCase> {};
+
+TEST_P(RecordStream, SameRecordsForEverySplit) {
+    const StreamCase& c = GetParam();
+    // Whole, in pieces of every size from 1 up, and one byte at a time.
+    for (size_t piece : {c.bytes.size(), size_t{1}, size_t{2}, size_t{3}, size_t{16}, size_t{17},
+                         size_t{18}, size_t{1000}}) {
+        if (piece == 0) continue;
+        RecordAssembler assembler;
+        std::vector<NetRecord> got;
+        for (size_t at = 0; at < c.bytes.size(); at += piece) {
+            std::string part = c.bytes.substr(at, piece);
+            assembler.feed(part.data(), part.size());
+            NetRecord record;
+            while (assembler.next(record)) got.push_back(record);
+        }
+        ASSERT_EQ(got.size(), c.expected.size()) << "pieces of " << piece;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].type, c.expected[i].type);
+            EXPECT_EQ(got[i].receiver, c.expected[i].receiver);
+            EXPECT_EQ(got[i].sender, c.expected[i].sender);
+            EXPECT_EQ(got[i].text, c.expected[i].text);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, RecordStream, testing::ValuesIn(streamCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PlayerBlock, NamesEndAtTheirNulOr127BytesAndShortBlocksAreRefused) {
+    std::string unterminated = std::string(10, '\0') + std::string(kPlayerBlockBytes - 10, 'q');
+    struct Case {
+        std::string bytes;
+        bool valid;
+        std::string name;
+    };
+    const Case cases[] = {
+        {encodePlayerBlock({7, false, true, "Brinna"}), true, "Brinna"},
+        {encodePlayerBlock({1, false, false, std::string(200, 'n')}), true, std::string(127, 'n')},
+        {unterminated, true, std::string(127, 'q')},
+        {encodePlayerBlock({1, false, false, "x"}).substr(0, kPlayerBlockBytes - 1), false, ""},
+    };
+    for (const Case& c : cases) {
+        PlayerBlock back;
+        ASSERT_EQ(decodePlayerBlock(c.bytes, back), c.valid);
+        if (c.valid) {
+            EXPECT_EQ(back.name, c.name);
+        }
+    }
+    PlayerBlock back;
+    ASSERT_TRUE(decodePlayerBlock(encodePlayerBlock({-3, true, false, ""}), back));
+    EXPECT_EQ(back.token, -3);
+    EXPECT_TRUE(back.hidden);
+    EXPECT_FALSE(back.hostFlag);
+}
+
+}  // namespace
+}  // namespace vorlan
