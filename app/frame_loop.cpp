@@ -8,6 +8,7 @@
 #include "app/renderer.h"
 #include "app/runtime_state.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/tile_sets.h"
 #include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/clock.h"
@@ -187,6 +188,8 @@ void presentFrame() {
     if (renderer) {
         renderer->globalAlpha = 1;
         renderer->setup2D(0, 0, 0, 0);
+        // After setup2D: a game's own viewport must not shift the background.
+        drawTileSet(0);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <vorlan/fonts.h>
+#include <vorlan/sprites.h>
 #include <vorlan/value.h>
 
 #include <cmath>
@@ -33,6 +35,20 @@ std::string programFolder() {
 
 bool truthOf(double value) {
     return value != 0 || std::isnan(value);
+}
+
+// The built-in font first, so that font 0 exists whatever the file does;
+// then the font file beside the program, when there is one.
+void showLoadingScreen() {
+    double width = 0, height = 0;
+    getScreenSize(width, height);
+    loadFont("", 0);
+    loadFont("smalfont.bmp", 0);
+    double cellWidth = 0, cellHeight = 0;
+    getFontSize(cellWidth, cellHeight);
+    const RtString text = "Loading...";
+    printText(text, (width - text.length() * cellWidth) * 0.5, (height - cellHeight) * 0.5);
+    presentFrame();
 }
 
 }  // namespace
@@ -83,10 +99,12 @@ int startRuntime(const char* title, int showCommand) {
     // A game can ship as one file: its media archive appended to the program.
     initMediaArchives(platform::programPath().c_str());
 
+    setFont(0);
+    clearScreen();
     restartFrameClock();
     swapAndWait();
     renderer->setup2D(0, 0, 0, 0);
-    presentFrame();
+    showLoadingScreen();
     frameState.paused = false;
 
     restartFrameClock();

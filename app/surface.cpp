@@ -8,6 +8,7 @@
 #include "app/renderer.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/sprite_store.h"
+#include "gfx2d/tile_sets.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
@@ -178,6 +179,7 @@ void OpenGLZererazo::destroySurface() {
     // Texture names die with the context: free them while it is current.
     flushQuads();
     freeAllSprites();
+    freeAllTileSets();
     discardQuads();
     contextReady = false;
     if (fullscreen) platform::leaveFullscreenMode();

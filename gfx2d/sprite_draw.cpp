@@ -6,6 +6,7 @@
 
 #include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/tile_sets.h"
 
 namespace vorlan {
 
@@ -74,6 +75,7 @@ void drawStretched(int32_t slot, float x, float y, float width, float height) {
 
 void clearScreen() {
     if (!drawingReady()) return;
+    freeTileSet(0);
     flushQuads();
     glClear(GL_COLOR_BUFFER_BIT);
 }

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/backgrounds.h>
 #include <vorlan/files.h>
+#include <vorlan/fonts.h>
 #include <vorlan/foreign.h>
 #include <vorlan/net.h>
 #include <vorlan/path.h>

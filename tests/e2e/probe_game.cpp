@@ -5,10 +5,12 @@
 //   error9     raise runtime error 9 after 10 frames
 //   ret        return from gameMain after 10 frames
 //   where      print the working directory and elapsedMs at the start
+//   still      present no frame for 4 s, so the start-up screen stays shown
 // It prints "frame N" every 30 frames so a driver can see frames advance.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include <vorlan/vorlan.h>
 
@@ -26,6 +28,11 @@ void vorlan::configureRuntime(RuntimeSettings& settings) {
 
 void vorlan::gameMain() {
     if (hasWord("noesc")) setEscQuits(0);
+    if (hasWord("still")) {
+        std::puts("still");
+        std::fflush(stdout);
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+    }
     if (hasWord("where")) {
         std::printf("cwd %s\nelapsed %f\n", std::filesystem::current_path().c_str(), elapsedMs());
         std::fflush(stdout);

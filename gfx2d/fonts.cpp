@@ -1,0 +1,96 @@
+#include "gfx2d/fonts.h"
+
+#include <vorlan/fonts.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/renderer.h"
+#include "files/media_archive.h"
+#include "gfx2d/builtin_font.h"
+#include "gfx2d/draw_state.h"
+#include "gfx2d/sprite_store.h"
+
+namespace vorlan {
+
+namespace {
+
+int32_t current = 0;
+
+}  // namespace
+
+int32_t currentFont() {
+    return current;
+}
+
+void makeBuiltinFont(int32_t font) {
+    int32_t slot = fontSlot(font);
+    // Freed first, so nothing of an earlier font (its collision mask) stays.
+    freeSprite(slot);
+    PixelBuffer picture;
+    if (!makeBuiltinFontPicture(picture)) return;
+    uint32_t texture = 0;
+    UploadedTexture made;
+    if (!uploadTexture(picture, 0, 0, 0, 0, texture, nullptr, false, true, &made)) return;
+    replaceSlotTexture(slot, texture, 0, made.textureWidth, made.textureHeight, made.width,
+                       made.height);
+}
+
+FontGrid fontGridOf(int32_t font) {
+    if (!renderer) return {};
+    const SpriteSlotTable& slots = renderer->slots;
+    int32_t slot = fontSlot(font);
+    return fontGrid(slots.width[slot], slots.height[slot], slots.textureWidth[slot],
+                    slots.textureHeight[slot]);
+}
+
+void printString(int32_t font, const char* text, size_t length, double x, double y) {
+    if (length == 0 || !drawingReady()) return;
+    FontGrid grid = fontGridOf(font);
+    if (grid.cellWidth == 0 || grid.cellHeight == 0) return;
+    bindSlotTextures(fontSlot(font), -1, false);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+    double left = std::ceil(x);
+    double top = std::ceil(y);
+    // A fixed block, however long the text.
+    static GlyphQuad batch[kTextBatch];
+    for (size_t done = 0; done < length; done += kTextBatch) {
+        size_t count = std::min(kTextBatch, length - done);
+        layoutGlyphs(grid, bytes + done, count, left + static_cast<double>(done) * grid.cellWidth,
+                     top, batch);
+        for (size_t i = 0; i < count; ++i) drawQuad(batch[i]);
+    }
+}
+
+void loadFont(const RtString& fileName, double number) {
+    int32_t font = fontNumber(number);
+    current = font;
+    if (!drawingReady()) return;
+    RtString path;
+    if (resolveMediaName(fileName.cStr(), path) &&
+        loadSpriteFile(fontSlot(font), path.cStr(), renderer->fontKeyColour, false)) {
+        return;
+    }
+    makeBuiltinFont(font);
+}
+
+void setFont(double number) {
+    current = fontNumber(number);
+}
+
+void printText(const RtString& text, double x, double y) {
+    printString(current, text.cStr(), text.length(), x, y);
+}
+
+void printNumber(double number, double x, double y) {
+    RtString text = numberToText(number);
+    printString(current, text.cStr(), text.length(), x, y);
+}
+
+void getFontSize(double& width, double& height) {
+    FontGrid grid = fontGridOf(current);
+    width = grid.cellWidth;
+    height = grid.cellHeight;
+}
+
+}  // namespace vorlan

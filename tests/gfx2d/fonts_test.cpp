@@ -1,0 +1,160 @@
+// Fonts and printing on the real driver, read back from the back buffer.
+#include <vorlan/fonts.h>
+#include <vorlan/sprites.h>
+
+#include <limits>
+#include <string>
+
+#include "gfx2d/builtin_font.h"
+#include "gfx2d/fonts.h"
+#include "gfx2d/gl_surface.h"
+
+namespace vorlan {
+namespace {
+
+using test::Picture;
+
+constexpr uint32_t kGround = 0x30A050;  // 0xRRGGBB of the rectangle text is printed on
+
+uint32_t rgbAt(const Picture& p, int32_t x, int32_t y) {
+    const uint8_t* px = p.at(x, y);
+    return uint32_t{px[0]} << 16 | uint32_t{px[1]} << 8 | px[2];
+}
+
+// Cell `code` of the test fonts: a colour of its own, never black (the
+// font key colour).
+uint32_t cellColour(int32_t code) {
+    return static_cast<uint32_t>(code) << 16 | static_cast<uint32_t>(255 - code) << 8 |
+           static_cast<uint32_t>((code * 37) & 0xFF);
+}
+
+class Fonts : public test::GLSurface {
+  protected:
+    void SetUp() override {
+        GLSurface::SetUp();
+        fillRect(0, 0, 320, 240, 0x50A030);  // kGround as red + 256 green + 65536 blue
+    }
+    std::string cellFont(int32_t width, int32_t height) {
+        int32_t rows = width < height ? 16 : 8;
+        Picture p = test::picture(width, height);
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                uint32_t c = cellColour(y * rows / height * 16 + x * 16 / width);
+                uint8_t* px = p.at(x, y);
+                px[0] = static_cast<uint8_t>(c >> 16);
+                px[1] = static_cast<uint8_t>(c >> 8);
+                px[2] = static_cast<uint8_t>(c);
+                px[3] = 255;
+            }
+        }
+        return writePng("font.png", p);
+    }
+};
+
+TEST_F(Fonts, BuiltinGlyphsLandOnWholePixelsWithOutlineAndClearColumns) {
+    loadFont("", 0);
+    double w = 0, h = 0;
+    getFontSize(w, h);
+    EXPECT_EQ(w, 8);
+    EXPECT_EQ(h, 8);
+    PixelBuffer font;
+    ASSERT_TRUE(makeBuiltinFontPicture(font));
+    // 10.5 rounds up to 11; 0xC1 folds onto 'A' in a 128-cell font.
+    printText("A\xC1!", 10.5, 20);
+    Picture shown = screen();
+    for (auto [left, code] : {std::pair{11, 'A'}, {19, 'A'}, {27, '!'}}) {
+        for (int32_t i = 0; i < 64; ++i) {
+            const uint8_t* px = font.row(code / 16 * 8 + i / 8) + (code % 16 * 8 + i % 8) * 4;
+            uint32_t want = px[3] == 0 ? kGround : uint32_t{px[0]} << 16 | px[1] << 8 | px[2];
+            ASSERT_EQ(rgbAt(shown, left + i % 8, 20 + i / 8), want) << left << " pixel " << i;
+        }
+    }
+    for (int32_t x = 0; x < 320; ++x) {  // nothing outside the three cells
+        ASSERT_EQ(rgbAt(shown, x, 19), kGround);
+        ASSERT_EQ(rgbAt(shown, x, 28), kGround);
+    }
+    EXPECT_EQ(rgbAt(shown, 35, 22), kGround);
+}
+
+TEST_F(Fonts, CellFontsOfManySizesPrintTheirCells) {
+    struct Case {
+        int32_t width, height, cellWidth, cellHeight;
+    };
+    // 96 x 48, 240 x 120 and 48 x 96 are no powers of two: their cells are
+    // fractions of the texture.
+    for (Case c : {Case{256, 128, 16, 16},
+                   {128, 256, 8, 16},
+                   {256, 256, 16, 32},
+                   {96, 48, 6, 6},
+                   {240, 120, 15, 15},
+                   {48, 96, 3, 6}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        glClear(GL_COLOR_BUFFER_BIT);
+        loadFont(cellFont(c.width, c.height).c_str(), 3);
+        double w = 0, h = 0;
+        getFontSize(w, h);
+        ASSERT_EQ(w, c.cellWidth);
+        ASSERT_EQ(h, c.cellHeight);
+        const std::string text =
+            "\x01\x11"
+            "A\x7F\x80\xC1\xFF";
+        printText(text.c_str(), 4, 7);
+        Picture shown = screen();
+        int32_t cells = c.width < c.height ? 256 : 128;
+        for (size_t i = 0; i < text.size(); ++i) {
+            uint32_t want = cellColour(static_cast<uint8_t>(text[i]) % cells);
+            for (int32_t p = 0; p < c.cellWidth * c.cellHeight; ++p) {
+                int32_t x = 4 + static_cast<int32_t>(i) * c.cellWidth + p % c.cellWidth;
+                ASSERT_EQ(rgbAt(shown, x, 7 + p / c.cellWidth), want) << "byte " << i;
+            }
+        }
+    }
+}
+
+TEST_F(Fonts, NumbersAreLimitedAndFallbacksStartFromAnEmptySlot) {
+    std::string big = cellFont(256, 128);
+    for (auto [number, font] : {std::pair{40.0, 31},
+                                {-3.0, 0},
+                                {7.9, 7},
+                                {std::numeric_limits<double>::quiet_NaN(), 0}}) {
+        loadFont(big.c_str(), number);
+        EXPECT_EQ(currentFont(), font) << number;
+        int32_t slot = FONT_SLOT_BASE + font;
+        EXPECT_EQ(renderer->slots.width[slot], 256);
+        // A collision test reads the font's mask; the fallback must drop it.
+        EXPECT_EQ(spriteCollision(slot, 0, 0, slot, 100, 50), 1);
+        loadFont("no such font.png", number);
+        EXPECT_EQ(renderer->slots.alphaMask[slot], nullptr);
+        EXPECT_EQ(spriteCollision(slot, 0, 0, slot, 120, 56), 0) << "clear top-left cell";
+        double w = 0, h = 0;
+        getFontSize(w, h);
+        EXPECT_TRUE(w == 8 && h == 8) << w << "x" << h;
+    }
+    setFont(20);  // never loaded: measures 0 x 0 and prints nothing
+    double w = 1, h = 1;
+    getFontSize(w, h);
+    EXPECT_TRUE(w == 0 && h == 0) << w << "x" << h;
+    printText("empty", 0, 0);
+    EXPECT_EQ(rgbAt(screen(), 2, 2), kGround);
+}
+
+TEST_F(Fonts, LongTextsAndNumbersPrintEveryCell) {
+    loadFont(cellFont(128, 64).c_str(), 0);
+    std::string text(1000, 'x');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(1 + i % 127);
+    // Glyph 250 lands at x = 8: the glyphs around index 256 are on screen.
+    printText(text.c_str(), -250 * 8 + 8, 0);
+    printNumber(-12.5, 0, 100);
+    Picture shown = screen();
+    for (int32_t i = 250; i < 250 + 39; ++i) {
+        EXPECT_EQ(rgbAt(shown, 8 + (i - 250) * 8 + 3, 4), cellColour(1 + i % 127)) << i;
+    }
+    RtString number = numberToText(-12.5);
+    for (uint32_t i = 0; i <= number.length(); ++i) {
+        uint32_t want = i < number.length() ? cellColour(number.cStr()[i]) : kGround;
+        EXPECT_EQ(rgbAt(shown, static_cast<int32_t>(i) * 8 + 4, 104), want) << i;
+    }
+}
+
+}  // namespace
+}  // namespace vorlan
