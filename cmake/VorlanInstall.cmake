@@ -42,17 +42,20 @@ set(VORLAN_PC_NAME_X11::Xext xext)
 set(VORLAN_PC_NAME_X11::Xi xi)
 
 # The pkg-config modules behind a PkgConfig::<prefix> target: one module
-# leaves <prefix>_MODULE_NAME, several leave <prefix>_<module>_MODULE_NAME.
+# leaves <prefix>_MODULE_NAME, several leave it empty and set
+# <prefix>_<module>_MODULE_NAME for each.
 function(vorlan_pkg_modules prefix out)
-    if(DEFINED ${prefix}_MODULE_NAME)
+    if(${prefix}_MODULE_NAME)
         set(${out} ${${prefix}_MODULE_NAME} PARENT_SCOPE)
         return()
     endif()
     set(modules)
     get_cmake_property(names CACHE_VARIABLES)
     foreach(name ${names})
-        if(name MATCHES "^${prefix}_(.+)_MODULE_NAME$" AND DEFINED ${prefix}_${CMAKE_MATCH_1}_VERSION)
-            list(APPEND modules ${${name}})
+        if(name MATCHES "^${prefix}_(.+)_MODULE_NAME$")
+            if(DEFINED ${prefix}_${CMAKE_MATCH_1}_VERSION)
+                list(APPEND modules ${${name}})
+            endif()
         endif()
     endforeach()
     if(NOT modules)
