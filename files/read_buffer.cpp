@@ -11,7 +11,9 @@ namespace vorlan {
 LineCut cutLine(const char* data, size_t available, bool atEnd) {
     LineCut cut;
     const void* feed = std::memchr(data, '\n', std::min(available, kLongestLine + 1));
-    if (feed != nullptr || available <= kLongestLine) {
+    // A full-length line ends by its length, not by the end of the data,
+    // so a carriage return as its last byte stays in the text.
+    if (feed != nullptr || available < kLongestLine) {
         // The end of the data ends the last line, as a line feed would.
         cut.length = feed ? static_cast<size_t>(static_cast<const char*>(feed) - data) : available;
         cut.consumed = cut.length + (feed ? 1 : 0);
@@ -20,7 +22,7 @@ LineCut cutLine(const char* data, size_t available, bool atEnd) {
         // A full line: a CR LF straight after it still belongs to it, or
         // it would come out as an extra empty line.
         cut.length = cut.consumed = kLongestLine;
-        if (data[kLongestLine] == '\r') {
+        if (available > kLongestLine && data[kLongestLine] == '\r') {
             if (available > kLongestLine + 1 && data[kLongestLine + 1] == '\n') {
                 cut.consumed += 2;
             } else if (available == kLongestLine + 1 && atEnd) {

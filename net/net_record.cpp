@@ -99,8 +99,9 @@ bool RecordAssembler::next(NetRecord& record) {
 
 std::string encodePlayerBlock(const PlayerBlock& block) {
     std::string bytes(kPlayerBlockBytes, '\0');
-    std::string token = int32Text(block.token);
-    bytes.replace(0, 4, token);
+    bytes.replace(0, 4, int32Text(block.socket));
+    // Not registered yet: the host hands the id out.
+    bytes.replace(4, 4, int32Text(-1));
     bytes[8] = block.hidden ? 1 : 0;
     bytes[9] = block.hostFlag ? 1 : 0;
     std::string name = block.name.substr(0, kMaxNameBytes);
@@ -110,7 +111,7 @@ std::string encodePlayerBlock(const PlayerBlock& block) {
 
 bool decodePlayerBlock(const std::string& text, PlayerBlock& block) {
     if (text.size() < kPlayerBlockBytes) return false;
-    block.token = readInt32(text);
+    block.socket = readInt32(text);
     block.hidden = text[8] != 0;
     block.hostFlag = text[9] != 0;
     const char* name = text.data() + 10;

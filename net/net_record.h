@@ -63,15 +63,15 @@ class RecordAssembler {
     uint64_t skipped_ = 0;
 };
 
-// The registration block that a type-1 record carries: 152 bytes, with the
-// hidden flag at 8, the host flag at 9 and the NUL-terminated name at 10.
-// Its first four bytes carry the registering instance's token, which the
-// answer echoes so that a late answer cannot reach the wrong player.
+// The registration block that a type-1 record carries: 152 bytes, the
+// creator's socket field at 0 and the entry's id at 4 (both -1 while the
+// block travels), the hidden flag at 8, the host flag at 9 and the
+// NUL-terminated name at 10.
 constexpr size_t kPlayerBlockBytes = 152;
 constexpr size_t kMaxNameBytes = 127;
 
 struct PlayerBlock {
-    int32_t token = 0;
+    int32_t socket = -1;
     bool hidden = false;
     bool hostFlag = false;
     std::string name;

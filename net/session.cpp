@@ -77,6 +77,7 @@ void stopSession(bool sendLeaves) {
     std::lock_guard<std::mutex> guard(session.lock);
     session.localPlayers.clear();
     session.replies.clear();
+    session.sentRegistrations.clear();
     session.active = false;
     session.hosting = false;
     session.requestId = -1;
@@ -207,9 +208,11 @@ double countPlayers() {
 }
 
 RtString playerIdAt(double index) {
+    // Unanswered, the request's own integer comes back.
     NetRecord record =
         makeRecord(RecordType::PlayerIdAt, kRelay, 0, int32Text(truncateToInt32(index)));
-    return idText(request(record) ? readInt32(record.text) : 0);
+    request(record);
+    return idText(readInt32(record.text));
 }
 
 RtString playerName(const RtString& player) {

@@ -73,6 +73,10 @@ struct Session {
     bool hosting = false;
     int32_t requestId = -1;
     int32_t nextToken = 1;
+    // Tokens of the local entries whose registrations went out, oldest
+    // first: the host answers them in that order on this connection, so a
+    // late id is known to belong to an entry that gave up.
+    std::deque<int32_t> sentRegistrations;
     std::list<LocalPlayer> localPlayers;
     std::deque<NetRecord> replies;
 

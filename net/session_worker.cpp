@@ -18,16 +18,21 @@ void sendRegistrations() {
     std::lock_guard<std::mutex> guard(session.lock);
     for (LocalPlayer& player : session.localPlayers) {
         if (player.id != kNotRegistered) continue;
-        PlayerBlock block{player.token, player.hidden, player.hostFlag, player.name};
-        session.client->sendRecord(
-            makeRecord(RecordType::Register, kRelay, 0, encodePlayerBlock(block)));
+        PlayerBlock block{-1, player.hidden, player.hostFlag, player.name};
+        // One that never went out gets no answer and must not take one.
+        if (session.client->sendRecord(
+                makeRecord(RecordType::Register, kRelay, 0, encodePlayerBlock(block)))) {
+            session.sentRegistrations.push_back(player.token);
+        }
         player.id = kRegistering;
     }
     session.localPlayers.remove_if([](const LocalPlayer& p) { return p.id == kGivenUp; });
 }
 
 void takeAssignedId(const NetRecord& record) {
-    int32_t token = readInt32(record.text);
+    if (session.sentRegistrations.empty()) return;  // nothing was asked for
+    int32_t token = session.sentRegistrations.front();
+    session.sentRegistrations.pop_front();
     for (LocalPlayer& player : session.localPlayers) {
         if (player.token == token && player.id == kRegistering) {
             player.id = record.receiver;
@@ -132,7 +137,7 @@ void registerPlayer(Peer& peer, const NetRecord& record) {
     if (!decodePlayerBlock(record.text, block)) return;
     int32_t id = relay().nextId++;
     relay().players.push_back({id, peer.number, block.hidden, block.hostFlag, block.name});
-    sendTo(peer, makeRecord(RecordType::Assigned, id, kRelay, int32Text(block.token)));
+    sendTo(peer, makeRecord(RecordType::Assigned, id, kRelay));
 }
 
 // A leave removes only players that came in on the same connection.

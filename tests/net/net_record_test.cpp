@@ -93,7 +93,7 @@ TEST(PlayerBlock, NamesEndAtTheirNulOr127BytesAndShortBlocksAreRefused) {
     }
     PlayerBlock back;
     ASSERT_TRUE(decodePlayerBlock(encodePlayerBlock({-3, true, false, ""}), back));
-    EXPECT_EQ(back.token, -3);
+    EXPECT_EQ(back.socket, -3);
     EXPECT_TRUE(back.hidden);
     EXPECT_FALSE(back.hostFlag);
 }

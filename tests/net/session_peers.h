@@ -71,10 +71,11 @@ inline std::string wireRecord(int type, int32_t receiver, int32_t sender,
     return wireRecord(type, receiver, sender, text, int32_t(text.size()));
 }
 
-// A type-1 text: the token in the first four bytes, the name at 10.
-inline std::string registrationBlock(int32_t token, const std::string& name) {
+// A type-1 text: any socket field in the first four bytes (the host does
+// not read it), the name at 10.
+inline std::string registrationBlock(int32_t socketField, const std::string& name) {
     std::string block(152, '\0');
-    return block.replace(0, 4, le32(token)).replace(10, name.size(), name);
+    return block.replace(0, 4, le32(socketField)).replace(10, name.size(), name);
 }
 
 struct WireRecord {
@@ -107,10 +108,10 @@ class RawPeer {
     }
 
     // Registers a player; its id, or -1.
-    int32_t registerPlayer(const std::string& name, int32_t token) {
+    int32_t registerPlayer(const std::string& name, int32_t socketField) {
         WireRecord answer;
-        bool ok = send(wireRecord(1, 0, 0, registrationBlock(token, name))) &&
-                  waitFor([&](auto& r) { return r.type == 2 && r.text == le32(token); }, &answer);
+        bool ok = send(wireRecord(1, 0, 0, registrationBlock(socketField, name))) &&
+                  waitFor([&](auto& r) { return r.type == 2 && r.text.empty(); }, &answer);
         return ok ? answer.receiver : -1;
     }
 
@@ -159,8 +160,11 @@ struct FakeHost {
         std::string got;
         return receiveAtLeast(fd, got, size, 5000) ? got : std::string(size, '\0');
     }
-    // The id of the registration that comes next (its token echoed).
-    void assign(int32_t id) { sendAll(fd, wireRecord(2, id, 0, next(169).substr(17, 4))); }
+    // Takes the next registration and answers it with the id.
+    void assign(int32_t id) {
+        next(169);
+        sendAll(fd, wireRecord(2, id, 0));
+    }
     // A join: the request entry's registration, then the check.
     void answerJoin(int32_t requestId) {
         assign(requestId);
