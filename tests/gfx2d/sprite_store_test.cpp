@@ -12,8 +12,10 @@ namespace vorlan {
 namespace {
 
 using test::gradient;
+using test::kNoSize;
 using test::Picture;
 using test::picture;
+using test::spriteSize;
 
 class SpriteStore : public test::GLSurface {};
 
@@ -26,10 +28,7 @@ TEST_F(SpriteStore, PicturesGetPowerOfTwoTexturesFlippedAndPaddedTransparent) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
         Picture source = gradient(c.width, c.height);
         loadSprite(writePng("p.png", source).c_str(), 7);
-        double w = 0, h = 0;
-        getSpriteSize(7, w, h);
-        EXPECT_EQ(w, c.width);
-        EXPECT_EQ(h, c.height);
+        EXPECT_EQ(spriteSize(7), std::pair(double(c.width), double(c.height)));
         EXPECT_EQ(renderer->slots.textureWidth[7], c.textureWidth);
         EXPECT_EQ(renderer->slots.textureHeight[7], c.textureHeight);
         Picture tex = texels(renderer->slots.texture[7]);
@@ -119,20 +118,20 @@ TEST_F(SpriteStore, KeyColourTurnsTransparentUnlessKeyingIsOff) {
 
 TEST_F(SpriteStore, FailedReloadEmptiesTheSlotAndReloadsLeakNoTextures) {
     std::string good = writePng("g.png", gradient(5, 5));
+    RtString name(good.c_str());
     std::string bad = temp_.file("bad.png").string();
     test::writeWholeFile(bad, "not a picture");
     for (const std::string& failing : {bad, temp_.file("missing.png").string()}) {
         loadSprite(good.c_str(), 9);
         ASSERT_NE(renderer->slots.texture[9], 0u);
         loadSprite(failing.c_str(), 9);
-        double w = -1, h = -1;
-        getSpriteSize(9, w, h);
-        EXPECT_EQ(w, 0);
-        EXPECT_EQ(h, 0);
+        EXPECT_EQ(spriteSize(9), kNoSize);
         EXPECT_EQ(renderer->slots.texture[9], 0u);
         EXPECT_EQ(renderer->slots.mipTexture[9], 0u);
     }
-    for (int i = 0; i < 1000; ++i) loadSprite(good.c_str(), 9);
+    for (int i = 0; i < 1000; ++i) loadSprite(name, 9);
+    EXPECT_STREQ(name.cStr(), good.c_str()) << "the caller's name is left alone";
+    EXPECT_EQ(name.length(), good.size());
     uint32_t highest = std::max(renderer->slots.texture[9], renderer->slots.mipTexture[9]);
     int live = 0;
     for (GLuint name = 1; name <= highest + 2100; ++name) live += glIsTexture(name) ? 1 : 0;
@@ -147,15 +146,6 @@ TEST_F(SpriteStore, PicturesWiderThanTheDriverAllowsRecordWhatWasMade) {
     EXPECT_EQ(renderer->slots.width[6], maxSize);
     EXPECT_EQ(renderer->slots.height[6], 3);
     EXPECT_EQ(texels(renderer->slots.texture[6]).width, maxSize);
-}
-
-TEST_F(SpriteStore, CallersNameIsNotOverwritten) {
-    std::string file = writePng("keep.png", gradient(3, 3));
-    RtString name(file.c_str());
-    loadSprite(name, 4);
-    EXPECT_STREQ(name.cStr(), file.c_str());
-    EXPECT_EQ(name.length(), file.size());
-    EXPECT_NE(renderer->slots.texture[4], 0u);
 }
 
 TEST_F(SpriteStore, SlotNumbersOutsideTheTableDoNothing) {
@@ -175,9 +165,7 @@ TEST_F(SpriteStore, SlotNumbersOutsideTheTableDoNothing) {
     };
     for (double slot : {-1.0, 65536.0, 1e12, -1e12, 65535.99 + 1}) {
         for (const auto& command : commands) command(slot);
-        double w = -1, h = -1;
-        getSpriteSize(slot, w, h);
-        EXPECT_EQ(w + h, 0) << slot;
+        EXPECT_EQ(spriteSize(slot), kNoSize) << slot;
         EXPECT_EQ(spriteCollision(slot, 0, 0, 0, 0, 0), 0) << slot;
         EXPECT_EQ(spriteCollision(0, 0, 0, slot, 0, 0), 0) << slot;
     }
@@ -197,15 +185,12 @@ TEST(SpriteStoreWithoutSurface, CommandsDoNothingAndLoadsFail) {
     fillRect(0, 0, 10, 10, 255);
     setAlphaMode(-0.5);
     clearScreen();
-    double w = -1, h = -1;
-    getSpriteSize(1, w, h);
-    EXPECT_EQ(w + h, 0);
+    EXPECT_EQ(test::spriteSize(1), test::kNoSize);
     EXPECT_EQ(renderer->slots.texture[1], 0u);
     delete renderer;
     renderer = nullptr;
     loadSprite(file.c_str(), 1);
-    getSpriteSize(1, w, h);
-    EXPECT_EQ(w + h, 0);
+    EXPECT_EQ(test::spriteSize(1), test::kNoSize);
 }
 
 TEST_F(SpriteStore, DestroyingTheSurfaceFreesEverySlot) {

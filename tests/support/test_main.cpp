@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
         setDefault("LSAN_OPTIONS",
                    "suppressions=" VORLAN_SOURCE_DIR "/tests/lsan.supp:print_suppressions=0");
         setDefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1");
+        // Mesa's shader cache writes from a thread of its own, which may still
+        // hold allocations when a short test exits; nor should tests fill the
+        // home folder's cache.
+        setDefault("MESA_SHADER_CACHE_DISABLE", "true");
         execv("/proc/self/exe", argv);
         // Without a re-exec the settings still reach the children.
     }
