@@ -1,6 +1,7 @@
 #include "app/frame_loop.h"
 
 #include <GL/gl.h>
+#include <vorlan/input.h>
 
 #include <cmath>
 
@@ -10,10 +11,10 @@
 #include "gfx2d/draw_state.h"
 #include "gfx2d/tile_sets.h"
 #include "input/input_state.h"
+#include "input/joystick.h"
 #include "input/keyboard.h"
 #include "platform/clock.h"
 #include "platform/events.h"
-#include "platform/mouse.h"
 #include "platform/window.h"
 
 namespace vorlan {
@@ -81,19 +82,8 @@ bool anyKeyHeld() {
 // Reads the pointer, held inside the surface, and reports whether it or a
 // button changed since the last snapshot.
 bool pointerChanged() {
-    int x = 0;
-    int y = 0;
-    bool left = false;
-    bool right = false;
-    platform::mouseState(x, y, left, right);
-    int width = renderer ? renderer->screenWidth : 0;
-    int height = renderer ? renderer->screenHeight : 0;
-    if (x >= width) x = width - 1;
-    if (y >= height) y = height - 1;
-    if (x < 0) x = 0;
-    if (y < 0) y = 0;
-    InputSnapshot now{static_cast<double>(x), static_cast<double>(y), left ? 1.0 : 0.0,
-                      right ? 1.0 : 0.0};
+    InputSnapshot now;
+    readMouse(now.x, now.y, now.left, now.right);
     if (now.x == idleSnapshot.x && now.y == idleSnapshot.y && now.left == idleSnapshot.left &&
         now.right == idleSnapshot.right) {
         return false;
@@ -182,7 +172,10 @@ void presentFrame() {
         endProgram();
     }
     swapAndWait();
-    // The fresh back buffer starts in the plain 2D state.
+    resetFrameState();
+}
+
+void resetFrameState() {
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
     if (renderer) {
@@ -201,6 +194,7 @@ void idleUntilInput() {
         if (frameState.escQuits && escapeHeld()) endProgram();
         if (anyKeyHeld()) return;
         if (pointerChanged()) return;
+        if (anyJoystickInput()) return;
         platform::sleepMs(5);
     }
 }

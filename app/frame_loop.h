@@ -15,6 +15,9 @@ double waitForDeadline(double deadline);
 int pumpMessages();
 // The runtime clock in milliseconds.
 double clockMs();
+// The plain 2D state every fresh back buffer starts in (after presentFrame,
+// and after a video).
+void resetFrameState();
 // Sets the clock origin and both frame stamps to now.
 void restartFrameClock();
 

@@ -10,7 +10,7 @@
 
 namespace vorlan {
 
-void runProgram(const char* line, int showCommand) {
+void runGame(const char* line, int showCommand) {
     frameState.commandLine = line;
     runtimeSettings = RuntimeSettings{};
     configureRuntime(runtimeSettings);
@@ -47,5 +47,5 @@ std::string joinArguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     std::string line = joinArguments(argc, argv);
-    vorlan::runProgram(line.c_str(), 1);
+    vorlan::runGame(line.c_str(), 1);
 }

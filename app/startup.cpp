@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <vorlan/fonts.h>
+#include <vorlan/input.h>
 #include <vorlan/sprites.h>
 #include <vorlan/value.h>
 
@@ -11,6 +12,8 @@
 #include "app/frame_loop.h"
 #include "app/renderer.h"
 #include "app/runtime_state.h"
+#include "audio/music.h"
+#include "audio/sound_slots.h"
 #include "files/files_shutdown.h"
 #include "files/media_archive.h"
 #include "foreign/library_table.h"
@@ -20,6 +23,7 @@
 #include "platform/clock.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
+#include "value/number_conversion.h"
 
 namespace vorlan {
 
@@ -31,10 +35,6 @@ std::string programFolder() {
     std::string path = platform::programPath();
     size_t cut = path.find_last_of("/\\");
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-bool truthOf(double value) {
-    return value != 0 || std::isnan(value);
 }
 
 // The built-in font first, so that font 0 exists whatever the file does;
@@ -84,6 +84,7 @@ int startRuntime(const char* title, int showCommand) {
     frameState.applicationTitle = title;
 
     createInputState();
+    createSoundDevice();
 
     // The clock in milliseconds, truncated to 32 bits.
     seedGenerator(static_cast<uint32_t>(static_cast<uint64_t>(platform::nowMs())));
@@ -93,6 +94,10 @@ int startRuntime(const char* title, int showCommand) {
     } else {
         renderer->enterFullscreen();
     }
+    initSound(*soundDevice);
+    setSoundWindow(*soundDevice);
+
+    initInput(s.exclusiveMouse != 0);
 
     std::string folder = programFolder();
     if (!folder.empty()) platform::changeDirectory(folder);
@@ -112,6 +117,7 @@ int startRuntime(const char* title, int showCommand) {
         renderer->hideSurface();
         platform::hideWindow();
     }
+    setPointerMode(s.exclusiveMouse == 0 ? 1 : 0);
     std::puts("Init OK");
     std::fflush(stdout);
     return 0;
@@ -120,9 +126,12 @@ int startRuntime(const char* title, int showCommand) {
 void shutdownRuntime() {
     // Pending INI and data changes reach the disk before anything else goes.
     shutdownFiles();
+    closeMusic();
     delete renderer;
     renderer = nullptr;
+    shutdownInput();
     destroyInputState();
+    destroySoundDevice();
     closeNetworkSession();
     shutdownMediaArchives();
     releasePngReadContext();

@@ -6,7 +6,7 @@
 namespace vorlan {
 
 // The role of WinMain: settings, start-up, the game, then endProgram.
-[[noreturn]] void runProgram(const char* commandLine, int showCommand);
+[[noreturn]] void runGame(const char* commandLine, int showCommand);
 
 // Brings the runtime up; returns 0, also when the window cannot be made, in
 // which case the later steps are skipped.

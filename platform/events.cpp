@@ -2,12 +2,46 @@
 
 #include <SDL.h>
 
+#include "platform/keyboard.h"
+#include "platform/mouse.h"
+
 namespace vorlan::platform {
+
+namespace {
+
+// Keys and buttons leave what the input services need beyond SDL's own
+// state: the text a key typed, clicks between two reads, wheel clicks.
+void noteInput(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+            noteKeyPress(event.key.keysym.scancode);
+            break;
+        case SDL_TEXTINPUT:
+            noteTypedText(event.text.text);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            noteButtonPress(event.button.button);
+            break;
+        case SDL_MOUSEWHEEL:
+            noteWheel(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y
+                                                                      : event.wheel.y);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+bool inputEventsAvailable() {
+    return SDL_WasInit(SDL_INIT_EVENTS) != 0;
+}
 
 void pumpEvents(WindowEventHandler handler) {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        noteInput(event);
         if (!handler) continue;
         if (event.type == SDL_QUIT) {
             handler(WindowEvent::Close);

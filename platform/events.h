@@ -11,5 +11,7 @@ using WindowEventHandler = void (*)(WindowEvent);
 // SDL's own state (read through the keyboard and mouse services); window
 // events go to the handler.
 void pumpEvents(WindowEventHandler handler);
+// True once the window system delivers keyboard and mouse events.
+bool inputEventsAvailable();
 
 }  // namespace vorlan::platform

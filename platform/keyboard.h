@@ -13,4 +13,14 @@ constexpr int kKeyCount = 256;
 // state of the last event pump.
 void snapshotKeyboard(uint8_t keys[kKeyCount]);
 
+// The character the last press of this key typed, as the platform's text
+// input delivered it (so layout, Shift, AltGr and Caps Lock apply), in
+// Latin-1; 0 when that press typed nothing or a character beyond Latin-1.
+uint8_t typedCharacter(int scanCode);
+
+// Called by the event pump: a key went down (an SDL scancode), and the text
+// that press typed.
+void noteKeyPress(int sdlScancode);
+void noteTypedText(const char* utf8);
+
 }  // namespace vorlan::platform

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include <vector>
 
 namespace vorlan::platform {
@@ -18,6 +20,12 @@ std::string programPath() {
 
 bool changeDirectory(const std::string& path) {
     return chdir(path.c_str()) == 0;
+}
+
+std::string currentDirectory() {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::current_path(error);
+    return error ? std::string() : path.string();
 }
 
 }  // namespace vorlan::platform

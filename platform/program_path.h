@@ -8,5 +8,7 @@ namespace vorlan::platform {
 // Full path of the running program file (from /proc/self/exe).
 std::string programPath();
 bool changeDirectory(const std::string& path);
+// The working directory; empty when it cannot be told.
+std::string currentDirectory();
 
 }  // namespace vorlan::platform

@@ -1,5 +1,7 @@
 #include "platform/window.h"
 
+#include "platform/sdl_window.h"
+
 #include <SDL.h>
 
 #include <initializer_list>
@@ -95,6 +97,17 @@ void destroyGLWindow(bool releaseContext) {
     // SDL's video stays up for the life of the process: shutting it down
     // would unload the OpenGL driver, and a new window after that (tests,
     // a game restarting its surface) would pay for loading it again.
+}
+
+SDL_Window* sdlMainWindow() {
+    return mainWindow;
+}
+
+void focusWindow() {
+    if (!mainWindow) return;
+    SDL_ShowWindow(mainWindow);
+    SDL_RaiseWindow(mainWindow);
+    SDL_SetWindowInputFocus(mainWindow);
 }
 
 bool windowExists() {

@@ -21,6 +21,8 @@ int desktopBitsPerPixel();
 void showWindow();
 void hideWindow();
 void raiseWindow();
+// Shows and raises the window and gives it the keyboard focus.
+void focusWindow();
 void setWindowTitle(const char* title);
 void swapBuffers();
 

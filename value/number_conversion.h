@@ -24,4 +24,9 @@ inline int64_t truncateToInt64OrZero(double value) {
     return 0;
 }
 
+// The runtime's truth of a number: anything but 0, NaN included.
+inline bool truthOf(double value) {
+    return value != 0 || value != value;
+}
+
 }  // namespace vorlan

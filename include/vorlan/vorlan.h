@@ -5,13 +5,16 @@
 #pragma once
 
 #include <vorlan/app.h>
+#include <vorlan/audio.h>
 #include <vorlan/backgrounds.h>
 #include <vorlan/files.h>
 #include <vorlan/fonts.h>
 #include <vorlan/foreign.h>
+#include <vorlan/input.h>
 #include <vorlan/net.h>
 #include <vorlan/path.h>
 #include <vorlan/rt_array.h>
 #include <vorlan/rt_string.h>
 #include <vorlan/sprites.h>
+#include <vorlan/system.h>
 #include <vorlan/value.h>

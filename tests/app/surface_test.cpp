@@ -9,6 +9,7 @@
 
 #include "app/error_report.h"
 #include "app/renderer.h"
+#include "support/focus_lock.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
@@ -16,7 +17,8 @@ namespace {
 
 using test::TempFolder;
 
-// A window made for one test and destroyed after it.
+// A window made for one test and destroyed after it. Showing it takes the
+// focus, so it waits for the tests that type into their own window.
 struct Window {
     explicit Window(int rate = 60, int samples = 0) {
         renderer = new OpenGLZererazo();
@@ -26,6 +28,7 @@ struct Window {
         delete renderer;
         renderer = nullptr;
     }
+    test::FocusLock focus;
     bool made = false;
 };
 

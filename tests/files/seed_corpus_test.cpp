@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "audio/test_waves.h"
 #include "files/test_archives.h"
 #include "gfx2d/test_images.h"
 #include "support/temp_folder.h"
@@ -118,6 +119,23 @@ Seeds archiveSeeds() {
     return seeds;
 }
 
+Seeds waveSeeds() {
+    Seeds seeds;
+    seeds["stereo16.wav"] = test::waveFile({}, test::pcm16(8, 2, 1000));
+    test::WaveLayout listed;
+    listed.formatSize = 18;
+    listed.channels = 1;
+    listed.bits = 8;
+    listed.before = {{"LIST", "INFOISFT\x03\0\0\0abc"}, {"fact", std::string("\x08\0\0\0", 4)}};
+    seeds["mono8-list.wav"] = test::waveFile(listed, std::string(9, '\x90'));
+    test::WaveLayout extensible;
+    extensible.formatSize = 40;
+    extensible.tag = 0xFFFE;
+    extensible.rate = 11025;
+    seeds["extensible.wav"] = test::waveFile(extensible, test::pcm16(5, 2, -300));
+    return seeds;
+}
+
 Seeds iniSeeds() {
     Seeds seeds;
     seeds["player.ini"] =
@@ -140,7 +158,7 @@ const std::map<std::string, Seeds>& allSeeds() {
     static const std::map<std::string, Seeds> seeds = {
         {"bmp_decoder_fuzz", bmpSeeds()},       {"png_decoder_fuzz", pngSeeds()},
         {"media_archive_fuzz", archiveSeeds()}, {"ini_document_fuzz", iniSeeds()},
-        {"line_reader_fuzz", lineSeeds()},
+        {"line_reader_fuzz", lineSeeds()},      {"wave_reader_fuzz", waveSeeds()},
     };
     return seeds;
 }

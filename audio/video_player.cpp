@@ -1,0 +1,91 @@
+#include <vorlan/audio.h>
+
+#include "app/frame_loop.h"
+#include "app/renderer.h"
+#include "audio/video_input.h"
+#include "audio/video_screen.h"
+#include "files/media_archive.h"
+#include "platform/clock.h"
+#include "platform/temp_dir.h"
+#include "platform/video_decoder.h"
+#include "platform/video_sound.h"
+#include "platform/window.h"
+
+namespace vorlan {
+
+namespace {
+
+constexpr double kFrameWaitMs = 5;
+
+// A key already down when the video starts must not end it at once.
+void waitForQuietInput() {
+    for (;;) {
+        pumpMessages();
+        if (!videoInterrupted()) return;
+        platform::sleepMs(kFrameWaitMs);
+    }
+}
+
+// The sound of the last pictures is still queued when the pictures end.
+void finishSound() {
+    for (int wait = 0; wait < 200 && platform::queuedVideoSound() > 0; ++wait) {
+        if (videoInterrupted()) return;
+        pumpMessages();
+        platform::sleepMs(kFrameWaitMs);
+    }
+}
+
+void runVideo(platform::VideoDecoder* video, bool looped) {
+    int width = 0;
+    int height = 0;
+    platform::videoSize(video, width, height);
+    int clientWidth = 0;
+    int clientHeight = 0;
+    platform::windowSize(clientWidth, clientHeight);
+    VideoRect rect = videoPlacement(width, height, clientWidth, clientHeight);
+    VideoScreen screen(width, height);
+    waitForQuietInput();
+    platform::startVideoSound();
+    if (!platform::startVideo(video)) {
+        platform::stopVideoSound();
+        return;
+    }
+    for (;;) {
+        if (const uint8_t* frame = platform::nextVideoFrame(video, kFrameWaitMs)) {
+            screen.show(frame, rect, clientWidth, clientHeight);
+        }
+        if (videoInterrupted()) break;
+        pumpMessages();
+        platform::VideoState state = platform::videoState(video);
+        if (state == platform::VideoState::Failed) break;
+        if (state == platform::VideoState::Ended && !(looped && platform::rewindVideo(video))) {
+            finishSound();
+            break;
+        }
+    }
+    platform::stopVideoSound();
+}
+
+void playVideoFile(const RtString& fileName, bool looped) {
+    // The pictures need the game window.
+    if (!renderer || !renderer->contextReady) return;
+    RtString resolved;
+    if (!resolveMediaName(fileName.cStr(), resolved)) return;
+    platform::VideoDecoder* video =
+        platform::openVideo(platform::nativePath(resolved.cStr()).c_str());
+    if (!video) return;
+    runVideo(video, looped);
+    platform::closeVideo(video);
+}
+
+}  // namespace
+
+void playVideo(const RtString& fileName) {
+    playVideoFile(fileName, false);
+}
+
+void playVideoLooped(const RtString& fileName) {
+    playVideoFile(fileName, true);
+}
+
+}  // namespace vorlan
