@@ -199,6 +199,44 @@ TEST_P(BuiltGame, ShowsItsFirstFrameAndQuitsOnEscape) {
     EXPECT_EQ(game.waitForExit(5000), 0);
 }
 
+// The leftmost column holding the example sprite's body colour; -1 for none.
+int spriteLeftEdge(const WindowPicture& picture) {
+    const Rgb body{240, 192, 32};
+    for (int x = 0; x < picture.width; ++x) {
+        for (int y = 0; y < picture.height; ++y) {
+            if (picture.at(x, y) == body) return x;
+        }
+    }
+    return -1;
+}
+
+TEST_F(InstalledRuntime, ArrowKeysExampleMovesItsSpriteRight) {
+    TempFolder work;
+    std::string game = work.file("arrow_keys").string();
+    ProcessResult built = shell("export " + pkgConfigPath() + "; c++ " + VORLAN_SOURCE_TREE +
+                                    "/examples/arrow_keys_sprite.cpp -o " + game +
+                                    " $(pkg-config --cflags --libs vorlan)",
+                                work.path());
+    ASSERT_EQ(built.exitCode, 0) << built.err;
+
+    Subprocess process({game});
+    ASSERT_TRUE(process.waitForLine("Init OK", 20000));
+    std::string window = runCommand("xdotool search --sync --onlyvisible --pid " +
+                                    std::to_string(process.pid()) + " | head -1");
+    ASSERT_FALSE(window.empty());
+    runCommand("xdotool windowfocus --sync " + window);
+    process.drain(300);
+    int before = spriteLeftEdge(captureWindow(window, work.path()));
+    runCommand("xdotool keydown Right; sleep 0.4; xdotool keyup Right");
+    process.drain(200);
+    int after = spriteLeftEdge(captureWindow(window, work.path()));
+    EXPECT_GE(before, 0);
+    EXPECT_GT(after, before);
+
+    runCommand("xdotool keydown Escape; sleep 0.3; xdotool keyup Escape");
+    EXPECT_EQ(process.waitForExit(5000), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Ways, BuiltGame,
                          testing::Values(BuildWay{"FindPackage", withFindPackage},
                                          BuildWay{"PkgConfig", withPkgConfig}),
