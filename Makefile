@@ -6,7 +6,11 @@ JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
 CMAKE_FLAGS ?=
 
+<<<<<<< HEAD
+.PHONY: all deps build play dist test test-release test-sanitize format format-check bench fuzz clean
+=======
 .PHONY: all deps build play test test-release test-sanitize test-tsan format format-check bench fuzz clean
+>>>>>>> main
 
 all: build
 
@@ -19,6 +23,11 @@ build: deps
 
 play: build
 	@tools/play
+
+# Quillowen as one file, its media appended: runs from any folder.
+dist: build
+	cmake --build build --target quillowen-dist
+	@echo "The one-file game: build/dist/quillowen"
 
 test: deps format-check test-release test-sanitize
 

@@ -58,9 +58,9 @@ PointerQuery queryX() {
     }
     Window root = 0;
     Window child = 0;
-    query.answered = XQueryPointer(info.info.x11.display, info.info.x11.window, &root, &child,
-                                   &query.screenX, &query.screenY, &query.windowX,
-                                   &query.windowY, &query.buttons) != False;
+    query.answered =
+        XQueryPointer(info.info.x11.display, info.info.x11.window, &root, &child, &query.screenX,
+                      &query.screenY, &query.windowX, &query.windowY, &query.buttons) != False;
     return query;
 }
 
