@@ -30,5 +30,6 @@ Canvas snailMarker();                   // 32 x 14, the progress bar's marker
 Canvas portrait();                      // 56 x 56, the figure's face in a frame
 Canvas winPicture();                    // 320 x 240
 Canvas failPicture();                   // 320 x 240
+Canvas icon();                          // 64 x 64, the portrait for menus and launchers
 
 }  // namespace media

@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
     png("brinna-mini.png", media::portrait());
     png("win.png", media::winPicture());
     png("failed.png", media::failPicture());
+    png("quillowen-icon.png", media::icon());
     ok = media::writeBmp24(folder + "smalfont.bmp", media::fontPicture()) && ok;
     ok = media::writeWav(folder + "fail.wav", media::failSound(), media::kSampleRate) && ok;
     ok = media::writeWav(folder + "win.wav", media::winSound(), media::kSampleRate) && ok;
