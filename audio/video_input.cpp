@@ -1,11 +1,11 @@
 #include "audio/video_input.h"
 
-#include "platform/typed_input.h"
+#include <vorlan/input.h>
 
 namespace vorlan {
 
 bool videoInterrupted() {
-    return platform::characterTypedOrButtonHeld();
+    return keyCharPressed() != 0 || anyMouseButton() != 0;
 }
 
 }  // namespace vorlan

@@ -20,6 +20,7 @@ class VideoWindow : public testing::Test {
         ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
         renderer->leaveFullscreen();
         createInputState();
+        initInput(false);
     }
     // The X window id of this process's window, for xdotool and import.
     static std::string windowId() {
@@ -27,6 +28,7 @@ class VideoWindow : public testing::Test {
                           " | head -1");
     }
     void TearDown() override {
+        shutdownInput();
         destroyInputState();
         delete renderer;
         renderer = nullptr;
