@@ -6,11 +6,7 @@ JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
 CMAKE_FLAGS ?=
 
-<<<<<<< HEAD
-.PHONY: all deps build play dist test test-release test-sanitize format format-check bench fuzz clean
-=======
-.PHONY: all deps build play test test-release test-sanitize test-tsan format format-check bench fuzz clean
->>>>>>> main
+.PHONY: all deps build play dist test test-release test-sanitize test-tsan format format-check bench fuzz clean
 
 all: build
 
