@@ -1,6 +1,5 @@
-// The cross-fade as the X server shows it: frames captured from this
-// process's window while the fade runs. Among the end-to-end tests because
-// a capture needs the window unobscured by other tests' windows.
+// The cross-fade as the X server shows it, captured from this process's
+// window while the fade runs: no other window may cover it, so it runs here.
 #include <vorlan/app.h>
 #include <vorlan/backgrounds.h>
 #include <vorlan/sprites.h>
@@ -19,24 +18,7 @@
 namespace vorlan {
 namespace {
 
-using test::Picture;
-
-class Fade : public test::GLSurface {};
-
-// The centre pixel of this process's window as the X server shows it.
-struct WindowCapture {
-    std::string window;
-    std::string file;
-
-    bool centre(uint8_t rgb[3]) const {
-        test::runCommand("import -window " + window + " -crop 1x1+160+120 -depth 8 'rgb:" + file +
-                         "'");
-        std::string bytes = test::readWholeFile(file);
-        if (bytes.size() != 3) return false;
-        std::memcpy(rgb, bytes.data(), 3);
-        return true;
-    }
-};
+using Fade = test::GLSurface;
 
 TEST_F(Fade, FadeBlendsBothPicturesAndLeavesNoBlending) {
     setAutoPause(0);
@@ -47,17 +29,20 @@ TEST_F(Fade, FadeBlendsBothPicturesAndLeavesNoBlending) {
     presentFrame();
     showOld();
     std::string next = writePng("next.png", test::picture(320, 240, 0x00C828FF));
-    WindowCapture capture{test::runCommand("xdotool search --onlyvisible --pid " +
-                                           std::to_string(getpid()) + " | head -1"),
-                          temp_.file("capture.rgb").string()};
-    ASSERT_FALSE(capture.window.empty());
+    const std::string window = test::runCommand("xdotool search --onlyvisible --pid " +
+                                                std::to_string(getpid()) + " | head -1");
+    ASSERT_FALSE(window.empty());
+    const std::string centre = "import -window " + window + " -crop 1x1+160+120 -depth 8 'rgb:" +
+                               temp_.file("centre.rgb").string() + "'";
 
     std::atomic<bool> fading = true;
     std::vector<std::array<uint8_t, 3>> frames;
     std::thread watcher([&] {
         while (fading) {
-            std::array<uint8_t, 3> rgb{};
-            if (capture.centre(rgb.data())) frames.push_back(rgb);
+            test::runCommand(centre);
+            std::string rgb = test::readWholeFile(temp_.file("centre.rgb"));
+            if (rgb.size() == 3)
+                frames.push_back({uint8_t(rgb[0]), uint8_t(rgb[1]), uint8_t(rgb[2])});
         }
     });
     double start = clockMs();
@@ -78,8 +63,7 @@ TEST_F(Fade, FadeBlendsBothPicturesAndLeavesNoBlending) {
 
     // The new picture is the background now, and nothing is added any more.
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    Picture s = screen();
-    EXPECT_EQ(s.at(10, 10)[1], 200);
+    EXPECT_EQ(screen().at(10, 10)[1], 200);
     fillRect(0, 0, 10, 10, 0x0000FF);
     fillRect(0, 0, 10, 10, 0x00FF00);
     EXPECT_EQ(getPixel(5, 5), 0x00FF00);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <vorlan/value.h>
 
+#include "app/startup_seed.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
 #include "value/random.h"
@@ -14,47 +16,39 @@
 namespace vorlan::test {
 namespace {
 
-// What the probe prints for its first three draws after this seeding.
-std::string drawsAfter(uint32_t seed) {
+TEST(StartupSeed, AWholeNumberSeedsTheGeneratorInsteadOfTheClock) {
+    TempFolder temp;
+    ProcessResult run = runProcess({(buildBin() / "probe_game").string(), "draws"}, temp.path(),
+                                   {"VORLAN_SEED=4294967295"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
     randomGenerator = {};
-    seedGenerator(seed);
+    seedGenerator(4294967295u);
     double first = randomUpTo(1e9), second = randomUpTo(1e9), third = randomUpTo(1e9);
     char line[96];
     std::snprintf(line, sizeof line, "draws %.0f %.0f %.0f\n", first, second, third);
-    return line;
+    EXPECT_NE(run.out.find(line), std::string::npos) << run.out;
 }
 
-struct SeededRun {
-    std::string draws;
-    std::string log;
-};
-
-SeededRun runWithSeed(const std::string& value) {
-    TempFolder temp;
-    ProcessResult result = runProcess({(buildBin() / "probe_game").string(), "draws"}, temp.path(),
-                                      {"VORLAN_SEED=" + value});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    size_t at = result.out.find("draws ");
-    return {at == std::string::npos ? "" : result.out.substr(at),
-            readWholeFile(temp.file("ErrorLog.txt"))};
-}
-
-TEST(StartupSeed, AWholeNumberSeedsTheGeneratorInsteadOfTheClock) {
-    for (uint32_t seed : {0u, 12345u, 4294967295u}) {
-        SeededRun run = runWithSeed(std::to_string(seed));
-        EXPECT_EQ(run.draws, drawsAfter(seed)) << seed;
-        EXPECT_EQ(run.log.find("VORLAN_SEED"), std::string::npos) << run.log;
+TEST(StartupSeed, OnlyAWholeNumberReplacesTheClockAndAnythingElseIsLogged) {
+    constexpr uint32_t kClock = 77;
+    const struct {
+        std::string value;
+        uint32_t seed;
+    } cases[] = {{"0", 0},        {"12345", 12345},       {"4294967295", 4294967295u},
+                 {"", kClock},    {"-1", kClock},         {"4294967296", kClock},
+                 {"12a", kClock}, {" 7", kClock},         {"7 ", kClock},
+                 {"1e3", kClock}, {"99999999999", kClock}};
+    for (const auto& c : cases) {
+        TempFolder temp;
+        setenv("VORLAN_SEED", c.value.c_str(), 1);
+        EXPECT_EQ(startupSeed(kClock), c.seed) << "'" << c.value << "'";
+        std::string logged =
+            c.seed == kClock
+                ? "VORLAN_SEED ignored, not a whole number 0..4294967295: " + c.value + "\r\n"
+                : "";
+        EXPECT_EQ(readWholeFile(temp.file("ErrorLog.txt")), logged) << "'" << c.value << "'";
     }
-}
-
-TEST(StartupSeed, AnythingElseIsLoggedAndIgnored) {
-    for (std::string value : {"", "4294967296", "-1", "12a", " 7", "7 ", "1e3", "99999999999"}) {
-        SeededRun run = runWithSeed(value);
-        EXPECT_NE(run.log.find("VORLAN_SEED ignored, not a whole number 0..4294967295: " + value),
-                  std::string::npos)
-            << "'" << value << "': " << run.log;
-        ASSERT_EQ(run.draws.rfind("draws ", 0), 0u) << value;
-    }
+    unsetenv("VORLAN_SEED");
 }
 
 }  // namespace

@@ -1,17 +1,20 @@
 // Videos the tests make themselves, played into a real window (Mesa under
-// Xvfb) with their sound going through the disk audio driver. The pictures
-// are read back from the X server, so no other window may cover this one:
-// these run serially.
+// Xvfb) with their sound going through the disk audio driver, and ended by
+// real key presses and mouse buttons. The pictures are read back from the X
+// server, so no other window may cover this one.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
+#include "app/frame_loop.h"
 #include "audio/sound_test_support.h"
 #include "audio/test_videos.h"
+#include "audio/video_input.h"
 #include "audio/video_window.h"
-#include "support/subprocess.h"
+#include "e2e/program_window.h"
 
 // The cases name only the fields they change; the rest keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -26,22 +29,20 @@ class Video : public VideoWindow {
         EXPECT_TRUE(writeVideo(path, layout));
         return path;
     }
-    // What the X server shows in the window: Mesa here cannot read the
-    // front buffer back.
-    void captureWindow() {
-        std::filesystem::path shot = folder_.file("shot.rgb");
-        runCommand("import -window " + windowId() + " -depth 8 rgb:" + shot.string());
-        shot_ = readWholeFile(shot);
-        ASSERT_EQ(shot_.size(), size_t{320 * 240 * 3});
-    }
-    void expectPixel(int x, int y, Rgb want) const {
-        const char* p = shot_.data() + (static_cast<size_t>(y) * 320 + static_cast<size_t>(x)) * 3;
-        const int wanted[] = {want.r, want.g, want.b};
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(uint8_t(p[k]), wanted[k], 2) << x << "," << y;
+    // Mesa here cannot read the front buffer back: the X server's copy.
+    void expectPixels(const std::vector<std::tuple<int, int, Rgb>>& points) {
+        WindowPicture shot = captureWindow(windowId(), folder_.path());
+        ASSERT_EQ(shot.width, 320);
+        ASSERT_EQ(shot.height, 240);
+        for (auto [x, y, want] : points) {
+            Colour got = shot.at(x, y);
+            EXPECT_NEAR(got.red, want.r, 2) << x << "," << y;
+            EXPECT_NEAR(got.green, want.g, 2) << x << "," << y;
+            EXPECT_NEAR(got.blue, want.b, 2) << x << "," << y;
+        }
     }
 
     TempFolder folder_;
-    std::string shot_;
 };
 
 TEST_F(Video, EveryFrameAppearsInTheCentredRectangleWithItsSound) {
@@ -52,17 +53,21 @@ TEST_F(Video, EveryFrameAppearsInTheCentredRectangleWithItsSound) {
     glGenTextures(1, &marker);
     glBindTexture(GL_TEXTURE_2D, marker);
     glEnable(GL_BLEND);
+    // A key already down when the video starts must not skip it.
+    runCommand("xdotool windowfocus --sync " + windowId() + "; xdotool keydown b; sleep 0.2");
     playVideo(path.c_str());
-    captureWindow();
+    runCommand("xdotool keyup b");
     // 16 x 16 in 320 x 240: 240 x 240 from x = 40, each pixel 15 x 15, the
     // last frame still shown. Corners, both sides of the colour edge, borders.
     const Rgb top = topColour(layout.frames - 1), bottom = bottomColour(), black{};
-    const struct {
-        int x, y;
-        Rgb colour;
-    } points[] = {{40, 0, top},    {279, 0, top},      {40, 239, bottom}, {279, 239, bottom},
-                  {160, 112, top}, {160, 127, bottom}, {39, 100, black},  {280, 100, black}};
-    for (const auto& p : points) expectPixel(p.x, p.y, p.colour);
+    expectPixels({{40, 0, top},
+                  {279, 0, top},
+                  {40, 239, bottom},
+                  {279, 239, bottom},
+                  {160, 112, top},
+                  {160, 127, bottom},
+                  {39, 100, black},
+                  {280, 100, black}});
 
     // Back in the state a finished frame leaves, on a cleared back buffer.
     GLint viewport[4], bound = 0;
@@ -96,10 +101,54 @@ TEST_F(Video, SoundOnlyCutBrokenAndMissingFilesReturn) {
         playVideo(folder_.file(name).c_str());
     }
     playVideoLooped(folder_.file("missing.avi").c_str());
-    captureWindow();
     EXPECT_GE(framesAt(audio.finish(), 1800, 1800), size_t{4 * 2205 * 8 / 10});
     // The cut file showed one of its first frames; the sound-only one nothing.
-    expectPixel(160, 200, bottomColour());
+    expectPixels({{160, 200, bottomColour()}});
+}
+
+TEST_F(Video, ALoopedVideoEndsOnlyOnATypedCharacterOrAHeldButton) {
+    const std::string window = windowId();
+    runCommand("xdotool windowfocus --sync " + window);
+    const std::string clip = makeVideo({.soundLevel = 1500}, "clip.avi");
+    const struct {
+        const char* what;
+        std::string ignored;  // xdotool commands that must not end the video
+        std::string stop, release;
+    } cases[] = {
+        {"letter", "key Escape; xdotool key shift; xdotool key ctrl", "keydown a", "keyup a"},
+        {"left button", "key Escape; xdotool mousemove --window " + window + " 100 100",
+         "mousedown 1", "mouseup 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<bool> stopSent{false}, returned{false}, rescued{false};
+        // The clip lasts half a second: by the time the stop comes it has
+        // looped more than once.
+        std::thread driver([&] {
+            platform::sleepMs(700);
+            runCommand("xdotool " + c.ignored);
+            platform::sleepMs(500);
+            stopSent = true;
+            runCommand("xdotool " + c.stop);
+            for (int i = 0; i < 500 && !returned; ++i) platform::sleepMs(10);
+            if (!returned) {
+                rescued = true;
+                runCommand("xdotool key x mousedown 1 sleep 0.2 mouseup 1");
+            }
+            runCommand("xdotool " + c.release);
+        });
+        playVideoLooped(clip.c_str());
+        returned = true;
+        driver.join();
+        // The window sees the releases, so that the next case starts with no
+        // button down.
+        for (int i = 0; i < 200 && videoInterrupted(); ++i) {
+            pumpMessages();
+            platform::sleepMs(10);
+        }
+        EXPECT_TRUE(stopSent) << "ended before the stop";
+        EXPECT_FALSE(rescued) << "the stop did not end it";
+    }
 }
 
 }  // namespace

@@ -1,64 +1,46 @@
-// The commit's hit test on hand-built fields, with plain opaque pictures in
-// the slots: the topmost picture over the screen's middle decides.
+// The commit's hit test on hand-built fields, with plain pictures in the
+// slots: the topmost picture over the screen's middle decides.
 #include <gtest/gtest.h>
 
 #include <vorlan/sprites.h>
 #include <vorlan/value.h>
 
-#include <GL/gl.h>
-
 #include <cmath>
-#include <initializer_list>
 #include <limits>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "app/renderer.h"
 #include "game/field.h"
 #include "game/round.h"
-#include "gfx2d/test_images.h"
-#include "support/temp_folder.h"
+#include "gfx2d/gl_surface.h"
 
 namespace quillowen {
 namespace {
 
 using vorlan::elementAt;
 
-struct Placement {
-    int x, y;
-    double code;
-};
-
-class FigureAtCentre : public testing::Test {
+class FigureAtCentre : public vorlan::test::GLSurface {
   protected:
     void SetUp() override {
-        vorlan::renderer = new vorlan::OpenGLZererazo();
-        ASSERT_TRUE(vorlan::renderer->createSurface(320, 240, 0, 60, 0));
-        load(CELL_HEDGE, 64, 88);
-        load(CELL_FIGURE, 32, 64);
-        load(CELL_FIRST_DECOY, 64, 88);
-        load(101, 1, 1);
+        GLSurface::SetUp();
+        for (auto [slot, width, height] : {std::tuple{CELL_HEDGE, 64, 88},
+                                           {CELL_FIGURE, 32, 64},
+                                           {CELL_FIRST_DECOY, 64, 88},
+                                           {101.0, 1, 1}}) {
+            std::string name = "slot" + std::to_string(int(slot)) + ".png";
+            vorlan::loadSprite(
+                writePng(name, vorlan::test::picture(width, height, 0xC8C8C8C8)).c_str(), slot);
+        }
     }
-    void TearDown() override {
-        delete vorlan::renderer;
-        vorlan::renderer = nullptr;
-    }
-
-    void load(double slot, uint32_t width, uint32_t height) {
-        std::string path = temp_.file("slot" + std::to_string(int(slot)) + ".png").string();
-        std::vector<uint8_t> pixels(width * height * 4, 200);
-        vorlan::test::writeWholeFile(path, vorlan::test::rgbaPng(width, height, pixels));
-        vorlan::loadSprite(path.c_str(), slot);
-    }
-
-    vorlan::test::TempFolder temp_;
 };
 
-// Her cell is (25, 25); this view puts her 32 x 64 picture at (144, 100),
-// over the probe at (160, 120).
-constexpr double kScrollX = 1440, kScrollY = 1500;
-
 TEST_F(FigureAtCentre, TheTopmostPictureOverTheMiddleDecides) {
+    struct Placement {
+        int x, y;
+        double code;
+    };
     struct Case {
         const char* what;
         std::vector<Placement> cells;
@@ -77,7 +59,8 @@ TEST_F(FigureAtCentre, TheTopmostPictureOverTheMiddleDecides) {
         RtNumberArray field;
         vorlan::dimensionArray(field, 50, 50);
         for (const Placement& p : c.cells) elementAt(field, p.x, p.y) = p.code;
-        EXPECT_EQ(figureAtCentre(field, kScrollX, kScrollY), c.expected) << c.what;
+        // This view puts her 32 x 64 picture on (25, 25) over the probe at (160, 120).
+        EXPECT_EQ(figureAtCentre(field, 1440, 1500), c.expected) << c.what;
     }
 }
 
@@ -98,13 +81,7 @@ TEST_F(FigureAtCentre, ViewsScrolledBeyondAnyNumberDrawAndHitNothing) {
     round.scrollX = 0;
     round.scrollY = 1480;
     drawRoundFrame(round);
-    glFinish();
-    uint8_t pixel[4] = {};
-    glReadBuffer(GL_BACK);
-    glReadPixels(200, 240 - 1 - 4, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    EXPECT_EQ(pixel[0], 255);
-    EXPECT_EQ(pixel[1], 255);
-    EXPECT_EQ(pixel[2], 255);
+    EXPECT_EQ(vorlan::test::rgb(screen().at(200, 4)), std::vector<uint8_t>({255, 255, 255}));
 }
 
 }  // namespace

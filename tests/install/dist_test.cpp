@@ -4,13 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
+#include "e2e/program_window.h"
 #include "support/run_process.h"
-#include "support/subprocess.h"
-#include "support/temp_folder.h"
-#include "window_capture.h"
 
 namespace vorlan::test {
 namespace {
@@ -19,44 +16,28 @@ namespace fs = std::filesystem;
 
 const fs::path kOneFileGame = fs::path(VORLAN_BUILD_DIR) / "dist/quillowen";
 
-// The first round's picture of a program, on a fixed seed, started from an
-// empty working folder; empty when the program shows no round.
-WindowPicture firstRound(const fs::path& program) {
-    TempFolder temp, workingFolder;
-    Subprocess game({"/bin/sh", "-c",
-                     "cd " + workingFolder.path().string() +
-                         " && SDL_DISKAUDIOFILE=" + temp.file("audio.raw").string() +
-                         " VORLAN_SEED=11 QUILLOWEN_TRACE=1 exec " + program.string()});
-    if (!game.waitForLine("Init OK", 20000) || !game.waitForLine("round 1", 5000)) return {};
-    std::string window = runCommand("xdotool search --sync --onlyvisible --pid " +
-                                    std::to_string(game.pid()) + " | head -1");
-    // Long enough for the round's first frame, well before the snail's first step.
-    game.drain(300);
-    return window.empty() ? WindowPicture{} : captureWindow(window, temp.path());
-}
-
-// The program copied alone into an empty folder.
-fs::path aloneInAFolder(const fs::path& program, const TempFolder& folder) {
+// The first round's picture on a fixed seed, the program alone in a folder
+// (unless it is the build's own) and started from an empty one; empty when
+// it shows no round.
+WindowPicture firstRound(const fs::path& program, bool alone) {
+    TempFolder folder, workingFolder;
     fs::path copy = folder.file("quillowen");
-    fs::copy_file(program, copy);
-    return copy;
+    if (alone) fs::copy_file(program, copy);
+    ProgramRun game(alone ? copy : program, {},
+                    {"-C", workingFolder.path().string(), "VORLAN_SEED=11", "QUILLOWEN_TRACE=1"});
+    if (!game.started() || !game.process().waitForLine("round 1", 5000)) return {};
+    // Long enough for the round's first frame, well before the snail's first step.
+    game.process().drain(300);
+    return game.capture();
 }
 
 TEST(OneFileGame, StartsFromAnEmptyFolderWithAllItsMedia) {
-    WindowPicture built = firstRound(buildBin() / "quillowen");
+    WindowPicture built = firstRound(buildBin() / "quillowen", false);
     ASSERT_EQ(built.width, 320);
-
-    TempFolder folder;
-    WindowPicture packed = firstRound(aloneInAFolder(kOneFileGame, folder));
-    EXPECT_LT(meanDifference(packed, built), 2.0);
-}
-
-TEST(OneFileGame, WithoutItsArchiveTheProgramAloneLacksItsMedia) {
-    // The control for the case above: that comparison sees missing media.
-    WindowPicture built = firstRound(buildBin() / "quillowen");
-    TempFolder folder;
-    WindowPicture bare = firstRound(aloneInAFolder(buildBin() / "quillowen", folder));
-    EXPECT_GT(meanDifference(bare, built), 10.0);
+    EXPECT_LT(meanDifference(firstRound(kOneFileGame, true), built), 2.0);
+    // The control: the build's program alone lacks its media, and the
+    // comparison sees it.
+    EXPECT_GT(meanDifference(firstRound(buildBin() / "quillowen", true), built), 10.0);
 }
 
 TEST(OneFileGame, InstallsWithItsDesktopEntryAndIcon) {
@@ -72,7 +53,6 @@ TEST(OneFileGame, InstallsWithItsDesktopEntryAndIcon) {
     EXPECT_EQ(readWholeFile(prefix.file("bin/quillowen")), readWholeFile(kOneFileGame));
     EXPECT_TRUE((fs::status(prefix.file("bin/quillowen")).permissions() & fs::perms::owner_exec) !=
                 fs::perms::none);
-
     // The icon is a 64 x 64 PNG: signature, then the IHDR chunk's size.
     std::string icon = readWholeFile(prefix.file("share/icons/hicolor/64x64/apps/quillowen.png"));
     ASSERT_GE(icon.size(), 24u);
