@@ -38,7 +38,7 @@ TEST_F(InputProgram, TheDialogReturnsTheTypedPathOrNoFileAndTheGameGoesOn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode + " " + c.file);
-        Subprocess probe({(buildBin() / "input_probe").string(), c.mode});
+        Subprocess probe({(buildBin() / "probe_game").string(), c.mode});
         ASSERT_TRUE(probe.waitForLine("Init OK", 20000));
         // Away from the game's window, so that nothing but the runtime gives
         // it the focus back.
@@ -64,7 +64,7 @@ TEST_F(InputProgram, TheDialogReturnsTheTypedPathOrNoFileAndTheGameGoesOn) {
 }
 
 TEST_F(InputProgram, TypedLineWithBackspaceComesBack) {
-    ProgramRun run(buildBin() / "input_probe", {"line"});
+    ProgramRun run(buildBin() / "probe_game", {"line"});
     ASSERT_TRUE(run.started());
     ASSERT_TRUE(run.process().waitForLine("editing", 20000));
     run.focus();

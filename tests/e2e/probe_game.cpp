@@ -7,10 +7,15 @@
 //   where      print the working directory and elapsedMs at the start
 //   draws      print the first three draws of the random generator, then end
 //   still      present no frame for 4 s, so the start-up screen stays shown
-// It prints "frame N" every 30 frames so a driver can see frames advance.
+//   open, save after 5 frames show the open or the save dialog, print
+//              "file <result>" and the working directory before and after
+//   line       edit a line that starts as "x" at (10, 10), print "line <text>"
+// It prints "frame N" every 30 frames, and after a dialog or a line it prints
+// "after N" every 20 frames and ends after 60.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <thread>
 
 #include <vorlan/vorlan.h>
@@ -19,6 +24,15 @@ namespace {
 
 bool hasWord(const char* word) {
     return std::strstr(vorlan::commandLine().cStr(), word);
+}
+
+void say(const std::string& line) {
+    std::puts(line.c_str());
+    std::fflush(stdout);
+}
+
+std::string workingFolder() {
+    return std::filesystem::current_path().string();
 }
 
 }  // namespace
@@ -30,25 +44,39 @@ void vorlan::configureRuntime(RuntimeSettings& settings) {
 void vorlan::gameMain() {
     if (hasWord("noesc")) setEscQuits(0);
     if (hasWord("still")) {
-        std::puts("still");
-        std::fflush(stdout);
+        say("still");
         std::this_thread::sleep_for(std::chrono::seconds(4));
     }
-    if (hasWord("where")) {
-        std::printf("cwd %s\nelapsed %f\n", std::filesystem::current_path().c_str(), elapsedMs());
-        std::fflush(stdout);
-    }
+    if (hasWord("where"))
+        say("cwd " + workingFolder() + "\nelapsed " + std::to_string(elapsedMs()));
     if (hasWord("draws")) {
         double first = randomUpTo(1e9), second = randomUpTo(1e9), third = randomUpTo(1e9);
-        std::printf("draws %.0f %.0f %.0f\n", first, second, third);
-        std::fflush(stdout);
+        char line[64];
+        std::snprintf(line, sizeof line, "draws %.0f %.0f %.0f", first, second, third);
+        say(line);
+        return;
+    }
+    if (hasWord("open") || hasWord("save") || hasWord("line")) {
+        for (int frame = 0; frame < 5; ++frame) presentFrame();
+        RtString text = "x";
+        say("cwd " + workingFolder());
+        if (hasWord("line")) {
+            say("editing");
+            inputLine(text, 10, 10);
+            say(std::string("line ") + text.cStr());
+        } else {
+            text = fileRequester(hasWord("open") ? 1 : 0, "Text files|*.txt|All files|*.*");
+            say(std::string("file ") + text.cStr());
+        }
+        say("cwd " + workingFolder());
+        for (int frame = 1; frame <= 60; ++frame) {
+            if (frame % 20 == 0) say("after " + std::to_string(frame));
+            presentFrame();
+        }
         return;
     }
     for (long frame = 1;; ++frame) {
-        if (frame % 30 == 0) {
-            std::printf("frame %ld\n", frame);
-            std::fflush(stdout);
-        }
+        if (frame % 30 == 0) say("frame " + std::to_string(frame));
         if (frame == 10 && hasWord("error9")) {
             raiseError(9);
             endProgram();

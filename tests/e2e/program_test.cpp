@@ -1,11 +1,18 @@
-// The whole program in a real X server, driven by real X events.
+// The whole program in a real X server, driven by real X events, and the
+// seed its start-up takes from VORLAN_SEED.
 #include <gtest/gtest.h>
 
+#include <vorlan/value.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "app/startup_seed.h"
 #include "e2e/program_window.h"
 #include "support/run_process.h"
+#include "value/random.h"
 
 namespace vorlan::test {
 namespace {
@@ -45,25 +52,35 @@ TEST(Program, PausesWithoutFocusAndQuitsOnAltF4WhenEscapeDoesNot) {
     EXPECT_EQ(run.process().waitForExit(5000), 0);
 }
 
+// What the probe prints for its first three draws after this seeding.
+std::string drawsAfter(uint32_t seed) {
+    randomGenerator = {};
+    seedGenerator(seed);
+    double first = randomUpTo(1e9), second = randomUpTo(1e9), third = randomUpTo(1e9);
+    char line[96];
+    std::snprintf(line, sizeof line, "draws %.0f %.0f %.0f\n", first, second, third);
+    return line;
+}
+
 TEST(Program, EndsWithCodeZeroOnErrorsTheCloseBoxOrReturningFromGameMain) {
     struct Case {
-        std::vector<std::string> args;
+        std::vector<std::string> args, env;
         bool closeBox;
         std::string inLog;  // "": no end report
         std::string inOutput;
     };
+    const std::string folder = std::filesystem::canonical(buildBin()).string();
     const Case cases[] = {
-        {{"debug", "error9"}, false, "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n", ""},
-        {{"debug"}, true, "-End On Line\r\n0\r\n-1\r\n0\r\n0\r\n", ""},
+        {{"debug", "error9"}, {}, false, "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n", ""},
+        {{"debug"}, {}, true, "-End On Line\r\n0\r\n-1\r\n0\r\n0\r\n", ""},
         // The program's own folder is the working directory.
-        {{"where", "ret"},
-         false,
-         "",
-         "cwd " + std::filesystem::canonical(buildBin()).string() + "\n"},
+        {{"where", "ret"}, {}, false, "", "cwd " + folder + "\n"},
+        // A replay draws what the seed it names gives.
+        {{"draws"}, {"VORLAN_SEED=4294967295"}, false, "", drawsAfter(4294967295u)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0]);
-        ProgramRun run(buildBin() / "probe_game", c.args);
+        ProgramRun run(buildBin() / "probe_game", c.args, c.env);
         if (c.closeBox) {
             // As a window manager sends it: WM_DELETE_WINDOW.
             ASSERT_TRUE(run.started());
@@ -87,6 +104,29 @@ TEST(Program, EndsWithCodeZeroOnErrorsTheCloseBoxOrReturningFromGameMain) {
             EXPECT_LT(std::stod(out.substr(at + 8)), 1000.0);
         }
     }
+}
+
+TEST(StartupSeed, OnlyAWholeNumberReplacesTheClockAndAnythingElseIsLogged) {
+    constexpr uint32_t kClock = 77;
+    const struct {
+        std::string value;
+        uint32_t seed;
+    } cases[] = {{"0", 0},        {"12345", 12345},       {"4294967295", 4294967295u},
+                 {"", kClock},    {"-1", kClock},         {"4294967296", kClock},
+                 {"12a", kClock}, {" 7", kClock},         {"7 ", kClock},
+                 {"1e3", kClock}, {"99999999999", kClock}};
+    for (const auto& c : cases) {
+        TempFolder temp;
+        setenv("VORLAN_SEED", c.value.c_str(), 1);
+        EXPECT_EQ(startupSeed(kClock), c.seed) << "'" << c.value << "'";
+        EXPECT_EQ(
+            readWholeFile(temp.file("ErrorLog.txt")),
+            c.seed != kClock
+                ? ""
+                : "VORLAN_SEED ignored, not a whole number 0..4294967295: " + c.value + "\r\n")
+            << "'" << c.value << "'";
+    }
+    unsetenv("VORLAN_SEED");
 }
 
 }  // namespace

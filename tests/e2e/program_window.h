@@ -46,10 +46,7 @@ struct WindowPicture {
     }
 };
 
-inline WindowPicture captureWindow(const std::string& window,
-                                   const std::filesystem::path& scratch) {
-    std::filesystem::path file = scratch / "window.ppm";
-    runCommand("import -window " + window + " -depth 8 " + file.string());
+inline WindowPicture readPpm(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::string magic;
     int maxValue = 0;
@@ -60,6 +57,19 @@ inline WindowPicture captureWindow(const std::string& window,
     picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 3);
     in.read(picture.pixels.data(), static_cast<std::streamsize>(picture.pixels.size()));
     return in ? picture : WindowPicture{};
+}
+
+inline WindowPicture captureWindow(const std::string& window,
+                                   const std::filesystem::path& scratch) {
+    runCommand("import -window " + window + " -depth 8 " + (scratch / "window.ppm").string());
+    return readPpm(scratch / "window.ppm");
+}
+
+// A picture file as ImageMagick reads it, to hold against the screen.
+inline WindowPicture pictureFile(const std::filesystem::path& file,
+                                 const std::filesystem::path& scratch) {
+    runCommand("convert " + file.string() + " -depth 8 " + (scratch / "picture.ppm").string());
+    return readPpm(scratch / "picture.ppm");
 }
 
 // Mean absolute difference per colour channel; 255 when the sizes differ.

@@ -13,7 +13,6 @@
 
 #include "e2e/program_window.h"
 #include "game/round.h"
-#include "gfx2d/image_file.h"
 #include "platform/audio_device.h"
 #include "support/run_process.h"
 #include "tests/game/field_walk.h"
@@ -83,53 +82,37 @@ class Game : public ProgramRun {
     std::vector<double> playedSound() const { return samplesOf(readWholeFile(audioFile()), 0, 2); }
 };
 
-// Mean difference per colour channel between the window and a picture.
-double distance(const WindowPicture& screen, const char* picture) {
-    PixelBuffer expected;
-    EXPECT_TRUE(decodeImageFile(expected, (buildBin() / picture).c_str(), -1));
-    if (screen.width != 320 || screen.height != 240 || expected.width() != 320) return 1e9;
-    double sum = 0;
-    for (int y = 0; y < 240; ++y) {
-        for (int x = 0; x < 320; ++x) {
-            const uint8_t* want = expected.row(y) + x * 4;
-            Colour got = screen.at(x, y);
-            sum += std::abs(got.red - want[0]) + std::abs(got.green - want[1]) +
-                   std::abs(got.blue - want[2]);
-        }
-    }
-    return sum / (320 * 240 * 3);
-}
-
 // The result picture fades in over 1.5 s; the closest capture of that time
 // must be the picture, and far from the other one.
 void expectResultPicture(Game& game, const char* shown, const char* other) {
-    double near = 1e9, far = 0;
+    const WindowPicture picture = pictureFile(buildBin() / shown, game.temp().path());
+    const WindowPicture otherPicture = pictureFile(buildBin() / other, game.temp().path());
+    ASSERT_EQ(picture.width, 320);
+    double near = 255, far = 0;
     for (auto start = std::chrono::steady_clock::now();
          std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1700);) {
         WindowPicture screen = game.capture();
-        double d = distance(screen, shown);
-        if (d < near) near = d, far = distance(screen, other);
+        double d = meanDifference(screen, picture);
+        if (d < near) near = d, far = meanDifference(screen, otherPicture);
     }
     EXPECT_LT(near, 20) << shown;
     EXPECT_GT(far, 3 * near) << shown;
 }
 
-// Strength of one frequency in a Hann-windowed stretch of samples.
-double strengthAt(const std::vector<double>& s, size_t start, double hz) {
+// The strongest a frequency gets in Hann-windowed stretches of the samples.
+double strongest(const std::vector<double>& s, double hz) {
     constexpr size_t kWindow = 2048;
     const double w = 2 * M_PI * hz / platform::kDeviceRate;
-    double re = 0, im = 0;
-    for (size_t i = 0; i < kWindow && start + i < s.size(); ++i) {
-        double hann = 0.5 - 0.5 * std::cos(2 * M_PI * i / kWindow);
-        re += s[start + i] * hann * std::cos(w * i);
-        im += s[start + i] * hann * std::sin(w * i);
-    }
-    return std::hypot(re, im);
-}
-
-double strongest(const std::vector<double>& s, double hz) {
     double best = 0;
-    for (size_t at = 0; at < s.size(); at += 1024) best = std::max(best, strengthAt(s, at, hz));
+    for (size_t start = 0; start < s.size(); start += 1024) {
+        double re = 0, im = 0;
+        for (size_t i = 0; i < kWindow && start + i < s.size(); ++i) {
+            double hann = 0.5 - 0.5 * std::cos(2 * M_PI * i / kWindow);
+            re += s[start + i] * hann * std::cos(w * i);
+            im += s[start + i] * hann * std::sin(w * i);
+        }
+        best = std::max(best, std::hypot(re, im));
+    }
     return best;
 }
 

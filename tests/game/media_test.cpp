@@ -1,5 +1,6 @@
 // The game's generated pictures and sounds, read back through the runtime's
-// own decoders: sizes, hard edges and the layout the field relies on.
+// own decoders: sizes, hard edges and the layout the field relies on; and
+// what loading says when some are missing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +10,9 @@
 #include <vector>
 
 #include "audio/wave_reader.h"
+#include "game/media.h"
 #include "game/round.h"
+#include "gfx2d/gl_surface.h"
 #include "gfx2d/image_file.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
@@ -145,6 +148,29 @@ TEST(Media, TheGeneratorWritesTheSameBytesEveryRun) {
     for (const char* name : {"bush.png", "find3.png", "win.png", "smalfont.bmp", "win.wav"}) {
         EXPECT_EQ(test::readWholeFile(out.file(name)), test::readWholeFile(media(name))) << name;
     }
+}
+
+using MediaLoading = test::GLSurface;
+
+TEST_F(MediaLoading, EveryMissingPictureIsNamedInTheLog) {
+    const std::multiset<std::string> missing = {"find0.png", "pixel.png"};
+    for (const Picture& p : kPictures) {
+        if (!missing.count(p.name)) std::filesystem::copy_file(media(p.name), temp_.file(p.name));
+    }
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(temp_.path());
+    quillowen::loadPictures();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(test::spriteSize(10), test::kNoSize);
+    EXPECT_EQ(test::spriteSize(1).first, 64);
+
+    std::string log = test::readWholeFile(temp_.file("ErrorLog.txt"));
+    std::multiset<std::string> named;
+    for (size_t at = log.find("cannot load "); at != std::string::npos;
+         at = log.find("cannot load ", at + 1)) {
+        named.insert(log.substr(at + 12, log.find('\r', at) - at - 12));
+    }
+    EXPECT_EQ(named, missing) << log;
 }
 
 }  // namespace
