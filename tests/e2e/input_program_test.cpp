@@ -2,10 +2,8 @@
 // and the game's window, driven with real X key events.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "e2e/program_window.h"
 #include "support/focus_lock.h"
@@ -14,67 +12,61 @@
 namespace vorlan::test {
 namespace {
 
-class InputProgram : public testing::Test {
-  protected:
-    FocusLock lock_;
-    TempFolder temp_;
-};
-
-TEST_F(InputProgram, TheDialogReturnsTheTypedPathOrNoFileAndTheGameGoesOn) {
-    const std::string picked = temp_.file("picked.txt").string();
-    const std::string named = temp_.file("new name.txt").string();
+TEST(InputProgram, DialogsAndLineInputReturnWhatWasTypedAndTheGameGoesOn) {
+    FocusLock lock;
+    TempFolder temp;
+    const std::string picked = temp.file("picked.txt").string();
+    const std::string named = temp.file("new name.txt").string();
     writeWholeFile(picked, "x");
     // The dialog's settings stay in memory: no session bus here.
     setenv("GSETTINGS_BACKEND", "memory", 1);
     setenv("NO_AT_BRIDGE", "1", 1);
+    // Each key of the line held for several frames, as a person types.
+    std::string typeLine;
+    for (std::string key : {"a", "b", "BackSpace", "c", "Return"}) {
+        typeLine +=
+            "xdotool keydown " + key + "; sleep 0.1; xdotool keyup " + key + "; sleep 0.05; ";
+    }
     const struct {
-        std::string mode, title, keys, file;
+        std::string mode, dialog, keys, result;
     } cases[] = {
-        {"open", "Open", "type --delay 30 '" + picked + "'; sleep 0.5; xdotool key Return", picked},
+        {"open", "Open", "xdotool type --delay 30 '" + picked + "'; sleep 0.5; xdotool key Return",
+         "file " + picked},
         {"save", "Save As",
-         "key ctrl+a; xdotool type --delay 30 '" + named + "'; sleep 0.5; xdotool key Return",
-         named},
-        {"open", "Open", "key Escape", "NO_FILE"},
+         "xdotool key ctrl+a; xdotool type --delay 30 '" + named +
+             "'; sleep 0.5; xdotool key Return",
+         "file " + named},
+        {"open", "Open", "xdotool key Escape", "file NO_FILE"},
+        {"line", "", typeLine, "line xac"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode + " " + c.file);
+        SCOPED_TRACE(c.result);
         Subprocess probe({(buildBin() / "probe_game").string(), c.mode});
-        ASSERT_TRUE(probe.waitForLine("Init OK", 20000));
+        ASSERT_TRUE(probe.waitForLine(c.dialog.empty() ? "editing" : "Init OK", 20000));
         // Away from the game's window, so that nothing but the runtime gives
         // it the focus back.
         runCommand("xdotool mousemove 0 0");
-        std::string dialog = runCommand("timeout 20 xdotool search --sync --onlyvisible --name '^" +
-                                        c.title + "$' | head -1");
-        ASSERT_FALSE(dialog.empty()) << "no dialog named " << c.title;
-        runCommand("xdotool windowfocus --sync " + dialog + "; sleep 0.5; xdotool " + c.keys);
+        std::string target =
+            c.dialog.empty()
+                ? windowOf(probe.pid())
+                : runCommand("timeout 20 xdotool search --sync --onlyvisible --name '^" + c.dialog +
+                             "$' | head -1");
+        ASSERT_FALSE(target.empty()) << "no window for " << c.mode;
+        runCommand("xdotool windowfocus --sync " + target + "; sleep 0.5; " + c.keys);
 
-        ASSERT_TRUE(probe.waitForLine("file " + c.file, 20000)) << probe.output();
+        ASSERT_TRUE(probe.waitForLine(c.result, 20000)) << probe.output();
         EXPECT_TRUE(probe.waitForLine("after 20", 10000)) << "the game did not go on";
         EXPECT_EQ(runCommand("xdotool getwindowfocus getwindowpid"), std::to_string(probe.pid()))
-            << "the game's window did not get the focus back";
+            << "the game's window does not have the focus";
         EXPECT_TRUE(probe.waitForLine("after 60", 10000));
         EXPECT_EQ(probe.waitForExit(10000), 0);
-        // The same working directory before and after the dialog.
+        // The same working directory before and after.
         const std::string& out = probe.output();
         std::string folder = "cwd " + std::filesystem::canonical(buildBin()).string() + "\n";
         size_t first = out.find(folder);
         ASSERT_NE(first, std::string::npos) << out;
         EXPECT_NE(out.find(folder, first + 1), std::string::npos) << "working directory changed";
     }
-}
-
-TEST_F(InputProgram, TypedLineWithBackspaceComesBack) {
-    ProgramRun run(buildBin() / "probe_game", {"line"});
-    ASSERT_TRUE(run.started());
-    ASSERT_TRUE(run.process().waitForLine("editing", 20000));
-    run.focus();
-    // Each key held for several frames, as a person types.
-    for (const char* key : {"a", "b", "BackSpace", "c", "Return"}) {
-        holdKeys(key, 100);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    EXPECT_TRUE(run.process().waitForLine("line xac", 10000)) << run.process().output();
-    EXPECT_EQ(run.process().waitForExit(10000), 0);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The runtime installed into a fresh prefix, as a game author gets it: the
 // headers alone, the package files, the pack tool, and games built against
 // the prefix with find_package and with pkg-config, started in the X server.
+// Quillowen as one file: it installs with its desktop entry and icon, and
+// alone in an empty folder shows what the build's program shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -14,6 +17,8 @@ namespace vorlan::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+const fs::path kOneFileGame = fs::path(VORLAN_BUILD_DIR) / "dist/quillowen";
 
 // runProcess takes no PATH search; the shell gives the author's view of it.
 ProcessResult shell(const std::string& command, const fs::path& scratch) {
@@ -194,6 +199,53 @@ TEST_F(InstalledRuntime, GamesBuiltBothWaysShowTheirFramesAndQuitOnEscape) {
         holdKeys("Escape");
         EXPECT_EQ(game.process().waitForExit(5000), 0);
     }
+}
+
+TEST_F(InstalledRuntime, QuillowenInstallsAsOneFileWithItsDesktopEntryAndIcon) {
+    std::string entry = readWholeFile(prefix() / "share/applications/quillowen.desktop");
+    EXPECT_NE(entry.find("\nExec=quillowen\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nIcon=quillowen\n"), std::string::npos) << entry;
+    EXPECT_EQ(readWholeFile(prefix() / "bin/quillowen"), readWholeFile(kOneFileGame));
+    EXPECT_TRUE((fs::status(prefix() / "bin/quillowen").permissions() & fs::perms::owner_exec) !=
+                fs::perms::none);
+    // The icon is a 64 x 64 PNG: signature, then the IHDR chunk's size.
+    std::string icon = readWholeFile(prefix() / "share/icons/hicolor/64x64/apps/quillowen.png");
+    ASSERT_GE(icon.size(), 24u);
+    EXPECT_EQ(icon.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x40", 8));
+}
+
+// The first round's picture on a fixed seed, the program alone in a folder
+// (unless it is the build's own) and started from an empty one; empty when
+// it shows no round.
+WindowPicture firstRound(const fs::path& program, bool alone) {
+    TempFolder folder, workingFolder;
+    fs::path copy = folder.file("quillowen");
+    if (alone) fs::copy_file(program, copy);
+    ProgramRun game(alone ? copy : program, {},
+                    {"-C", workingFolder.path().string(), "VORLAN_SEED=11", "QUILLOWEN_TRACE=1"});
+    if (!game.started() || !game.process().waitForLine("round 1", 5000)) return {};
+    // The round's first frame (not the black start-up screen), well before
+    // the snail's first step.
+    WindowPicture shot;
+    for (int tries = 0; tries < 10; ++tries) {
+        shot = game.capture();
+        if (size_t(std::count(shot.pixels.begin(), shot.pixels.end(), 0)) <
+            shot.pixels.size() / 2) {
+            break;
+        }
+        game.process().drain(50);
+    }
+    return shot;
+}
+
+TEST(OneFileGame, StartsFromAnEmptyFolderWithAllItsMedia) {
+    WindowPicture built = firstRound(buildBin() / "quillowen", false);
+    ASSERT_EQ(built.width, 320);
+    EXPECT_LT(meanDifference(firstRound(kOneFileGame, true), built), 2.0);
+    // The control: the build's program alone lacks its media, and the
+    // comparison sees it.
+    EXPECT_GT(meanDifference(firstRound(buildBin() / "quillowen", true), built), 10.0);
 }
 
 }  // namespace
