@@ -118,6 +118,7 @@ TEST_F(Video, ALoopedVideoEndsOnlyOnATypedCharacterOrAHeldButton) {
         {"letter", "key Escape; xdotool key shift; xdotool key ctrl", "keydown a", "keyup a"},
         {"left button", "key Escape; xdotool mousemove --window " + window + " 100 100",
          "mousedown 1", "mouseup 1"},
+        {"right button", "key Escape", "mousedown 3", "mouseup 3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
