@@ -25,30 +25,23 @@ ProcessResult shell(const std::string& command, const fs::path& scratch) {
     return runProcess({"/bin/sh", "-c", command}, scratch);
 }
 
+// The runtime installed once into a fresh prefix, for all the tests here.
 class InstalledRuntime : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        prefixFolder_ = new TempFolder;
-        installResult_ = runProcess(
-            {VORLAN_CMAKE_COMMAND, "--install", VORLAN_BUILD_DIR, "--prefix", prefix().string()},
-            prefixFolder_->path());
-    }
-    static void TearDownTestSuite() {
-        delete prefixFolder_;
-        prefixFolder_ = nullptr;
-    }
     void SetUp() override {
-        ASSERT_EQ(installResult_.exitCode, 0) << installResult_.out << installResult_.err;
+        static TempFolder folder;
+        static ProcessResult install =
+            runProcess({VORLAN_CMAKE_COMMAND, "--install", VORLAN_BUILD_DIR, "--prefix",
+                        folder.file("prefix").string()},
+                       folder.path());
+        prefix_ = folder.file("prefix");
+        ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
     }
-    static fs::path prefix() { return prefixFolder_->file("prefix"); }
-    static std::string include() { return " -I " + (prefix() / "include").string() + " "; }
+    const fs::path& prefix() const { return prefix_; }
+    std::string include() const { return " -I " + (prefix_ / "include").string() + " "; }
 
-    static TempFolder* prefixFolder_;
-    static ProcessResult installResult_;
+    fs::path prefix_;
 };
-
-TempFolder* InstalledRuntime::prefixFolder_ = nullptr;
-ProcessResult InstalledRuntime::installResult_;
 
 TEST_F(InstalledRuntime, EveryHeaderCompilesOnItsOwnAndTheReferenceNamesOnlyWhatTheyDeclare) {
     TempFolder scratch;
