@@ -70,6 +70,7 @@ TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
     program.add(std::string(1000, '\x7F'));  // stands for the program file
     program.addEntry("Font.BMP", "glyphs");
     const std::string good = lzoBlock(std::string(300, 'a') + "bcdefgh");
+    const std::string stream = good.substr(4);  // the block without its size
     const std::string goodBytes = two.finish();
     std::string cutName = two.finishWithOffset(int32_t(goodBytes.size() - 8));
     cutName[goodBytes.size() - 8] = '\x40';  // the end marker becomes a name length
@@ -94,13 +95,11 @@ TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
         {"entry before the start", withBlock("e", "", INT32_MIN, 10), "e", nullptr},
         {"size past the end", withBlock("e", good, 0, UINT32_MAX), "e", nullptr},
         {"no room for the size", withBlock("e", good, 0, 3), "e", nullptr},
-        {"4 GiB declared", withBlock("e", "\xFF\xFF\xFF\xFF" + good.substr(4)), "e", nullptr},
-        {"far beyond the stream", withBlock("e", std::string("\0\0\x10\0", 4) + good.substr(4)),
-         "e", nullptr},
-        {"garbage stream: empty file", withBlock("e", std::string("\x20\0\0\0\xFF\xFF\xFF", 7)),
-         "e", ""},
-        {"declared too large", withBlock("e", std::string("\x40\x01\0\0", 4) + good.substr(4)), "e",
-         ""},
+        {"4 GiB declared", withBlock("e", "\xFF\xFF\xFF\xFF" + stream), "e", nullptr},
+        {"far beyond the stream", withBlock("e", std::string("\0\0\x10\0", 4) + stream), "e",
+         nullptr},
+        {"garbage: empty file", withBlock("e", std::string("\x20\0\0\0\xFF\xFF\xFF", 7)), "e", ""},
+        {"declared too large", withBlock("e", std::string("\x40\x01\0\0", 4) + stream), "e", ""},
         {"stream cut short", withBlock("e", good.substr(0, good.size() - 3)), "e", ""},
         {"bytes after the stream", withBlock("e", good + "junk"), "e", ""},
         {"empty entry", withBlock("e", lzoBlock("")), "e", ""},
