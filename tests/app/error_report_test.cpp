@@ -28,6 +28,7 @@ TEST(ErrorLog, AppendsLinesWithCrLfNeverThroughALinkAndSilentlyWithoutAFolder) {
     std::filesystem::create_symlink(temp.file("victim.txt"), temp.file("ErrorLog.txt"));
     appendErrorLog("must not land in the victim");
     EXPECT_EQ(readWholeFile(temp.file("victim.txt")), "untouched");
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.file("ErrorLog.txt")));
     setenv("TMPDIR", temp.file("missing").c_str(), 1);
     appendErrorLog("nowhere to go");
     EXPECT_FALSE(std::filesystem::exists(temp.file("missing")));
