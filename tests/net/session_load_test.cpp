@@ -21,8 +21,8 @@ std::string messageText(int32_t sender, int seq) {
     return "s" + std::to_string(sender) + "#" + std::to_string(seq);
 }
 
-// What one player got: per sender the next sequence number expected, and
-// how many messages were out of place (own, misaddressed, lost, repeated).
+// Per sender the next sequence number expected, and the messages out of
+// place (own, misaddressed, lost, repeated).
 struct Received {
     explicit Received(int32_t id) : self(id) {}
     int32_t self;
@@ -48,11 +48,8 @@ using LoadSession = test::SessionTest;
 
 TEST_F(LoadSession, HundredConnectionsBroadcastingEachGetExactlyTheirShare) {
     constexpr int kEach = 100;
-    uint16_t port = test::freeLoopbackPort();
-    ASSERT_EQ(hostSession(port), 1);
-    // The host's own game connection is one of the hundred.
+    hostWithPlayer();  // the host's own game connection is one of the hundred
     Received hostGot(101);
-    ASSERT_STREQ(createPlayer("host").cStr(), "101");
     std::vector<std::unique_ptr<RawPeer>> peers;
     std::vector<Received> got;
     for (int i = 0; i < 99; ++i) {
@@ -108,7 +105,7 @@ TEST_F(LoadSession, HundredConnectionsBroadcastingEachGetExactlyTheirShare) {
 TEST_F(LoadSession, APeerThatNeverReadsIsDroppedWithoutStallingOthers) {
     constexpr int kMessages = 8000;
     sessionLimits.connectionQueueBytes = 256 * 1024;
-    uint16_t port = test::freeLoopbackPort();
+    port = test::freeLoopbackPort();
     ASSERT_EQ(hostSession(port), 1);
     uint64_t droppedBefore = sessionCounters.connectionsDropped;
     RawPeer sink(port, 4096), reader(port), sender(port);
@@ -119,8 +116,8 @@ TEST_F(LoadSession, APeerThatNeverReadsIsDroppedWithoutStallingOthers) {
 
     std::string padding(1000, 'p');
     std::atomic<int> readerTotal{0};
-    // The sender keeps only a little ahead of the reader, so that a slow
-    // test machine cannot make the reader look like a peer that never reads.
+    // Kept a little ahead of the reader, so that a slow machine cannot make
+    // the reader look like a peer that never reads.
     std::thread flood([&] {
         for (int seq = 0; seq < kMessages; ++seq) {
             while (seq - readerTotal > 100)
