@@ -25,27 +25,20 @@ struct Script {
     Ending ending = Ending::Close;
 };
 
-// Serves one connection with the script; request and connected are read
-// after finish().
-class ScriptedServer {
-  public:
-    explicit ScriptedServer(Script script) : listener_(test::listenLoopback(port)) {
-        thread_ = std::thread([this, script] { serve(script); });
-    }
+// Serves one connection with the script on a thread of its own.
+struct ScriptedServer {
+    explicit ScriptedServer(const Script& script)
+        : listener(test::listenLoopback(port)), thread([this, script] { serve(script); }) {}
     ~ScriptedServer() {
         finish();
-        ::close(listener_);
+        ::close(listener);
     }
+    // Waits for the connection's end; then `request` and `connected` hold.
     void finish() {
-        if (thread_.joinable()) thread_.join();
+        if (thread.joinable()) thread.join();
     }
-    uint16_t port = 0;
-    std::string request;
-    bool connected = false;
-
-  private:
     void serve(const Script& script) {
-        int fd = test::acceptWithin(listener_, 1000);
+        int fd = test::acceptWithin(listener, 1000);
         if (fd < 0) return;
         connected = true;
         while (request.find("\r\n\r\n") == std::string::npos && test::receiveFor(fd, request, 50)) {
@@ -61,8 +54,12 @@ class ScriptedServer {
         if (script.ending == Ending::Reset) return test::closeWithReset(fd);
         ::close(fd);
     }
-    int listener_;
-    std::thread thread_;
+
+    uint16_t port = 0;
+    int listener;
+    std::string request;
+    bool connected = false;
+    std::thread thread;  // last: starts once the rest is ready
 };
 
 std::string binaryBody(size_t size) {

@@ -88,9 +88,7 @@ TEST_F(NoSession, EveryOperationFailsAtOnce) {
     // An unanswered playerIdAt gives the index back.
     const std::pair<double, const char*> cases[] = {{0, "0"}, {7, "7"}, {7.9, "7"}, {-2.5, "-2"}};
     for (const auto& [index, text] : cases) EXPECT_STREQ(playerIdAt(index).cStr(), text) << index;
-}
-
-TEST_F(NoSession, JoiningNobodyFailsAndHostingATakenPortFails) {
+    // Joining nobody and hosting on a taken port fail, and leave no session.
     EXPECT_EQ(joinSession("127.0.0.1", test::freeLoopbackPort()), 0);
     uint16_t taken = 0;
     int listener = test::listenLoopback(taken);

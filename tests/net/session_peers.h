@@ -89,6 +89,7 @@ struct WireRecord {
     int32_t receiver = 0;
     int32_t sender = 0;
     std::string text;
+    std::string bytes() const { return wireRecord(type, receiver, sender, text); }
 };
 
 class RawPeer {
