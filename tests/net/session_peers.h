@@ -55,6 +55,15 @@ inline std::string waitMessage(const RtString& player, double timeoutMs = 5000) 
     return "";
 }
 
+// Waits until countPlayers() gives `count`.
+inline bool playersBecome(double count) {
+    for (auto deadline = after(5000); std::chrono::steady_clock::now() < deadline;) {
+        if (countPlayers() == count) return true;
+        waitMessage("0", 10);
+    }
+    return false;
+}
+
 inline std::string le32(int32_t value) {
     auto bits = static_cast<uint32_t>(value);
     return {char(bits), char(bits >> 8), char(bits >> 16), char(bits >> 24)};

@@ -62,14 +62,6 @@ std::string idLine(test::Subprocess& child) {
     return out.rfind("id ", 0) == 0 ? out.substr(3, out.find('\n') - 3) : "";
 }
 
-bool waitForCount(double count) {
-    for (int i = 0; i < 100; ++i) {
-        if (countPlayers() == count) return true;
-        waitMessage("0", 50);
-    }
-    return false;
-}
-
 using ProcessSession = test::SessionTest;
 
 TEST_F(ProcessSession, JoinersExchangeMessagesAndAKilledOneLosesItsPlayers) {
@@ -82,9 +74,9 @@ TEST_F(ProcessSession, JoinersExchangeMessagesAndAKilledOneLosesItsPlayers) {
         ids[name] = idLine(*joiners[name]);
         ASSERT_FALSE(ids[name].empty()) << joiners[name]->output();
     }
-    ASSERT_TRUE(waitForCount(4));
+    ASSERT_TRUE(test::playersBecome(4));
     ::kill(joiners["c"]->pid(), SIGKILL);
-    ASSERT_TRUE(waitForCount(3));
+    ASSERT_TRUE(test::playersBecome(3));
 
     ASSERT_EQ(sendMessage("101", "0", "go"), 1);
     std::set<std::string> got;
@@ -198,7 +190,7 @@ VORLAN_TEST_CHILD(SessionHostShortOfDescriptors) {
         test::RawPeer warmUp(static_cast<uint16_t>(envPort()));
         warmUp.registerPlayer("warm-up", 1);
     }
-    while (countPlayers() != 1) waitMessage("101", 10);
+    test::playersBecome(1);
     rlim_t open = 0;
     for ([[maybe_unused]] auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) ++open;
     rlimit limit{open, open};
