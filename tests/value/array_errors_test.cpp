@@ -1,20 +1,20 @@
-// Runtime errors 9 (bad index) and 7 (no storage) end the program: exit
-// code 0 through endProgram, the next statement never reached, and in
-// debug mode the end report in the log.
+// Runtime errors 9 (bad index) and 7 (no storage) end the program: in a
+// child process, exit code 0 through endProgram, the next statement never
+// reached, and in debug mode the end report in the log.
 #include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <vorlan/vorlan.h>
 
 #include "app/runtime_state.h"
-#include "support/child_entry.h"
 #include "support/sanitizer.h"
 #include "support/temp_folder.h"
 
@@ -23,6 +23,9 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
+volatile double sink;  // keeps the failing reads
+
+using test::underAddressSanitizer;
 
 // Dimensions the array (unless `dimension` is empty), then reads the index
 // or redimensions to `resize`.
@@ -36,29 +39,8 @@ struct ErrorCase {
     bool realAllocationFailure = false;
 };
 
-const ErrorCase kCases[] = {
-    {"one past the end", 9, {10}, {10}},
-    {"negative", 9, {10}, {-1}},
-    {"never dimensioned", 9, {}, {0}},
-    {"unused dimension", 9, {10}, {0, 1}},
-    {"second index past its size, storage there", 9, {5, 3}, {0, 3}},
-    {"NaN", 9, {10}, {kNaN}},
-    {"wraps to 1", 9, {10}, {4294967297.0}},
-    {"text index", 9, {3}, {3}, true},
-    {"2^32 wraps to 0", 7, {65536, 65536}, {}},
-    {"capacity past 32 bits", 7, {2147483647}, {}},
-    {"infinite size", 7, {10, kInf}, {}},
-    {"four sizes overflow together", 7, {300, 300, 300, 300}, {}},
-    {"text count", 7, {100000, 100000}, {}, true},
-    {"redimension", 7, {10}, {}, false, 1e10},
-    {"no memory", 7, {100000000}, {}, false, 0, true},
-    {"no text memory", 7, {100000000}, {}, true, 0, true},
-};
-
-VORLAN_TEST_CHILD(ArrayErrorCase) {
-    const ErrorCase& c = kCases[std::atoi(std::getenv("VORLAN_ARRAY_CASE"))];
-    runtimeSettings.debugMode = std::atoi(std::getenv("VORLAN_ARRAY_DEBUG"));
-    if (c.realAllocationFailure && !test::underAddressSanitizer()) {
+void runCase(const ErrorCase& c) {
+    if (c.realAllocationFailure && !underAddressSanitizer()) {
         rlimit limit{256u << 20, 256u << 20};
         setrlimit(RLIMIT_AS, &limit);
     }
@@ -70,39 +52,62 @@ VORLAN_TEST_CHILD(ArrayErrorCase) {
     if (!c.text && !c.dimension.empty())
         dimensionArray(numbers, size(0), size(1), size(2), size(3));
     if (c.resize != 0) redimensionArray(numbers, c.resize);
-    if (c.text && !c.index.empty()) elementAt(texts, at(0), at(1), at(2), at(3)) = "x";
-    if (!c.text && !c.index.empty()) elementAt(numbers, at(0), at(1), at(2), at(3)) = 1;
-    std::printf("went on\n");
-}
-
-// The case's output and log; the log stays empty outside debug mode.
-void expectEnd(size_t index, bool debug, const std::string& log) {
-    const ErrorCase& c = kCases[index];
-    SCOPED_TRACE(c.what);
-    test::TempFolder folder;
-    setenv("VORLAN_ARRAY_CASE", std::to_string(index).c_str(), 1);
-    setenv("VORLAN_ARRAY_DEBUG", debug ? "1" : "0", 1);
-    const char* options = std::getenv("ASAN_OPTIONS");
-    const std::string oldOptions = options ? options : "";
-    if (c.realAllocationFailure && test::underAddressSanitizer()) {
-        // The sanitizer's shadow memory rules out an address-space limit;
-        // its own allocation cap is read when the child starts.
-        std::string capped = oldOptions + ":allocator_may_return_null=1:max_allocation_size_mb=256";
-        setenv("ASAN_OPTIONS", capped.c_str(), 1);
-    }
-    auto child = test::startChild("ArrayErrorCase");
-    setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
-    EXPECT_EQ(child->waitForExit(20000), 0);
-    EXPECT_EQ(child->output(), "");
-    EXPECT_EQ(test::readWholeFile(folder.file("ErrorLog.txt")), log);
+    if (c.index.empty()) return;
+    if (c.text) sink = elementAt(texts, at(0), at(1), at(2), at(3)).length();
+    if (!c.text) sink = elementAt(numbers, at(0), at(1), at(2), at(3));
 }
 
 TEST(ArrayErrors, EndTheProgramWithTheirNumber) {
-    for (size_t i = 0; i < std::size(kCases); ++i) {
-        expectEnd(i, true,
-                  "-End On Line\r\n" + std::to_string(kCases[i].error) + "\r\n-1\r\n0\r\n0\r\n");
+    const ErrorCase cases[] = {
+        {"one past the end", 9, {10}, {10}},
+        {"negative", 9, {10}, {-1}},
+        {"never dimensioned", 9, {}, {0}},
+        {"unused dimension", 9, {10}, {0, 1}},
+        {"second index past its size, storage there", 9, {5, 3}, {0, 3}},
+        {"NaN", 9, {10}, {kNaN}},
+        {"wraps to 1", 9, {10}, {4294967297.0}},
+        {"text index", 9, {3}, {3}, true},
+        {"2^32 wraps to 0", 7, {65536, 65536}, {}},
+        {"capacity past 32 bits", 7, {2147483647}, {}},
+        {"infinite size", 7, {10, kInf}, {}},
+        {"four sizes overflow together", 7, {300, 300, 300, 300}, {}},
+        {"text count", 7, {100000, 100000}, {}, true},
+        {"redimension", 7, {10}, {}, false, 1e10},
+        {"no memory", 7, {100000000}, {}, false, 0, true},
+        {"no text memory", 7, {100000000}, {}, true, 0, true},
+    };
+    const std::string oldOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const ErrorCase& c = cases[i];
+        // The child's log folder. A child started afresh (below) runs this
+        // body again up to its case: it must keep its parent's folder.
+        const std::string key = "VORLAN_ARRAY_ERROR_LOG_" + std::to_string(i);
+        std::optional<test::TempFolder> folder;
+        if (!std::getenv(key.c_str())) setenv(key.c_str(), folder.emplace().path().c_str(), 1);
+        const std::filesystem::path logFolder = std::getenv(key.c_str());
+        runtimeSettings.debugMode = 1;
+        if (c.realAllocationFailure && underAddressSanitizer()) {
+            // The sanitizer's shadow memory rules out an address-space limit;
+            // its own allocation cap is read when the child starts.
+            setenv("ASAN_OPTIONS",
+                   (oldOptions + ":allocator_may_return_null=1:max_allocation_size_mb=256").c_str(),
+                   1);
+            GTEST_FLAG_SET(death_test_style, "threadsafe");
+        }
+        EXPECT_EXIT((setenv("TMPDIR", logFolder.c_str(), 1), runCase(c), std::_Exit(99)),
+                    testing::ExitedWithCode(0), "")
+            << c.what;
+        GTEST_FLAG_SET(death_test_style, "fast");
+        setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
+        unsetenv(key.c_str());
+        runtimeSettings.debugMode = 0;
+        EXPECT_EQ(test::readWholeFile(logFolder / "ErrorLog.txt"),
+                  "-End On Line\r\n" + std::to_string(c.error) + "\r\n-1\r\n0\r\n0\r\n")
+            << c.what;
     }
-    expectEnd(0, false, "");
+    test::TempFolder folder;  // outside debug mode: no report
+    EXPECT_EXIT((runCase(cases[0]), std::_Exit(99)), testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("ErrorLog.txt")));
 }
 
 }  // namespace
