@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vorlan/net.h>
 
+#include <atomic>
 #include <csignal>
 #include <optional>
 #include <string>
@@ -36,10 +37,16 @@ struct ScriptedServer {
     }
     // Waits for the connection's end; then `request` and `connected` hold.
     void finish() {
+        finishing = true;
         if (thread.joinable()) thread.join();
     }
     void serve(const Script& script) {
-        int fd = test::acceptWithin(listener, 1000);
+        int fd = -1;
+        // Once finishing, one last look for a connection the client made.
+        for (bool last = false; fd < 0 && !last;) {
+            last = finishing;
+            fd = test::acceptWithin(listener, 20);
+        }
         if (fd < 0) return;
         connected = true;
         while (request.find("\r\n\r\n") == std::string::npos && test::receiveFor(fd, request, 50)) {
@@ -60,6 +67,7 @@ struct ScriptedServer {
     int listener;
     std::string request;
     bool connected = false;
+    std::atomic<bool> finishing{false};
     std::thread thread;  // last: starts once the rest is ready
 };
 
