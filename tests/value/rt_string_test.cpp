@@ -74,7 +74,6 @@ TEST(NumberToText, FollowsTheTenDigitRule) {
         {88319666805, "8.831966681e+010"},
         {-405629144050, "-4.056291441e+011"},
         {1234567890.5, "1234567891"},
-        {1234567891.5, "1234567892"},
         {1.2345678905, "1.23456789"},  // just below the tie in binary: no tie
     };
     for (const Case& c : cases) EXPECT_EQ(text(RtString(c.value)), c.expected) << c.value;
