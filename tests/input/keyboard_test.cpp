@@ -30,13 +30,11 @@ TEST_F(Keyboard, HeldKeysAnswerToEveryNumberWithTheirLowByte) {
         const char* key;
         std::vector<double> codes;
     };
-    const Case cases[] = {
-        {"Up", {200, 200.7, 456, -56, -56.9}},
-        {"Left", {203, 203 - 256}},
-        {"Right", {205, 205 + 65536}},
-        {"Down", {208}},
-        {"w", {17, 17 + 256}},
-    };
+    const Case cases[] = {{"Up", {200, 200.7, 456, -56, -56.9}},
+                          {"Left", {203, 203 - 256}},
+                          {"Right", {205, 205 + 65536}},
+                          {"Down", {208}},
+                          {"w", {17, 17 + 256}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
         xdotool(std::string("keydown ") + c.key);
@@ -91,7 +89,8 @@ TEST_F(Keyboard, TheLayoutDecidesTheCharacterAndTextBecomesLatin1) {
 
 TEST_F(Keyboard, WaitKeyReturnsOnceACharacterKeyIsPressed) {
     TempFolder folder;
-    std::string pressed = folder.file("pressed").string(), seen = folder.file("seen").string();
+    std::string pressed = folder.file("pressed").string();
+    std::string seen = folder.file("seen").string();
     // Escape and the arrows type nothing: only the "x" ends the wait. The "x"
     // is pressed into our window until waitKey has seen it, so a focus taken
     // away for a moment cannot hang the test.
