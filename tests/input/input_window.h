@@ -49,7 +49,10 @@ class InputWindow : public testing::Test {
         return condition();
     }
 
-    static void xdotool(const std::string& arguments) { runCommand("xdotool " + arguments); }
+    // Bounded, so that a wait of xdotool's (--sync) fails the test instead of holding it.
+    static void xdotool(const std::string& arguments) {
+        runCommand("timeout 10 xdotool " + arguments);
+    }
 
     bool captureMouse_ = false;  // set before SetUp
     std::string window_;

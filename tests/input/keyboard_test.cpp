@@ -25,7 +25,7 @@ class Keyboard : public InputWindow {
     }
 };
 
-TEST_F(Keyboard, HeldKeysAnswerToEveryNumberWithTheirLowByte) {
+TEST_F(Keyboard, HeldKeysAnswerToTheirLowByteAndQueriesAloneSeeTheRelease) {
     struct Case {
         const char* key;
         std::vector<double> codes;
@@ -46,21 +46,11 @@ TEST_F(Keyboard, HeldKeysAnswerToEveryNumberWithTheirLowByte) {
             EXPECT_EQ(keyDown(code), 0) << code;
         }
         xdotool(std::string("keyup ") + c.key);
-        EXPECT_TRUE(presentUntil([&] { return keyDown(c.codes[0]) == 0; }));
+        // A busy loop that never presents a frame must still see the release.
+        bool released = false;
+        for (int i = 0; i < 100000 && !released; ++i) released = keyDown(c.codes[0]) == 0;
+        EXPECT_TRUE(released);
     }
-}
-
-TEST_F(Keyboard, ALoopOfKeyQueriesSeesTheKeyReleasedWithoutPresenting) {
-    xdotool("keydown Up");
-    ASSERT_TRUE(presentUntil([] { return keyDown(200) == 1; }));
-    Subprocess releaser({"sh", "-c", "sleep 0.3; xdotool keyup Up"});
-    int queries = 0;
-    while (keyDown(200) == 1 && releaser.running()) ++queries;
-    EXPECT_GT(queries, 0);
-    ASSERT_EQ(releaser.waitForExit(5000), 0);
-    bool released = false;
-    for (int i = 0; i < 100000 && !released; ++i) released = keyDown(200) == 0;
-    EXPECT_TRUE(released);
 }
 
 TEST_F(Keyboard, TheLayoutDecidesTheCharacterAndTextBecomesLatin1) {
