@@ -3,7 +3,9 @@
 # Everything they need is installed by tools/install-deps.
 
 JOBS ?= $(shell nproc)
-XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
+# -noreset: by default the server resets whenever its last client leaves, and a
+# test program starting just then cannot open the display.
+XVFB = xvfb-run -a -s "-screen 0 1280x1024x24 -noreset"
 CMAKE_FLAGS ?=
 
 .PHONY: all deps build play dist test test-release test-sanitize test-tsan format format-check bench fuzz clean
