@@ -48,7 +48,7 @@ TEST(InputProgram, DialogsAndLineInputReturnWhatWasTypedAndTheGameGoesOn) {
         runCommand("xdotool mousemove 0 0");
         std::string target =
             c.dialog.empty()
-                ? windowOf(probe.pid())
+                ? processWindow(probe.pid())
                 : runCommand("timeout 20 xdotool search --sync --onlyvisible --name '^" + c.dialog +
                              "$' | head -1");
         ASSERT_FALSE(target.empty()) << "no window for " << c.mode;

@@ -11,16 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "support/process_window.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
 
 namespace vorlan::test {
-
-// The first visible window of a process; empty when it shows none.
-inline std::string windowOf(int pid) {
-    return runCommand("xdotool search --sync --onlyvisible --pid " + std::to_string(pid) +
-                      " | head -1");
-}
 
 // Held long enough for several frames to see them.
 inline void holdKeys(const std::string& keys, int ms = 300) {
@@ -101,7 +96,7 @@ class ProgramRun {
     bool started() {
         if (!process_) launch();
         if (!process_->waitForLine("Init OK", 20000)) return false;
-        window_ = windowOf(process_->pid());
+        window_ = processWindow(process_->pid());
         return !window_.empty();
     }
     void focus() { runCommand("xdotool windowfocus --sync " + window_ + "; sleep 0.2"); }
