@@ -42,8 +42,7 @@ inline Picture picture(int32_t width, int32_t height, uint32_t rgba = 0) {
     return p;
 }
 
-// A picture whose every pixel differs: red and green from the position,
-// fully opaque.
+// Every pixel differs; fully opaque.
 inline Picture gradient(int32_t width, int32_t height) {
     Picture p = picture(width, height);
     for (int32_t y = 0; y < height; ++y) {
@@ -58,7 +57,7 @@ inline Picture gradient(int32_t width, int32_t height) {
     return p;
 }
 
-// A slot's size as (width, height); (-1, -1) would mean nothing was written.
+// (-1, -1) would mean nothing was written.
 inline std::pair<double, double> spriteSize(double slot) {
     std::pair<double, double> size{-1, -1};
     getSpriteSize(slot, size.first, size.second);
@@ -87,7 +86,7 @@ class GLSurface : public testing::Test {
         return path;
     }
 
-    // The whole back buffer as RGBA, top row first.
+    // The whole back buffer, top row first.
     static Picture screen() {
         flushQuads();
         Picture p = picture(renderer->screenWidth, renderer->screenHeight);
@@ -101,7 +100,7 @@ class GLSurface : public testing::Test {
         return flipped;
     }
 
-    // A texture level as stored (row 0 first, as GL keeps it).
+    // A texture level as GL keeps it: row 0 first.
     static Picture texels(uint32_t texture, int level = 0) {
         GLint bound = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
