@@ -25,7 +25,6 @@ namespace {
 using test::gradient;
 using test::Picture;
 using test::picture;
-using test::rgb;
 
 struct Box {
     int32_t left = INT32_MAX, top = INT32_MAX, right = -1, bottom = -1;
@@ -68,12 +67,15 @@ class SpriteDraw : public test::GLSurface {
     std::string file_;
 };
 
+// How a draw shows slot 1's picture, pixel for pixel; kOther: not 1:1.
+enum Shows { kOther, kUpright, kFlipX, kFlipY, kFlipXY };
+
 TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
     struct Case {
         const char* name;
         std::function<void()> draw;
         Box box;
-        bool showsSlot1 = false, mirrorX = false, mirrorY = false;
+        Shows shows = kOther;
     };
     const Case cases[] = {
         {"point", [] { plotPoint(5, 7, 255); }, {5, 7, 5, 7}},
@@ -82,7 +84,7 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
         {"rectangle", [] { fillRect(100, 100, 10, 5, 255); }, {100, 100, 109, 104}},
         {"negative width", [] { fillRect(100, 100, -10, 5, 255); }, {91, 100, 100, 104}},
         {"negative height", [] { fillRect(100, 100, 10, -5, 255); }, {100, 96, 109, 100}},
-        {"key-coloured, translucent",
+        {"key colour, translucent",
          [] {
              setAlphaMode(-1);
              drawLine(10, 10, 200, 150, 0x8000FF);
@@ -90,21 +92,11 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
              setAlphaMode(0);
          },
          {}},
-        {"sprite at 10.2 as at 11", [] { drawSprite(1, 10.2, 5); }, {11, 5, 18, 10}, true},
-        {"stretched", [] { drawSpriteStretched(1, 100, 50, 8, 6); }, {100, 50, 107, 55}, true},
-        {"mirrored", [] { drawSpriteStretched(1, 100, 50, -8, 6); }, {92, 50, 99, 55}, true, true},
-        {"upside down",
-         [] { drawSpriteStretched(1, 100, 50, 8, -6); },
-         {100, 44, 107, 49},
-         true,
-         false,
-         true},
-        {"both",
-         [] { drawSpriteStretched(1, 100, 50, -8, -6); },
-         {92, 44, 99, 49},
-         true,
-         true,
-         true},
+        {"sprite at 10.2 as at 11", [] { drawSprite(1, 10.2, 5); }, {11, 5, 18, 10}, kUpright},
+        {"stretched", [] { drawSpriteStretched(1, 100, 50, 8, 6); }, {100, 50, 107, 55}, kUpright},
+        {"mirrored", [] { drawSpriteStretched(1, 100, 50, -8, 6); }, {92, 50, 99, 55}, kFlipX},
+        {"upside down", [] { drawSpriteStretched(1, 100, 50, 8, -6); }, {100, 44, 107, 49}, kFlipY},
+        {"both", [] { drawSpriteStretched(1, 100, 50, -8, -6); }, {92, 44, 99, 49}, kFlipXY},
         // The centre stays where the unzoomed picture's centre was.
         {"zoomed", [] { drawSpriteZoomed(1, 100, 50, 2, 3); }, {96, 44, 111, 61}},
         {"roto-zoomed", [] { drawSpriteRotoZoom(1, 100, 100, 0, 2); }, {96, 97, 111, 108}},
@@ -115,10 +107,13 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
         c.draw();
         Picture p = screen();
         EXPECT_EQ(litBox(p), c.box);
-        for (int32_t i = 0; c.showsSlot1 && i < 48; ++i) {
+        bool flipX = c.shows == kFlipX || c.shows == kFlipXY;
+        bool flipY = c.shows == kFlipY || c.shows == kFlipXY;
+        for (int32_t i = 0; c.shows != kOther && i < 48; ++i) {
             int32_t x = i % 8, y = i / 8;
-            const uint8_t* want = source_.at(c.mirrorX ? 7 - x : x, c.mirrorY ? 5 - y : y);
-            ASSERT_EQ(rgb(p.at(c.box.left + x, c.box.top + y)), rgb(want)) << x << "," << y;
+            ASSERT_EQ(p.rgbAt(c.box.left + x, c.box.top + y),
+                      source_.rgbAt(flipX ? 7 - x : x, flipY ? 5 - y : y))
+                << x << "," << y;
         }
     }
     clearScreen();
@@ -148,8 +143,8 @@ TEST_F(SpriteDraw, PositiveAnglesTurnCounterClockwise) {
         clearScreen();
         drawSpriteRotated(3, 100, 100, c.angle);
         Picture p = screen();
-        EXPECT_EQ(rgb(p.at(c.blueX, c.blueY)), (std::vector<uint8_t>{0, 0, 255})) << c.angle;
-        EXPECT_EQ(rgb(p.at(c.redX, c.redY)), (std::vector<uint8_t>{255, 0, 0})) << c.angle;
+        EXPECT_EQ(p.rgbAt(c.blueX, c.blueY), 0x0000FFu) << c.angle;
+        EXPECT_EQ(p.rgbAt(c.redX, c.redY), 0xFF0000u) << c.angle;
     }
 }
 
@@ -192,32 +187,34 @@ TEST_F(SpriteDraw, AlphaModesFollowTheirBlendFormulas) {
 std::map<GLenum, std::vector<float>> glState(bool withTextures) {
     flushQuads();
     std::map<GLenum, std::vector<float>> state;
-    for (GLenum cap : {GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_DITHER,
-                       GL_COLOR_MATERIAL, GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
-                       withTextures ? GL_TEXTURE_2D : GL_BLEND}) {
+    for (GLenum cap :
+         {GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_DITHER, GL_COLOR_MATERIAL,
+          GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_2D}) {
         state[cap] = {static_cast<float>(glIsEnabled(cap))};
     }
-    auto read = [&state](GLenum name, size_t count) {
-        std::vector<float> value(16);
-        glGetFloatv(name, value.data());
-        value.resize(count);
-        state[name] = value;
-    };
-    for (GLenum name :
-         {GL_BLEND_SRC, GL_BLEND_DST, GL_ALPHA_TEST_FUNC, GL_ALPHA_TEST_REF, GL_ACTIVE_TEXTURE,
+    const std::pair<std::vector<GLenum>, size_t> values[] = {
+        {{GL_BLEND_SRC, GL_BLEND_DST, GL_ALPHA_TEST_FUNC, GL_ALPHA_TEST_REF, GL_ACTIVE_TEXTURE,
           GL_CLIENT_ACTIVE_TEXTURE, GL_MATRIX_MODE, GL_PROJECTION_STACK_DEPTH,
           GL_MODELVIEW_STACK_DEPTH, GL_FRONT_FACE, GL_READ_BUFFER, GL_PACK_ALIGNMENT,
           GL_PACK_ROW_LENGTH, GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_SHADE_MODEL,
-          GL_CURRENT_PROGRAM, GL_ARRAY_BUFFER_BINDING,
-          withTextures ? GL_TEXTURE_BINDING_2D : GL_BLEND_SRC}) {
-        read(name, 1);
+          GL_CURRENT_PROGRAM, GL_ARRAY_BUFFER_BINDING, GL_TEXTURE_BINDING_2D},
+         1},
+        {{GL_CURRENT_COLOR, GL_VIEWPORT, GL_SCISSOR_BOX, GL_COLOR_CLEAR_VALUE, GL_COLOR_WRITEMASK},
+         4},
+        {{GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX}, 16},
+    };
+    for (const auto& [names, count] : values) {
+        for (GLenum name : names) {
+            std::vector<float> value(16);
+            glGetFloatv(name, value.data());
+            value.resize(count);
+            state[name] = value;
+        }
     }
-    for (GLenum name : {GL_CURRENT_COLOR, GL_VIEWPORT, GL_SCISSOR_BOX, GL_COLOR_CLEAR_VALUE,
-                        GL_COLOR_WRITEMASK}) {
-        read(name, 4);
+    if (!withTextures) {
+        state.erase(GL_TEXTURE_2D);
+        state.erase(GL_TEXTURE_BINDING_2D);
     }
-    read(GL_PROJECTION_MATRIX, 16);
-    read(GL_MODELVIEW_MATRIX, 16);
     return state;
 }
 

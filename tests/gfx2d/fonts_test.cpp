@@ -18,11 +18,6 @@ using test::Picture;
 
 constexpr uint32_t kGround = 0x30A050;  // 0xRRGGBB of the rectangle text is printed on
 
-uint32_t rgbAt(const Picture& p, int32_t x, int32_t y) {
-    const uint8_t* px = p.at(x, y);
-    return uint32_t{px[0]} << 16 | uint32_t{px[1]} << 8 | px[2];
-}
-
 // Cell `code` of the test fonts: a colour of its own, never black (the
 // font key colour).
 uint32_t cellColour(int32_t code) {
@@ -61,7 +56,7 @@ std::string shownAsText(const Picture& p, int32_t left, int32_t top, int32_t wid
     std::string text;
     for (int32_t y = top; y < top + height; ++y) {
         for (int32_t x = left; x < left + width; ++x) {
-            uint32_t c = rgbAt(p, x, y);
+            uint32_t c = p.rgbAt(x, y);
             text += c == 0xFFFFFF ? 'W' : c == 0x080808 ? 'o' : c == kGround ? '.' : '?';
         }
         text += '\n';
@@ -128,7 +123,7 @@ TEST_F(Fonts, CellFontsOfManySizesPrintTheirCells) {
             uint32_t want = cellColour(static_cast<uint8_t>(text[i]) % cells);
             for (int32_t p = 0; p < c.cellWidth * c.cellHeight; ++p) {
                 int32_t x = 4 + static_cast<int32_t>(i) * c.cellWidth + p % c.cellWidth;
-                ASSERT_EQ(rgbAt(shown, x, 7 + p / c.cellWidth), want) << "byte " << i;
+                ASSERT_EQ(shown.rgbAt(x, 7 + p / c.cellWidth), want) << "byte " << i;
             }
         }
     }
@@ -168,7 +163,7 @@ TEST_F(Fonts, NumbersAreLimitedAndFallbacksStartFromAnEmptySlot) {
     getFontSize(w, h);
     EXPECT_TRUE(w == 0 && h == 0) << w << "x" << h;
     printText("empty", 0, 0);
-    EXPECT_EQ(rgbAt(screen(), 2, 2), kGround);
+    EXPECT_EQ(screen().rgbAt(2, 2), kGround);
 }
 
 TEST_F(Fonts, LongTextsAndNumbersPrintEveryCell) {
@@ -180,12 +175,12 @@ TEST_F(Fonts, LongTextsAndNumbersPrintEveryCell) {
     printNumber(-12.5, 0, 100);
     Picture shown = screen();
     for (int32_t i = 250; i < 250 + 39; ++i) {
-        EXPECT_EQ(rgbAt(shown, 8 + (i - 250) * 8 + 3, 4), cellColour(1 + i % 127)) << i;
+        EXPECT_EQ(shown.rgbAt(8 + (i - 250) * 8 + 3, 4), cellColour(1 + i % 127)) << i;
     }
     RtString number = numberToText(-12.5);
     for (uint32_t i = 0; i <= number.length(); ++i) {
         uint32_t want = i < number.length() ? cellColour(number.cStr()[i]) : kGround;
-        EXPECT_EQ(rgbAt(shown, static_cast<int32_t>(i) * 8 + 4, 104), want) << i;
+        EXPECT_EQ(shown.rgbAt(static_cast<int32_t>(i) * 8 + 4, 104), want) << i;
     }
 }
 

@@ -18,7 +18,7 @@
 
 namespace vorlan::test {
 
-// RGBA bytes, row-major, top row first.
+// RGBA bytes, row-major, top row first; rgbAt gives 0xRRGGBB.
 struct Picture {
     int32_t width = 0;
     int32_t height = 0;
@@ -28,11 +28,10 @@ struct Picture {
     const uint8_t* at(int32_t x, int32_t y) const {
         return &pixels[(static_cast<size_t>(y) * width + x) * 4];
     }
+    uint32_t rgbAt(int32_t x, int32_t y) const {
+        return uint32_t{at(x, y)[0]} << 16 | uint32_t{at(x, y)[1]} << 8 | at(x, y)[2];
+    }
 };
-
-inline std::vector<uint8_t> rgb(const uint8_t* pixel) {
-    return {pixel[0], pixel[1], pixel[2]};
-}
 
 inline Picture picture(int32_t width, int32_t height, uint32_t rgba = 0) {
     Picture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};

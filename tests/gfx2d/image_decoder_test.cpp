@@ -32,6 +32,10 @@ using test::PngLayout;
 using Pixels = std::vector<uint8_t>;
 constexpr int32_t kNoKey = -1;
 
+Pixels bytesOf(const PixelBuffer& buffer) {
+    return Pixels(buffer.pixels(), buffer.pixels() + buffer.byteSize());
+}
+
 TEST(PixelBuffer, ClearsWhatItUsesAndRefusesImpossibleSizesKeepingItsPixels) {
     PixelBuffer buffer;
     ASSERT_TRUE(buffer.resize(3, 2));
@@ -53,6 +57,10 @@ BmpLayout layoutOf(int32_t width, int32_t height, uint16_t bits, std::string row
     layout.headerRest = std::move(headerRest);
     return layout;
 }
+std::string bmp(int32_t width, int32_t height, uint16_t bits, std::string rows,
+                std::string headerRest = "") {
+    return bmpFile(layoutOf(width, height, bits, std::move(rows), std::move(headerRest)));
+}
 
 TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
     const std::string palette =
@@ -62,7 +70,7 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
         layoutOf(1, 1, 8, bmpRow({1}, 3), bmpPaletteEntry(1, 2, 3) + bmpPaletteEntry(4, 5, 6));
     bigInfo.infoHeaderSize = 124;  // the palette still follows the 40-byte header
     const std::string good =
-        bmpFile(layoutOf(2, 2, 24, bmpRow({1, 2, 3, 4, 5, 6}, 2) + bmpRow({1, 2, 3, 4, 5, 6}, 2)));
+        bmp(2, 2, 24, bmpRow({1, 2, 3, 4, 5, 6}, 2) + bmpRow({1, 2, 3, 4, 5, 6}, 2));
     std::string lowOffset = good;
     lowOffset[10] = 53;  // pixel data offset below 54
     BmpLayout farOffset = layoutOf(1, 1, 24, bmpRow({1, 2, 3}, 1));
@@ -78,15 +86,15 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
     const Case cases[] = {
         // 3 pixels: 9 bytes and 3 of padding a row; the bottom row stored first.
         {"24 bits",
-         bmpFile(layoutOf(3, 2, 24,
-                          bmpRow({1, 2, 3, 4, 5, 6, 7, 8, 9}, 3) +
-                              bmpRow({17, 18, 19, 20, 21, 22, 23, 24, 25}, 3))),
+         bmp(3, 2, 24,
+             bmpRow({1, 2, 3, 4, 5, 6, 7, 8, 9}, 3) +
+                 bmpRow({17, 18, 19, 20, 21, 22, 23, 24, 25}, 3)),
          kNoKey, Pixels{19, 18, 17, 255, 22, 21, 20, 255, 25, 24, 23, 255,
                         3,  2,  1,  255, 6,  5,  4,  255, 9,  8,  7,  255}},
-        {"rows without padding",
-         bmpFile(layoutOf(3, 1, 24, bmpRow({1, 2, 3, 4, 5, 6, 7, 8, 9}, 0))), kNoKey, std::nullopt},
+        {"rows without padding", bmp(3, 1, 24, bmpRow({1, 2, 3, 4, 5, 6, 7, 8, 9}, 0)), kNoKey,
+         std::nullopt},
         {"32 bits: the fourth byte is no alpha",
-         bmpFile(layoutOf(2, 1, 32, bmpRow({1, 2, 3, 50, 4, 5, 6, 0}, 0))), kNoKey,
+         bmp(2, 1, 32, bmpRow({1, 2, 3, 50, 4, 5, 6, 0}, 0)), kNoKey,
          Pixels{3, 2, 1, 255, 6, 5, 4, 255}},
         {"8 bits, index beyond the palette black", bmpFile(eightBit), kNoKey,
          Pixels{255, 0, 0, 255, 0, 200, 0, 255, 10, 20, 30, 255, 0, 0, 0, 255}},
@@ -95,33 +103,28 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
         {"8 bits, black beyond keyed", bmpFile(eightBit), 0,
          Pixels{255, 0, 0, 255, 0, 200, 0, 255, 10, 20, 30, 255, 0, 0, 0, 0}},
         {"palette after 40 bytes", bmpFile(bigInfo), kNoKey, Pixels{4, 5, 6, 255}},
-        {"extra header bytes skipped",
-         bmpFile(layoutOf(1, 1, 24, bmpRow({30, 20, 10}, 1), std::string(84, 'w'))), kNoKey,
-         Pixels{10, 20, 30, 255}},
+        {"extra header bytes skipped", bmp(1, 1, 24, bmpRow({30, 20, 10}, 1), std::string(84, 'w')),
+         kNoKey, Pixels{10, 20, 30, 255}},
         // Negative height: as many rows, still the last stored on top.
-        {"top-down height",
-         bmpFile(layoutOf(1, -2, 24, bmpRow({0, 0, 1}, 1) + bmpRow({0, 0, 2}, 1))), kNoKey,
+        {"top-down height", bmp(1, -2, 24, bmpRow({0, 0, 1}, 1) + bmpRow({0, 0, 2}, 1)), kNoKey,
          Pixels{2, 0, 0, 255, 1, 0, 0, 255}},
-        {"key 24 bits", bmpFile(layoutOf(2, 1, 24, bmpRow({0x80, 0, 0xFF, 0x80, 1, 0xFF}, 2))),
-         0x8000FF, Pixels{0, 0, 0, 0, 255, 1, 128, 255}},
-        {"key 32 bits",
-         bmpFile(layoutOf(2, 1, 32, bmpRow({0x80, 0, 0xFF, 0, 0x80, 0, 0xFE, 0}, 0))), 0x8000FF,
+        {"key 24 bits", bmp(2, 1, 24, bmpRow({0x80, 0, 0xFF, 0x80, 1, 0xFF}, 2)), 0x8000FF,
+         Pixels{0, 0, 0, 0, 255, 1, 128, 255}},
+        {"key 32 bits", bmp(2, 1, 32, bmpRow({0x80, 0, 0xFF, 0, 0x80, 0, 0xFE, 0}, 0)), 0x8000FF,
          Pixels{0, 0, 0, 0, 254, 0, 128, 255}},
-        {"zero width", bmpFile(layoutOf(0, 5, 24, "")), kNoKey, Pixels{}},
-        {"4 bits", bmpFile(layoutOf(2, 2, 4, std::string(64, '\x11'), std::string(64, '\0'))),
-         kNoKey, std::nullopt},
-        {"16 bits", bmpFile(layoutOf(2, 2, 16, std::string(64, '\x11'))), kNoKey, std::nullopt},
+        {"zero width", bmp(0, 5, 24, ""), kNoKey, Pixels{}},
+        {"4 bits", bmp(2, 2, 4, std::string(64, '\x11'), std::string(64, '\0')), kNoKey,
+         std::nullopt},
         {"empty file", "", kNoKey, std::nullopt},
         {"wrong magic", "BN" + good.substr(2), kNoKey, std::nullopt},
         {"cut in the info header", good.substr(0, 40), kNoKey, std::nullopt},
         {"data offset below 54", lowOffset, kNoKey, std::nullopt},
         {"data offset beyond the file", bmpFile(farOffset), kNoKey, std::nullopt},
-        {"negative width", bmpFile(layoutOf(-2, 2, 24, good.substr(54))), kNoKey, std::nullopt},
-        {"height INT32_MIN", bmpFile(layoutOf(1, INT32_MIN, 24, "")), kNoKey, std::nullopt},
-        {"2^32 pixels", bmpFile(layoutOf(65536, 65536, 24, "")), kNoKey, std::nullopt},
-        {"row bytes overflow", bmpFile(layoutOf(0x60000101, 0x507F0200, 24, "")), kNoKey,
-         std::nullopt},
-        {"rows the file lacks", bmpFile(layoutOf(1000, 1000, 24, "")), kNoKey, std::nullopt},
+        {"negative width", bmp(-2, 2, 24, good.substr(54)), kNoKey, std::nullopt},
+        {"height INT32_MIN", bmp(1, INT32_MIN, 24, ""), kNoKey, std::nullopt},
+        {"2^32 pixels", bmp(65536, 65536, 24, ""), kNoKey, std::nullopt},
+        {"row bytes overflow", bmp(0x60000101, 0x507F0200, 24, ""), kNoKey, std::nullopt},
+        {"rows the file lacks", bmp(1000, 1000, 24, ""), kNoKey, std::nullopt},
         {"palette cut short", bmpFile(paletteCut), kNoKey, std::nullopt},
     };
     test::TempFolder temp;
@@ -132,8 +135,7 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
         out.resize(4, 4);  // a failure empties it
         bool ok = decodeBmpFile(out, path.c_str(), c.key);
         ASSERT_EQ(ok, c.pixels.has_value()) << c.what;
-        EXPECT_EQ(Pixels(out.pixels(), out.pixels() + out.byteSize()), c.pixels.value_or(Pixels{}))
-            << c.what;
+        EXPECT_EQ(bytesOf(out), c.pixels.value_or(Pixels{})) << c.what;
         if (!ok) {
             EXPECT_EQ(out.capacity(), 0) << c.what;
         }
@@ -146,7 +148,7 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
 TEST(BmpDecoder, StreamOfUnknownLengthIsReadAsFarAsItGoes) {
     std::string rows;
     for (int i = 0; i < 300 * 200; ++i) rows += std::string{char(i % 300), char(i / 300), 7};
-    const std::string bytes = bmpFile(layoutOf(300, 200, 24, rows));
+    const std::string bytes = bmp(300, 200, 24, rows);
     for (size_t cut : {bytes.size(), bytes.size() - 1}) {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);  // a pipe: its length is not known in advance
@@ -258,8 +260,7 @@ TEST(PngDecoder, DecodesEveryFormAsTheKeyRuleSays) {
         const bool ok = decodePngFile(out, temp.file("image.png").c_str(), c.key);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << c.what;
         ASSERT_EQ(ok, c.pixels.has_value()) << c.what;
-        EXPECT_EQ(Pixels(out.pixels(), out.pixels() + out.byteSize()), ok ? *c.pixels : kept)
-            << c.what;
+        EXPECT_EQ(bytesOf(out), ok ? *c.pixels : kept) << c.what;
     }
 }
 
@@ -292,8 +293,7 @@ TEST(PngDecoder, InterlacedAndBrokenFiles) {
     PixelBuffer plain, laced;
     ASSERT_TRUE(decode(good, plain));
     ASSERT_TRUE(decode(interlaced, laced));
-    EXPECT_EQ(Pixels(laced.pixels(), laced.pixels() + laced.byteSize()),
-              Pixels(plain.pixels(), plain.pixels() + plain.byteSize()));
+    EXPECT_EQ(bytesOf(laced), bytesOf(plain));
     const size_t filesBefore = openFileCount();
     for (const std::string& bytes :
          {std::string(), std::string("GIF89a and more"), good.substr(0, 8), good.substr(0, 20),
@@ -314,15 +314,13 @@ TEST(ImageFile, TriedAsBmpThenPngWhateverTheName) {
     test::TempFolder temp;
     const Pixels pixels{1, 2, 3, 4, 5, 6, 7, 8};
     test::writeWholeFile(temp.file("picture.bmp"), test::rgbaPng(2, 1, pixels));
-    test::BmpLayout bmp = test::bmpLayout(1, 1, 24);
-    bmp.rows = test::bmpRow({30, 20, 10}, 1);
-    test::writeWholeFile(temp.file("picture.png"), test::bmpFile(bmp));
+    test::writeWholeFile(temp.file("picture.png"), bmp(1, 1, 24, bmpRow({30, 20, 10}, 1)));
     test::writeWholeFile(temp.file("neither.png"), "neither a BMP nor a PNG");
     PixelBuffer out;
     ASSERT_TRUE(decodeImageFile(out, temp.file("picture.bmp").c_str(), kNoKey));
-    EXPECT_EQ(Pixels(out.pixels(), out.pixels() + out.byteSize()), pixels);
+    EXPECT_EQ(bytesOf(out), pixels);
     ASSERT_TRUE(decodeImageFile(out, temp.file("picture.png").c_str(), kNoKey));
-    EXPECT_EQ(Pixels(out.pixels(), out.pixels() + out.byteSize()), (Pixels{10, 20, 30, 255}));
+    EXPECT_EQ(bytesOf(out), (Pixels{10, 20, 30, 255}));
     EXPECT_FALSE(decodePngFile(out, temp.file("picture.png").c_str(), kNoKey));
     EXPECT_FALSE(decodeImageFile(out, temp.file("neither.png").c_str(), kNoKey));
     EXPECT_EQ(out.pixels(), nullptr);  // emptied by the BMP attempt

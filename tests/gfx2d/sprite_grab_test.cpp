@@ -10,7 +10,6 @@ namespace {
 using test::gradient;
 using test::kNoSize;
 using test::Picture;
-using test::rgb;
 using test::spriteSize;
 
 class SpriteGrab : public test::GLSurface, public testing::WithParamInterface<int> {
@@ -48,7 +47,7 @@ TEST_P(SpriteGrab, GrabClearRedrawGivesTheSamePixels) {
         Picture after = screen();
         for (int j = y; j < y + gh; ++j) {
             for (int i = x; i < x + gw; ++i) {
-                ASSERT_EQ(rgb(after.at(i, j)), rgb(before.at(i, j))) << i << "," << j;
+                ASSERT_EQ(after.rgbAt(i, j), before.rgbAt(i, j)) << i << "," << j;
             }
         }
         // Padding is transparent, never the screen beside the rectangle.
