@@ -168,15 +168,14 @@ TEST_F(Backgrounds, GrabKeepsThePictureInOneScreenSizedTile) {
     EXPECT_TRUE(tileSet(0)->empty()) << "the surface takes its tile sets with it";
 }
 
-// The arithmetic this driver cannot show: other maximum sizes and screens.
+// The arithmetic this driver cannot show: other maximum sizes, tall screens.
 TEST(TileLayout, GrabTilesHoldTheScreenAndGridsFitTheTileTable) {
     struct GrabCase {
         int32_t width, height, maxTexture, tile;
     };
-    for (GrabCase c : {GrabCase{320, 240, 16384, 512},
-                       {800, 600, 16384, 1024},
+    for (GrabCase c : {GrabCase{800, 600, 16384, 1024},
                        {512, 512, 16384, 512},
-                       {1920, 1080, 2048, 2048},
+                       {300, 1920, 2048, 2048},
                        {5000, 300, 2048, 2048}}) {
         EXPECT_EQ(grabTileSize(c.width, c.height, c.maxTexture), c.tile) << c.width;
     }
@@ -184,17 +183,12 @@ TEST(TileLayout, GrabTilesHoldTheScreenAndGridsFitTheTileTable) {
         int32_t width, height, columns, rows;
         bool fits;
     };
-    for (GridCase c : {GridCase{800, 600, 2, 2, true},
-                       {64 * 512, 10, 64, 1, true},
-                       {64 * 512 + 1, 10, 65, 1, false},
-                       {10, 100000, 1, 196, false}}) {
+    for (GridCase c : {GridCase{64 * 512, 10, 64, 1, true}, {10, 100000, 1, 196, false}}) {
         TileGrid grid = tilesCovering(c.width, c.height, 512);
         EXPECT_EQ(grid.columns * 1000 + grid.rows, c.columns * 1000 + c.rows) << c.width;
         EXPECT_EQ(fitsTileTable(grid), c.fits) << c.width;
         EXPECT_EQ(croppedToTileTable(grid).rows, std::min(c.rows, kMaxTilesPerSide));
     }
-    EXPECT_EQ(tileContent(600, 1, 512), 88);
-    EXPECT_EQ(tileContent(600, 2, 512), 0);
 }
 
 TEST_F(Backgrounds, SavedScreensReadBackIntact) {

@@ -62,28 +62,46 @@ std::string bmp(int32_t width, int32_t height, uint16_t bits, std::string rows,
     return bmpFile(layoutOf(width, height, bits, std::move(rows), std::move(headerRest)));
 }
 
-TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
-    const std::string palette =
+size_t openFileCount() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+PngLayout pngLayoutOf(int colourType, int depth, uint32_t width,
+                      std::vector<std::vector<uint8_t>> rows) {
+    PngLayout layout;
+    layout.colourType = colourType;
+    layout.bitDepth = depth;
+    layout.width = width;
+    layout.height = uint32_t(rows.size());
+    layout.rows = std::move(rows);
+    return layout;
+}
+
+// Every form each decoder takes, the key rule, and files refused. BMP is
+// tried first whatever the name: a BMP named .png and a PNG named .bmp decode.
+TEST(ImageFile, DecodesEveryFormAndRefusesWhatTheFileDoesNotHold) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int32_t key;
+        std::optional<Pixels> pixels;  // nothing: refused, the buffer emptied
+    };
+    const std::string bmpPalette =
         bmpPaletteEntry(255, 0, 0) + bmpPaletteEntry(0, 200, 0) + bmpPaletteEntry(10, 20, 30);
-    const BmpLayout eightBit = layoutOf(2, 2, 8, bmpRow({2, 3}, 2) + bmpRow({0, 1}, 2), palette);
+    const BmpLayout eightBit = layoutOf(2, 2, 8, bmpRow({2, 3}, 2) + bmpRow({0, 1}, 2), bmpPalette);
     BmpLayout bigInfo =
         layoutOf(1, 1, 8, bmpRow({1}, 3), bmpPaletteEntry(1, 2, 3) + bmpPaletteEntry(4, 5, 6));
     bigInfo.infoHeaderSize = 124;  // the palette still follows the 40-byte header
     const std::string good =
         bmp(2, 2, 24, bmpRow({1, 2, 3, 4, 5, 6}, 2) + bmpRow({1, 2, 3, 4, 5, 6}, 2));
-    std::string lowOffset = good;
-    lowOffset[10] = 53;  // pixel data offset below 54
     BmpLayout farOffset = layoutOf(1, 1, 24, bmpRow({1, 2, 3}, 1));
     farOffset.dataOffset = 0x7FFFFFFF;
     BmpLayout paletteCut = layoutOf(1, 1, 8, "", std::string(100, '\0'));
     paletteCut.dataOffset = 54 + 1024;
-    struct Case {
-        const char* what;
-        std::string bytes;
-        int32_t key;
-        std::optional<Pixels> pixels;  // nothing: refused, buffer emptied
-    };
-    const Case cases[] = {
+    const Case bmpCases[] = {
         // 3 pixels: 9 bytes and 3 of padding a row; the bottom row stored first.
         {"24 bits",
          bmp(3, 2, 24,
@@ -91,8 +109,6 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
                  bmpRow({17, 18, 19, 20, 21, 22, 23, 24, 25}, 3)),
          kNoKey, Pixels{19, 18, 17, 255, 22, 21, 20, 255, 25, 24, 23, 255,
                         3,  2,  1,  255, 6,  5,  4,  255, 9,  8,  7,  255}},
-        {"rows without padding", bmp(3, 1, 24, bmpRow({1, 2, 3, 4, 5, 6, 7, 8, 9}, 0)), kNoKey,
-         std::nullopt},
         {"32 bits: the fourth byte is no alpha",
          bmp(2, 1, 32, bmpRow({1, 2, 3, 50, 4, 5, 6, 0}, 0)), kNoKey,
          Pixels{3, 2, 1, 255, 6, 5, 4, 255}},
@@ -118,7 +134,6 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
         {"empty file", "", kNoKey, std::nullopt},
         {"wrong magic", "BN" + good.substr(2), kNoKey, std::nullopt},
         {"cut in the info header", good.substr(0, 40), kNoKey, std::nullopt},
-        {"data offset below 54", lowOffset, kNoKey, std::nullopt},
         {"data offset beyond the file", bmpFile(farOffset), kNoKey, std::nullopt},
         {"negative width", bmp(-2, 2, 24, good.substr(54)), kNoKey, std::nullopt},
         {"height INT32_MIN", bmp(1, INT32_MIN, 24, ""), kNoKey, std::nullopt},
@@ -127,22 +142,68 @@ TEST(BmpDecoder, DecodesEveryDepthAndRefusesWhatTheFileDoesNotHold) {
         {"rows the file lacks", bmp(1000, 1000, 24, ""), kNoKey, std::nullopt},
         {"palette cut short", bmpFile(paletteCut), kNoKey, std::nullopt},
     };
+    PngLayout palette = pngLayoutOf(PNG_COLOR_TYPE_PALETTE, 8, 4, {{0, 1, 2, 1}});
+    palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
+    PngLayout paletteAlpha = palette;
+    paletteAlpha.paletteAlpha = {255, 128, 0};
+    PngLayout packed = palette;
+    packed.bitDepth = 2;
+    packed.width = 5;
+    packed.rows = {{0b00011011, 0b01000000}};  // indices 0, 1, 2, 3, 1
+    PngLayout greyTrns = pngLayoutOf(PNG_COLOR_TYPE_GRAY, 8, 2, {{10, 20}});
+    greyTrns.hasTransparentColour = true;
+    greyTrns.transparentColour.gray = 10;
+    const PngLayout rgb =
+        pngLayoutOf(PNG_COLOR_TYPE_RGB, 8, 3, {{255, 0, 128, 255, 0, 127, 7, 8, 9}});
+    PngLayout rgbTrns = rgb;
+    rgbTrns.hasTransparentColour = true;
+    rgbTrns.transparentColour.red = 7;
+    rgbTrns.transparentColour.green = 8;
+    rgbTrns.transparentColour.blue = 9;
+    const Pixels rgba = {255, 0, 128, 255, 1, 2, 3, 0, 4, 5, 6, 77, 255, 0, 128, 10};
+    const Case pngCases[] = {
+        {"palette keyed like RGB", pngFile(palette), 0x00FF00,
+         Pixels{255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0}},
+        {"palette alpha, no key", pngFile(paletteAlpha), 0x0000FF,
+         Pixels{255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 0, 255, 0, 128}},
+        {"packed indices", pngFile(packed), kNoKey,
+         Pixels{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 9, 9, 9, 255, 0, 255, 0, 255}},
+        {"grey, no key", pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY, 8, 2, {{0, 100}})),
+         100 * 0x010101, Pixels{0, 0, 0, 255, 100, 100, 100, 255}},
+        {"grey 2 bits", pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY, 2, 2, {{0b01100000}})), kNoKey,
+         Pixels{85, 85, 85, 255, 170, 170, 170, 255}},
+        {"grey with alpha refused",
+         pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 1, {{10, 20}})), kNoKey, std::nullopt},
+        {"grey with a transparent value refused", pngFile(greyTrns), kNoKey, std::nullopt},
+        {"16 bits: the high bytes",
+         pngFile(pngLayoutOf(PNG_COLOR_TYPE_RGB_ALPHA, 16, 1, {{1, 2, 3, 4, 5, 6, 0x80, 0xFF}})),
+         kNoKey, Pixels{1, 3, 5, 0x80}},
+        {"RGBA ignores the key", test::rgbaPng(2, 2, rgba), 0x8000FF, rgba},
+        {"RGB keyed", pngFile(rgb), 0x8000FF, Pixels{0, 0, 0, 0, 255, 0, 127, 255, 7, 8, 9, 255}},
+        {"RGB unkeyed", pngFile(rgb), kNoKey,
+         Pixels{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 255}},
+        {"RGB transparent colour, no key", pngFile(rgbTrns), 0x8000FF,
+         Pixels{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 0}},
+    };
     test::TempFolder temp;
-    const std::string path = temp.path().string() + "\\image.bmp";  // "\" separates too
-    for (const Case& c : cases) {
-        test::writeWholeFile(temp.file("image.bmp"), c.bytes);
+    auto expectDecodes = [&](const char* name, const Case& c) {
+        SCOPED_TRACE(c.what);
+        test::writeWholeFile(temp.file(name), c.bytes);
+        std::string path = temp.path().string() + "\\" + name;  // "\" separates too
         PixelBuffer out;
-        out.resize(4, 4);  // a failure empties it
-        bool ok = decodeBmpFile(out, path.c_str(), c.key);
-        ASSERT_EQ(ok, c.pixels.has_value()) << c.what;
-        EXPECT_EQ(bytesOf(out), c.pixels.value_or(Pixels{})) << c.what;
-        if (!ok) {
-            EXPECT_EQ(out.capacity(), 0) << c.what;
-        }
-    }
+        out.resize(4, 4);
+        testing::internal::CaptureStdout();
+        bool ok = decodeImageFile(out, path.c_str(), c.key);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        ASSERT_EQ(ok, c.pixels.has_value());
+        EXPECT_EQ(bytesOf(out), c.pixels.value_or(Pixels{}));
+        EXPECT_EQ(out.capacity() == 0, !ok);
+    };
+    for (const Case& c : bmpCases) expectDecodes("image.png", c);
+    for (const Case& c : pngCases) expectDecodes("image.bmp", c);
     PixelBuffer out;
-    EXPECT_FALSE(decodeBmpFile(out, temp.path().c_str(), kNoKey));  // a folder
-    EXPECT_FALSE(decodeBmpFile(out, nullptr, kNoKey));
+    EXPECT_FALSE(decodeImageFile(out, temp.path().c_str(), kNoKey));  // a folder
+    EXPECT_FALSE(decodeImageFile(out, nullptr, kNoKey));
 }
 
 TEST(BmpDecoder, StreamOfUnknownLengthIsReadAsFarAsItGoes) {
@@ -175,107 +236,10 @@ TEST(BmpDecoder, StreamOfUnknownLengthIsReadAsFarAsItGoes) {
     }
 }
 
-size_t openFileCount() {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
-
-PngLayout pngLayoutOf(int colourType, int depth, uint32_t width,
-                      std::vector<std::vector<uint8_t>> rows) {
-    PngLayout layout;
-    layout.colourType = colourType;
-    layout.bitDepth = depth;
-    layout.width = width;
-    layout.height = uint32_t(rows.size());
-    layout.rows = std::move(rows);
-    return layout;
-}
-
-TEST(PngDecoder, DecodesEveryFormAsTheKeyRuleSays) {
-    PngLayout palette = pngLayoutOf(PNG_COLOR_TYPE_PALETTE, 8, 4, {{0, 1, 2, 1}});
-    palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
-    PngLayout paletteAlpha = palette;
-    paletteAlpha.paletteAlpha = {255, 128, 0};
-    PngLayout packed = palette;
-    packed.bitDepth = 2;
-    packed.width = 5;
-    packed.rows = {{0b00011011, 0b01000000}};  // indices 0, 1, 2, 3, 1
-    PngLayout greyTrns = pngLayoutOf(PNG_COLOR_TYPE_GRAY, 8, 2, {{10, 20}});
-    greyTrns.hasTransparentColour = true;
-    greyTrns.transparentColour.gray = 10;
-    const PngLayout rgb =
-        pngLayoutOf(PNG_COLOR_TYPE_RGB, 8, 3, {{255, 0, 128, 255, 0, 127, 7, 8, 9}});
-    PngLayout rgbTrns = rgb;
-    rgbTrns.hasTransparentColour = true;
-    rgbTrns.transparentColour.red = 7;
-    rgbTrns.transparentColour.green = 8;
-    rgbTrns.transparentColour.blue = 9;
-    const Pixels rgba = {255, 0, 128, 255, 1, 2, 3, 0, 4, 5, 6, 77, 255, 0, 128, 10};
-    struct Case {
-        const char* what;
-        std::string bytes;
-        int32_t key;
-        std::optional<Pixels> pixels;  // nothing: refused, buffer kept
-    };
-    const Case cases[] = {
-        {"palette keyed like RGB", pngFile(palette), 0x00FF00,
-         Pixels{255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0}},
-        {"palette alpha, no key", pngFile(paletteAlpha), 0x0000FF,
-         Pixels{255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 0, 255, 0, 128}},
-        {"packed indices", pngFile(packed), kNoKey,
-         Pixels{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 9, 9, 9, 255, 0, 255, 0, 255}},
-        {"grey, no key", pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY, 8, 2, {{0, 100}})),
-         100 * 0x010101, Pixels{0, 0, 0, 255, 100, 100, 100, 255}},
-        {"grey 1 bit", pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY, 1, 2, {{0b10000000}})), kNoKey,
-         Pixels{255, 255, 255, 255, 0, 0, 0, 255}},
-        {"grey 2 bits", pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY, 2, 2, {{0b01100000}})), kNoKey,
-         Pixels{85, 85, 85, 255, 170, 170, 170, 255}},
-        {"grey with alpha refused",
-         pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 1, {{10, 20}})), kNoKey, std::nullopt},
-        {"grey with a transparent value refused", pngFile(greyTrns), kNoKey, std::nullopt},
-        {"16 bits: the high byte",
-         pngFile(pngLayoutOf(PNG_COLOR_TYPE_RGB, 16, 1, {{0xAB, 0xCD, 0x12, 0xFF, 0x00, 0x80}})),
-         kNoKey, Pixels{0xAB, 0x12, 0x00, 255}},
-        {"16-bit alpha",
-         pngFile(pngLayoutOf(PNG_COLOR_TYPE_RGB_ALPHA, 16, 1, {{1, 2, 3, 4, 5, 6, 0x80, 0xFF}})),
-         kNoKey, Pixels{1, 3, 5, 0x80}},
-        {"RGBA ignores the key", test::rgbaPng(2, 2, rgba), 0x8000FF, rgba},
-        {"RGB keyed", pngFile(rgb), 0x8000FF, Pixels{0, 0, 0, 0, 255, 0, 127, 255, 7, 8, 9, 255}},
-        {"RGB unkeyed", pngFile(rgb), kNoKey,
-         Pixels{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 255}},
-        {"RGB transparent colour, no key", pngFile(rgbTrns), 0x8000FF,
-         Pixels{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 0}},
-    };
-    Pixels kept(36, 0);  // a refusal leaves the buffer as it was
-    kept[5] = 42;
-    test::TempFolder temp;
-    for (const Case& c : cases) {
-        test::writeWholeFile(temp.file("image.png"), c.bytes);
-        PixelBuffer out;
-        out.resize(3, 3);
-        out.pixels()[5] = 42;
-        testing::internal::CaptureStdout();
-        const bool ok = decodePngFile(out, temp.file("image.png").c_str(), c.key);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << c.what;
-        ASSERT_EQ(ok, c.pixels.has_value()) << c.what;
-        EXPECT_EQ(bytesOf(out), ok ? *c.pixels : kept) << c.what;
-    }
-}
-
-TEST(PngDecoder, InterlacedAndBrokenFiles) {
-    std::vector<std::vector<uint8_t>> rows;
-    for (int y = 0; y < 11; ++y) {
-        rows.emplace_back();
-        for (int x = 0; x < 13; ++x)
-            rows.back().insert(rows.back().end(),
-                               {uint8_t(x * 19), uint8_t(y * 23), uint8_t(x * y)});
-    }
-    PngLayout layout = pngLayoutOf(PNG_COLOR_TYPE_RGB, 8, 13, rows);
-    const std::string good = pngFile(layout);
-    layout.interlaced = true;
-    const std::string interlaced = pngFile(layout);
+TEST(PngDecoder, BrokenFilesAreRefusedAndClosed) {
+    Pixels pixels(13 * 11 * 4);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * i / 7);
+    const std::string good = test::rgbaPng(13, 11, pixels);
     const size_t idat = good.find("IDAT");
     const size_t idatLength = size_t(uint8_t(good[idat - 2])) << 8 | uint8_t(good[idat - 1]);
     std::string badCrc = good;
@@ -290,40 +254,16 @@ TEST(PngDecoder, InterlacedAndBrokenFiles) {
         test::writeWholeFile(temp.file("image.png"), bytes);
         return decodePngFile(out, temp.file("image.png").c_str(), kNoKey);
     };
-    PixelBuffer plain, laced;
-    ASSERT_TRUE(decode(good, plain));
-    ASSERT_TRUE(decode(interlaced, laced));
-    EXPECT_EQ(bytesOf(laced), bytesOf(plain));
     const size_t filesBefore = openFileCount();
     for (const std::string& bytes :
          {std::string(), std::string("GIF89a and more"), good.substr(0, 8), good.substr(0, 20),
           good.substr(0, idat + 4 + idatLength / 2), badCrc, zeroHeight}) {
         PixelBuffer out;
-        out.resize(2, 2);
-        out.pixels()[0] = 42;
         EXPECT_FALSE(decode(bytes, out)) << bytes.size();
-        EXPECT_EQ(out.pixels()[0], 42);           // untouched
-        EXPECT_EQ(openFileCount(), filesBefore);  // closed on every failure
+        EXPECT_EQ(openFileCount(), filesBefore) << "closed on every failure";
     }
     PixelBuffer out;
-    EXPECT_FALSE(decodePngFile(out, nullptr, kNoKey));
     ASSERT_TRUE(decode(good, out));  // still fine after all of that
-}
-
-TEST(ImageFile, TriedAsBmpThenPngWhateverTheName) {
-    test::TempFolder temp;
-    const Pixels pixels{1, 2, 3, 4, 5, 6, 7, 8};
-    test::writeWholeFile(temp.file("picture.bmp"), test::rgbaPng(2, 1, pixels));
-    test::writeWholeFile(temp.file("picture.png"), bmp(1, 1, 24, bmpRow({30, 20, 10}, 1)));
-    test::writeWholeFile(temp.file("neither.png"), "neither a BMP nor a PNG");
-    PixelBuffer out;
-    ASSERT_TRUE(decodeImageFile(out, temp.file("picture.bmp").c_str(), kNoKey));
-    EXPECT_EQ(bytesOf(out), pixels);
-    ASSERT_TRUE(decodeImageFile(out, temp.file("picture.png").c_str(), kNoKey));
-    EXPECT_EQ(bytesOf(out), (Pixels{10, 20, 30, 255}));
-    EXPECT_FALSE(decodePngFile(out, temp.file("picture.png").c_str(), kNoKey));
-    EXPECT_FALSE(decodeImageFile(out, temp.file("neither.png").c_str(), kNoKey));
-    EXPECT_EQ(out.pixels(), nullptr);  // emptied by the BMP attempt
 }
 
 }  // namespace
