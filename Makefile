@@ -45,8 +45,10 @@ test-tsan: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# Also refuses a merge's leftover conflict markers anywhere in the tree.
 format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
+	@! git grep -n -I -E '^(<<<<<<< |>>>>>>> )' -- . || { echo "conflict markers left by a merge"; exit 1; }
 
 bench: build
 	@for b in build/bin/*_bench; do echo "== $$b"; $$b; done
