@@ -53,7 +53,7 @@ void drawTriangle(double slot) {
     endPolygon();
 }
 
-// Slot 1: an 8 x 6 gradient; slot 2: a 3 x 3 magenta square.
+// Slot 1: an 8 x 6 gradient.
 class SpriteDraw : public test::GLSurface {
   protected:
     void SetUp() override {
@@ -61,7 +61,6 @@ class SpriteDraw : public test::GLSurface {
         source_ = gradient(8, 6);
         file_ = writePng("g.png", source_);
         loadSprite(file_.c_str(), 1);
-        loadSprite(writePng("t.png", picture(3, 3, 0xFF00FFFF)).c_str(), 2);
     }
     Picture source_;
     std::string file_;
@@ -222,7 +221,13 @@ void drawSprites(int count) {
     for (int i = 0; i < count; ++i) drawSprite(1 + i % 3, i * 9, 4);
 }
 
-class DrawState : public SpriteDraw {};
+class DrawState : public SpriteDraw {
+  protected:
+    void SetUp() override {
+        SpriteDraw::SetUp();
+        loadSprite(writePng("t.png", picture(3, 3, 0xFF00FFFF)).c_str(), 2);
+    }
+};
 
 TEST_F(DrawState, EveryCommandLeavesTheStateLaterCommandsRelyOn) {
     struct Case {
