@@ -1,11 +1,12 @@
-// WAV files built byte by byte, and a sound device whose output SDL's disk
-// driver writes to a file of its own, read back as stereo frames.
+// A sound device whose output SDL's disk driver writes to a file of the
+// test's own (tests run in parallel), read back as stereo frames.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,7 +20,6 @@
 
 namespace vorlan::test {
 
-// Opens the sound device with its output in a file of the test's folder.
 class DiskAudio {
   public:
     explicit DiskAudio(const TempFolder& folder, const char* name = "out.raw")
@@ -30,7 +30,6 @@ class DiskAudio {
     }
     ~DiskAudio() { destroySoundDevice(); }
 
-    // Stereo frames written so far.
     size_t framesWritten() const {
         std::error_code ignored;
         return std::filesystem::file_size(path_, ignored) / 4;
@@ -45,12 +44,9 @@ class DiskAudio {
         waitFrames(4096);
         destroySoundDevice();
         std::string bytes = readWholeFile(path_);
-        std::vector<int16_t> frames(bytes.size() / 2);
-        for (size_t i = 0; i < frames.size(); ++i) {
-            frames[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                             static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
-        }
-        return frames;
+        std::vector<int16_t> samples(bytes.size() / 2);  // little-endian, as the host
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        return samples;
     }
 
   private:
@@ -66,13 +62,13 @@ inline size_t framesAt(const std::vector<int16_t>& s, int left, int right) {
     return n;
 }
 
-inline int peak(const std::vector<int16_t>& s, size_t channel) {
+inline int peak(const std::vector<int16_t>& s, size_t channel, size_t fromFrame = 0) {
     int best = 0;
-    for (size_t i = channel; i < s.size(); i += 2) best = std::max(best, std::abs(int{s[i]}));
+    for (size_t i = 2 * fromFrame + channel; i < s.size(); i += 2)
+        best = std::max(best, std::abs(int{s[i]}));
     return best;
 }
 
-// Polls until nothing of the handle plays any more.
 inline void waitUntilQuiet(double handle) {
     for (int i = 0; i < 4000 && soundPlaying(handle) != 0; ++i) platform::sleepMs(5);
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <array>
 
 #include "audio/video_screen.h"
 
@@ -10,7 +10,7 @@ namespace {
 TEST(VideoPlacement, KeepsTheAspectAndCentres) {
     struct Case {
         int frameWidth, frameHeight, clientWidth, clientHeight;
-        VideoRect expected;
+        std::array<int, 4> expected;  // x, y, width, height
     };
     const Case cases[] = {
         {320, 240, 640, 360, {80, 0, 480, 360}}, {320, 240, 320, 240, {0, 0, 320, 240}},
@@ -20,9 +20,7 @@ TEST(VideoPlacement, KeepsTheAspectAndCentres) {
     };
     for (const Case& c : cases) {
         VideoRect r = videoPlacement(c.frameWidth, c.frameHeight, c.clientWidth, c.clientHeight);
-        EXPECT_EQ(
-            (std::vector<int>{r.x, r.y, r.width, r.height}),
-            (std::vector<int>{c.expected.x, c.expected.y, c.expected.width, c.expected.height}))
+        EXPECT_EQ((std::array{r.x, r.y, r.width, r.height}), c.expected)
             << c.frameWidth << "x" << c.frameHeight << " in " << c.clientWidth << "x"
             << c.clientHeight;
     }

@@ -1,7 +1,5 @@
 // What ends the program and what must survive its end, each in a child
-// process: errors 7 (bad channel) and 3 (failed read or write) leave through
-// endProgram with the end report; saves that hit a file-size limit keep the
-// old file; pending document changes are saved when the program ends.
+// process: errors 7 and 3, saves under a file-size limit, pending changes.
 #include <sys/resource.h>
 
 #include <gtest/gtest.h>
@@ -29,8 +27,8 @@ namespace fs = std::filesystem;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 volatile double sink;
 
-// A file-size limit of `bytes`; with `survive` the write fails with EFBIG
-// instead of the signal killing the process.
+// With `survive` a write past the limit fails with EFBIG instead of the
+// signal killing the process.
 void limitFileSize(rlim_t bytes, bool survive) {
     if (survive) std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{bytes, bytes};
@@ -120,7 +118,7 @@ ChildRun runChild(const test::TempFolder& folder, const std::string& name) {
     std::unique_ptr<test::Subprocess> child = test::startChild("FilesCase");
     unsetenv("VORLAN_FILES_CASE");
     std::optional<int> exitCode = child->waitForExit(60000);
-    fs::path log = folder.file("ErrorLog.txt");
+    const fs::path log = folder.file("ErrorLog.txt");
     return {exitCode, child->output(), fs::exists(log) ? test::readWholeFile(log) : ""};
 }
 

@@ -26,8 +26,9 @@ const char* kPlayerFile =
 
 using IniDocuments = test::InFolder;
 
-TEST_F(IniDocuments, ReadsSectionsAndKeysWithoutRegardToCase) {
+TEST_F(IniDocuments, ReadsAnyCaseAndSavesEverySectionInOrderWhenAnotherIsOpened) {
     test::writeWholeFile("p.ini", kPlayerFile);
+    fs::permissions("p.ini", fs::perms(0600));
     openIniFile("p.ini");
     const std::vector<std::vector<const char*>> table = {
         {"player", "NAME", "Ann"},      {"PLAYER", "score", "10"},
@@ -38,12 +39,6 @@ TEST_F(IniDocuments, ReadsSectionsAndKeysWithoutRegardToCase) {
     for (const auto& row : table) {
         EXPECT_EQ(text(readIniValue(row[0], row[1])), row[2]) << row[0] << "." << row[1];
     }
-}
-
-TEST_F(IniDocuments, SavesEverySectionInOrderWhenAnotherIsOpened) {
-    test::writeWholeFile("p.ini", kPlayerFile);
-    fs::permissions("p.ini", fs::perms(0600));
-    openIniFile("p.ini");
     writeIniValue("player", "Score", "11");
     writeIniValue("PLAYER", "level", "3");
     writeIniValue("New", "k", "v");

@@ -1,16 +1,21 @@
-// Media name resolution: files on disk, lookups in archives built by hand
-// (odd and hostile layouts included), extraction and its clean-up.
+// Media name resolution: lookups in archives built by hand (odd and hostile
+// layouts included), extraction and its clean-up, and the packing tool end
+// to end, down to a program that finds the archive appended to itself.
 #include "files/media_archive.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
-#include <functional>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "files/test_archives.h"
 #include "platform/program_path.h"
+#include "support/child_entry.h"
+#include "support/run_process.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
@@ -24,10 +29,14 @@ class MediaArchiveTest : public ::testing::Test {
   protected:
     void TearDown() override { shutdownMediaArchives(); }
 
+    std::string put(const std::string& name, const std::string& bytes) {
+        fs::create_directories(temp.file(name).parent_path());
+        test::writeWholeFile(temp.file(name), bytes);
+        return temp.file(name).string();
+    }
     ArchiveContext contextFor(const std::string& bytes) {
-        test::writeWholeFile(temp.file("media.viz"), bytes);
         ArchiveContext context;
-        context.archiveName = temp.file("media.viz").string();
+        context.archiveName = put("media.viz", bytes);
         return context;
     }
     int extractedFiles() const {
@@ -61,6 +70,7 @@ TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
     program.add(std::string(1000, '\x7F'));  // stands for the program file
     program.addEntry("Font.BMP", "glyphs");
     const std::string good = lzoBlock(std::string(300, 'a') + "bcdefgh");
+    const std::string stream = good.substr(4);  // the block without its size
     const std::string goodBytes = two.finish();
     std::string cutName = two.finishWithOffset(int32_t(goodBytes.size() - 8));
     cutName[goodBytes.size() - 8] = '\x40';  // the end marker becomes a name length
@@ -85,13 +95,11 @@ TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
         {"entry before the start", withBlock("e", "", INT32_MIN, 10), "e", nullptr},
         {"size past the end", withBlock("e", good, 0, UINT32_MAX), "e", nullptr},
         {"no room for the size", withBlock("e", good, 0, 3), "e", nullptr},
-        {"4 GiB declared", withBlock("e", "\xFF\xFF\xFF\xFF" + good.substr(4)), "e", nullptr},
-        {"far beyond the stream", withBlock("e", std::string("\0\0\x10\0", 4) + good.substr(4)),
-         "e", nullptr},
-        {"garbage stream: empty file", withBlock("e", std::string("\x20\0\0\0\xFF\xFF\xFF", 7)),
-         "e", ""},
-        {"declared too large", withBlock("e", std::string("\x40\x01\0\0", 4) + good.substr(4)), "e",
-         ""},
+        {"4 GiB declared", withBlock("e", "\xFF\xFF\xFF\xFF" + stream), "e", nullptr},
+        {"far beyond the stream", withBlock("e", std::string("\0\0\x10\0", 4) + stream), "e",
+         nullptr},
+        {"garbage: empty file", withBlock("e", std::string("\x20\0\0\0\xFF\xFF\xFF", 7)), "e", ""},
+        {"declared too large", withBlock("e", std::string("\x40\x01\0\0", 4) + stream), "e", ""},
         {"stream cut short", withBlock("e", good.substr(0, good.size() - 3)), "e", ""},
         {"bytes after the stream", withBlock("e", good + "junk"), "e", ""},
         {"empty entry", withBlock("e", lzoBlock("")), "e", ""},
@@ -115,8 +123,8 @@ TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
 
 TEST_F(MediaArchiveTest, ArchivesThatCannotBeOpenedDisableTheContext) {
     ASSERT_EQ(mkfifo(temp.file("pipe").c_str(), 0600), 0);
-    for (std::string name : {temp.file("later.viz").string(), temp.path().string(),
-                             temp.file("pipe").string(), std::string()}) {
+    const std::string later = temp.file("later.viz").string();
+    for (std::string name : {later, temp.path().string(), temp.file("pipe").string(), {}}) {
         ArchiveContext context;
         context.archiveName = name;
         RtString result;
@@ -124,13 +132,12 @@ TEST_F(MediaArchiveTest, ArchivesThatCannotBeOpenedDisableTheContext) {
         EXPECT_EQ(context.enabled, 0) << name;
     }
     ArchiveContext context;
-    context.archiveName = temp.file("later.viz").string();
+    context.archiveName = later;
     RtString result;
     resolveMediaFile(context, "bush.png", result);
-    test::writeWholeFile(temp.file("later.viz"), withBlock("bush.png", lzoBlock("x")));
-    EXPECT_EQ(resolveMediaFile(context, "bush.png", result), 0);  // off for good
-    EXPECT_EQ(resolveMediaFile(context, context.archiveName.c_str(), result),
-              1);  // disk still works
+    put("later.viz", withBlock("bush.png", lzoBlock("x")));
+    EXPECT_EQ(resolveMediaFile(context, "bush.png", result), 0);     // off for good
+    EXPECT_EQ(resolveMediaFile(context, later.c_str(), result), 1);  // disk still works
 }
 
 TEST_F(MediaArchiveTest, ExtractionNamingAndLifetime) {
@@ -144,7 +151,7 @@ TEST_F(MediaArchiveTest, ExtractionNamingAndLifetime) {
     path += char('A' + one.dataSize % 26);
     path += "one.txt";
     // A link planted at the extraction path is replaced, not followed.
-    test::writeWholeFile(temp.file("victim"), "precious");
+    put("victim", "precious");
     fs::create_symlink(temp.file("victim"), path);
     RtString name("ONE.TXT");  // the result may share the name's buffer
     ASSERT_EQ(resolveMediaFile(context, name.cStr(), name), 1);
@@ -164,15 +171,12 @@ TEST_F(MediaArchiveTest, ExtractionNamingAndLifetime) {
 }
 
 TEST_F(MediaArchiveTest, StartUpNamesBothContextsAndShutdownCleansUp) {
-    std::string archive = withBlock("bush.png", lzoBlock("leaves"));
-    test::writeWholeFile(temp.file("media.viz"), archive);
-    const std::string path = temp.file("media.viz").string();
+    const std::string path = put("media.viz", withBlock("bush.png", lzoBlock("leaves")));
     RtString result;
     EXPECT_EQ(resolveMediaName("bush.png", result), 0);  // before start-up: disk only
     initMediaArchives(nullptr);
     EXPECT_EQ(archiveContext(1)->archiveName, platform::programPath());
     EXPECT_EQ(resolveMediaName("bush.png", result), 0);  // this program has no archive
-    EXPECT_EQ(archiveContext(0)->enabled, 1);
     archiveContext(0)->enabled = 0;
     setArchiveName(path.c_str(), "elsewhere.viz");
     EXPECT_EQ(archiveContext(0)->enabled, 1);
@@ -184,6 +188,121 @@ TEST_F(MediaArchiveTest, StartUpNamesBothContextsAndShutdownCleansUp) {
     shutdownMediaArchives();
     EXPECT_EQ(extractedFiles(), 0);
     EXPECT_EQ(archiveContext(0), nullptr);
+}
+
+// The packing tool, run in the test's folder.
+test::ProcessResult runPack(const fs::path& folder, std::vector<std::string> args) {
+    args.insert(args.begin(), (test::buildBin() / "vorlan-pack").string());
+    return test::runProcess(args, folder);
+}
+
+// Bytes that LZO cannot shrink.
+std::string noise(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+TEST_F(MediaArchiveTest, PackToolCreatesListsAndReplacesArchives) {
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"gfx/Bush.PNG", noise(200000, 7)},
+        {"empty.dat", ""},
+        {"zeros.bin", std::string(3 << 20, '\0')}};
+    const std::string archive = temp.file("pack.viz").string();
+    std::vector<std::string> args{"create", archive};
+    for (const auto& [name, bytes] : files) args.push_back(put(name, bytes));
+    test::ProcessResult created = runPack(temp.path(), args);
+    ASSERT_EQ(created.exitCode, 0) << created.err;
+    EXPECT_LT(fs::file_size(archive), 200000u + 65536);  // the zeros shrink
+    EXPECT_EQ(runPack(temp.path(), {"list", archive}).out, "Bush.PNG\nempty.dat\nzeros.bin\n");
+    for (const auto& [name, bytes] : files) {
+        ArchiveContext context;
+        context.archiveName = archive;
+        RtString path;
+        ASSERT_EQ(resolveMediaFile(context, ("x/" + name).c_str(), path), 1) << name;
+        EXPECT_EQ(test::readWholeFile(path.cStr()), bytes) << name;
+        deletePendingExtraction(context);
+    }
+    ASSERT_EQ(runPack(temp.path(), {"create", archive, put("two.txt", "2")}).exitCode, 0);
+    EXPECT_EQ(runPack(temp.path(), {"list", archive}).out, "two.txt\n");
+}
+
+TEST_F(MediaArchiveTest, PackToolRefusalsLeaveNoArchiveAndNoChangedTarget) {
+    const std::string out = temp.file("out.viz").string();
+    const std::string a = put("one/Bush.png", "a");
+    const std::string target = put("game", "program bytes");
+    ASSERT_EQ(runPack(temp.path(), {"append", target, a}).exitCode, 0);
+    const std::string appended = test::readWholeFile(target);
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"create", out, a, put("two/bush.PNG", "b")}, 1, "duplicate"},
+        {{"create", out, temp.file(std::string(256, 'n')).string()}, 1, "255"},
+        {{"create", out, put("gfx\\bush.png", "c")}, 1, "\\"},
+        {{"create", out, put("bush..png", "d")}, 1, ".."},
+        {{"create", out, a, temp.file("missing.png").string()}, 1, "missing.png"},
+        {{"create", out, temp.file("one").string()}, 1, "regular"},
+        {{"append", target, put("b.txt", "b")}, 1, "already ends in an archive"},
+        {{"list", put("plain.txt", "no archive")}, 1, "does not end in an archive"},
+        {{}, 2, ""},
+        {{"create", "only-output"}, 2, ""},
+        {{"unpack", "a", "b"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        test::ProcessResult result = runPack(temp.path(), c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(out)) << result.err;
+        EXPECT_EQ(test::readWholeFile(target), appended);
+    }
+    // A directory cut short: the names read before the cut, then an error.
+    std::string bytes = appended;
+    bytes[bytes.size() - 8] = '\x30';  // the end marker becomes a name length
+    put("game", bytes);
+    test::ProcessResult cut = runPack(temp.path(), {"list", target});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, "Bush.png\n");
+    EXPECT_NE(cut.err.find("cut short"), std::string::npos);
+}
+
+// A copy of this program with an archive appended stands for a built game:
+// like start-up it names the archives with its own file, then copies what
+// the requested name resolves to. Exit code 3: not found.
+VORLAN_TEST_CHILD(AppendedArchiveGame) {
+    initMediaArchives(nullptr);
+    RtString path;
+    if (!resolveMediaName(std::getenv("VORLAN_ARCHIVE_CHILD_REQUEST"), path)) std::exit(3);
+    test::writeWholeFile(std::getenv("VORLAN_ARCHIVE_CHILD_OUT"), test::readWholeFile(path.cStr()));
+    shutdownMediaArchives();
+}
+
+TEST_F(MediaArchiveTest, ProgramWithAnAppendedArchiveFindsItsEntries) {
+    const fs::path game = temp.file("game");
+    fs::copy_file(test::buildBin() / "files_tests", game);
+    fs::permissions(game, fs::perms::owner_all);
+    const std::string picture = noise(50000, 3);
+    ASSERT_EQ(runPack(temp.path(), {"append", game.string(), put("assets/Hedge.PNG", picture),
+                                    put("assets/level.dat", "level")})
+                  .exitCode,
+              0);
+    const fs::path out = temp.file("child.out");
+    const std::pair<const char*, std::string> requests[] = {
+        {"gfx/hedge.png", picture}, {"LEVEL.DAT", "level"}, {"missing.png", ""}};
+    for (const auto& [request, content] : requests) {
+        fs::remove(out);
+        test::ProcessResult run =
+            test::runProcess({game.string()}, temp.path(),
+                             {"VORLAN_TEST_CHILD=AppendedArchiveGame",
+                              std::string("VORLAN_ARCHIVE_CHILD_REQUEST=") + request,
+                              "VORLAN_ARCHIVE_CHILD_OUT=" + out.string()});
+        EXPECT_EQ(run.exitCode, content.empty() ? 3 : 0) << request << run.err;
+        EXPECT_EQ(fs::exists(out) ? test::readWholeFile(out) : "", content) << request;
+    }
+    EXPECT_EQ(extractedFiles(), 0);  // nothing extracted outlives the game
 }
 
 }  // namespace

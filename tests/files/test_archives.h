@@ -1,11 +1,12 @@
-// Builds packed media archives byte by byte, so that tests can reach layouts
-// the packing tool never writes: end-relative offsets, bad magic, cut
+// Builds packed media archives byte by byte, so that tests reach layouts the
+// packing tool never writes: end-relative offsets, bad magic, cut
 // directories, entries pointing anywhere.
 #pragma once
 
 #include <lzo/lzo1x.h>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,74 +40,51 @@ struct DirectoryEntry {
     uint32_t dataSize = 0;
 };
 
-// Lays out an archive: data blocks first (anywhere, in any order), then the
-// directory, its end marker and the trailer.
+// Data blocks first (anywhere, in any order), then the directory, its end
+// marker and the trailer.
 class ArchiveBytes {
   public:
-    // Appends raw bytes (a prefix such as an executable, or a data block) and
-    // gives their position.
+    // Appends raw bytes (a program, a data block) and gives their position.
     uint32_t add(const std::string& bytes) {
         uint32_t at = static_cast<uint32_t>(bytes_.size());
         bytes_ += bytes;
         return at;
     }
-    // Adds a compressed entry stored at its position from the file start.
     void addEntry(const std::string& name, const std::string& content) {
         std::string block = lzoBlock(content);
         uint32_t at = add(block);
         entries_.push_back({name, static_cast<int32_t>(at), static_cast<uint32_t>(block.size())});
     }
     void addDirectoryEntry(const DirectoryEntry& entry) { entries_.push_back(entry); }
-    std::vector<DirectoryEntry>& entries() { return entries_; }
+    const std::vector<DirectoryEntry>& entries() const { return entries_; }
 
-    // The directory and trailer. `directoryOffset` is written as given when
-    // `explicitOffset` is set, otherwise the directory's position.
     std::string finish(bool endMarker = true, const char* magic = "viZ") const {
-        return finishWith(endMarker, magic, false, 0);
+        return layout(endMarker, magic, std::nullopt, false);
     }
-    std::string finishWithOffset(int32_t directoryOffset, const char* magic = "viZ") const {
-        return finishWith(true, magic, true, directoryOffset);
+    // The trailer names `directoryOffset` instead of the directory.
+    std::string finishWithOffset(int32_t directoryOffset) const {
+        return layout(true, "viZ", directoryOffset, false);
     }
+    // Every offset counts back from the end of the file.
+    std::string finishEndRelative() const { return layout(true, "viZ", std::nullopt, true); }
 
-    // Rewrites every offset (entries and directory) to count back from the
-    // end of the finished file.
-    std::string finishEndRelative() const {
-        std::string directory = directoryBytes(true);
-        int64_t total = static_cast<int64_t>(bytes_.size() + directory.size() + 7);
+  private:
+    std::string layout(bool endMarker, const char* magic, std::optional<int32_t> directoryOffset,
+                       bool fromEnd) const {
+        size_t total = bytes_.size() + (endMarker ? 1 : 0) + 7;
+        for (const DirectoryEntry& entry : entries_) total += 9 + entry.name.size();
+        const int64_t shift = fromEnd ? -static_cast<int64_t>(total) : 0;
         std::string out = bytes_;
         for (const DirectoryEntry& entry : entries_) {
             out += static_cast<char>(entry.name.size());
             out += entry.name;
-            appendLe32(out, static_cast<uint32_t>(static_cast<int32_t>(entry.dataOffset - total)));
+            appendLe32(out, static_cast<uint32_t>(entry.dataOffset + shift));
             appendLe32(out, entry.dataSize);
         }
-        out += '\0';
-        out += "viZ";
-        appendLe32(out, static_cast<uint32_t>(static_cast<int32_t>(bytes_.size() - total)));
-        return out;
-    }
-
-    size_t size() const { return bytes_.size(); }
-
-  private:
-    std::string directoryBytes(bool endMarker) const {
-        std::string directory;
-        for (const DirectoryEntry& entry : entries_) {
-            directory += static_cast<char>(entry.name.size());
-            directory += entry.name;
-            appendLe32(directory, static_cast<uint32_t>(entry.dataOffset));
-            appendLe32(directory, entry.dataSize);
-        }
-        if (endMarker) directory += '\0';
-        return directory;
-    }
-    std::string finishWith(bool endMarker, const char* magic, bool explicitOffset,
-                           int32_t offset) const {
-        std::string out = bytes_;
-        uint32_t directoryAt = static_cast<uint32_t>(out.size());
-        out += directoryBytes(endMarker);
+        if (endMarker) out += '\0';
         out.append(magic, 3);
-        appendLe32(out, explicitOffset ? static_cast<uint32_t>(offset) : directoryAt);
+        appendLe32(out, static_cast<uint32_t>(
+                            directoryOffset.value_or(static_cast<int64_t>(bytes_.size()) + shift)));
         return out;
     }
 

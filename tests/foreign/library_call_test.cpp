@@ -1,8 +1,6 @@
 // Foreign calls into a real library built with the tests (libVorlanSample.so
 // beside the test programs).
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <vorlan/app.h>
 #include <vorlan/foreign.h>
 
@@ -18,7 +16,6 @@ namespace vorlan {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TempFolder;
 
 const char* kSample = "libVorlanSample.so";
 
@@ -26,24 +23,22 @@ fs::path samplePath() {
     return test::buildBin() / kSample;
 }
 
-bool isLoaded(const fs::path& path) {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (handle) dlclose(handle);
-    return handle != nullptr;
-}
-
 TEST(ForeignCall, TypedFunctionsOfEachKind) {
     ForeignFunction<int32_t(int32_t, int32_t)> add(kSample, "sampleAdd");
     ForeignFunction<double(double, double)> scale(kSample, "sampleScale");
     ForeignFunction<const char*(const char*)> greet(kSample, "sampleGreet");
     ASSERT_TRUE(add && scale && greet);
-    EXPECT_EQ(add(40, 2), 42);
     EXPECT_EQ(add(-7, 3), -4);
     EXPECT_DOUBLE_EQ(scale(2.5, -4.0), -10.0);
     EXPECT_STREQ(greet("Brinna"), "hello Brinna");
 }
 
 TEST(ForeignCall, ResolvesOnlyWhatTheLibraryItselfExports) {
+    // A copy in the current folder, where a bare name must not find it.
+    test::TempFolder folder;
+    fs::copy_file(samplePath(), folder.file("libCurrentOnly.so"));
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.path());
     struct Case {
         std::string library;
         const char* function;
@@ -59,34 +54,24 @@ TEST(ForeignCall, ResolvesOnlyWhatTheLibraryItselfExports) {
         {"libc.so.6", "strlen", true},
         {"libNoSuchLibrary.so", "sampleAdd", false},
         {"", "strlen", false},  // would be the program itself
+        {"libCurrentOnly.so", "sampleAdd", false},
+        {"./libCurrentOnly.so", "sampleAdd", true},
     };
     for (const Case& c : cases) {
         void* address = reinterpret_cast<void*>(1);
         resolveLibraryFunction(c.library.c_str(), c.function, address);
         EXPECT_EQ(address != nullptr, c.found) << c.library << " " << c.function;
     }
-    // A missing function leaves its library loaded.
-    EXPECT_TRUE(isLoaded(samplePath()));
-}
-
-TEST(ForeignCall, BareNamesAreNotLookedForInTheCurrentFolder) {
-    TempFolder folder;
-    fs::copy_file(samplePath(), folder.file("libCurrentOnly.so"));
-    fs::path previous = fs::current_path();
-    fs::current_path(folder.path());
-    void* bare = nullptr;
-    void* explicitPath = nullptr;
-    resolveLibraryFunction("libCurrentOnly.so", "sampleAdd", bare);
-    resolveLibraryFunction("./libCurrentOnly.so", "sampleAdd", explicitPath);
     fs::current_path(previous);
-    EXPECT_EQ(bare, nullptr);
-    EXPECT_NE(explicitPath, nullptr);
 }
 
-// Loads the sample twice under two file names, then ends the program.
+// Loads the sample (twice, and asks it for a missing function) and a copy of
+// it under another name, then ends the program.
 VORLAN_TEST_CHILD(LoadTwoLibrariesThenEnd) {
     void* address = nullptr;
     resolveLibraryFunction(kSample, "sampleAdd", address);
+    resolveLibraryFunction(kSample, "noSuchFunction", address);
+    resolveLibraryFunction(kSample, "sampleScale", address);
     resolveLibraryFunction(std::getenv("VORLAN_TEST_SECOND"), "sampleAdd", address);
     std::printf("%d\n",
                 address ? reinterpret_cast<int32_t (*)(int32_t, int32_t)>(address)(2, 3) : -1);
@@ -94,7 +79,7 @@ VORLAN_TEST_CHILD(LoadTwoLibrariesThenEnd) {
 }
 
 TEST(ForeignCall, LibrariesCloseOnceInReverseOrderAtTheEnd) {
-    TempFolder folder;
+    test::TempFolder folder;
     fs::path second = folder.file("libSecondCopy.so");
     fs::copy_file(samplePath(), second);
     fs::path log = folder.file("unloads.txt");

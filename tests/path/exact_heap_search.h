@@ -1,12 +1,7 @@
-// A second, separately written search with the planner's rules, shared by
-// the tests and the benchmark: an ordered set of (f, insertion number, cell)
-// as the open list and per-cell state arrays.
-//
-// Why it expands the same nodes in the same order as a sorted open list
-// where each node goes in front of every node of equal f: that list's back
-// (expanded next) is the node of smallest f and, among those, the earliest
-// inserted (an improved node counts as newly inserted), which is the least
-// (f, insertion number). 4-connected only, as findPath uses it.
+// A second, separately written search with findPath's rules, shared by the
+// tests and the benchmark: an ordered set of (f, insertion number, cell) as
+// the open list, whose least entry is the node a sorted open list with
+// "equal f goes behind the earlier insertion" would expand next.
 #pragma once
 
 #include <cfloat>
@@ -20,9 +15,8 @@
 
 namespace vorlan::path::reference {
 
-// findPath's normalisation of the costs, written apart from it: floats
-// (held within the float range), positive ones divided by the largest and
-// raised by 1, the rest blocked (-1).
+// findPath's cost normalisation, written apart from it: floats held within
+// the float range, positive ones divided by the largest plus 1, the rest -1.
 inline std::vector<float> normalisedCosts(const double* costs, size_t n) {
     std::vector<float> cost(n);
     float largest = 0;
@@ -38,8 +32,8 @@ inline std::vector<float> normalisedCosts(const double* costs, size_t n) {
     return cost;
 }
 
-// Route as x0, y0, x1, y1, ... from start to goal; empty when the goal
-// cannot be reached. The caller passes a valid start and goal.
+// Route as x0, y0, x1, y1, ... from a valid start to the goal; empty when
+// the goal cannot be reached.
 inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const double* costs,
                                             int32_t sx, int32_t sy, int32_t gx, int32_t gy,
                                             double weight) {

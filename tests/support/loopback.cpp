@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
+#include <cstdint>
+
+#include "platform/clock.h"
 
 namespace vorlan::test {
 
@@ -21,14 +23,27 @@ sockaddr_in loopbackAddress(uint16_t port) {
     return address;
 }
 
-double nowMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 bool waitReadable(int fd, double timeoutMs) {
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, static_cast<int>(timeoutMs)) > 0;
+}
+
+enum class Received { kCount, kTimeUp, kClosed };
+
+// Appends what arrives until `into` holds `count` bytes, the time is up or
+// the peer closes (or resets) the connection.
+Received receive(int fd, std::string& into, size_t count, double timeoutMs) {
+    double deadline = platform::nowMs() + timeoutMs;
+    char buffer[65536];
+    while (into.size() < count) {
+        double left = deadline - platform::nowMs();
+        if (left <= 0 || !waitReadable(fd, left)) return Received::kTimeUp;
+        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return Received::kClosed;
+        into.append(buffer, static_cast<size_t>(n));
+    }
+    return Received::kCount;
 }
 
 }  // namespace
@@ -77,30 +92,11 @@ bool sendAll(int fd, const std::string& bytes) {
 }
 
 bool receiveFor(int fd, std::string& into, double timeoutMs) {
-    double deadline = nowMs() + timeoutMs;
-    char buffer[65536];
-    for (double left = timeoutMs; left > 0; left = deadline - nowMs()) {
-        if (!waitReadable(fd, left)) return true;
-        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        into.append(buffer, static_cast<size_t>(n));
-    }
-    return true;
+    return receive(fd, into, SIZE_MAX, timeoutMs) != Received::kClosed;
 }
 
 bool receiveAtLeast(int fd, std::string& into, size_t count, double timeoutMs) {
-    double deadline = nowMs() + timeoutMs;
-    char buffer[65536];
-    while (into.size() < count) {
-        double left = deadline - nowMs();
-        if (left <= 0 || !waitReadable(fd, left)) return false;
-        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        into.append(buffer, static_cast<size_t>(n));
-    }
-    return true;
+    return receive(fd, into, count, timeoutMs) == Received::kCount;
 }
 
 void closeWithReset(int fd) {

@@ -24,14 +24,12 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::filesy
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    std::vector<std::string> environment;
-    for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
-    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     std::vector<char*> env;
-    for (const std::string& e : environment) env.push_back(const_cast<char*>(e.c_str()));
+    for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
+    for (const std::string& e : extraEnvironment) env.push_back(const_cast<char*>(e.c_str()));
     env.push_back(nullptr);
 
     ProcessResult result;

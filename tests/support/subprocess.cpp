@@ -7,22 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <stdexcept>
+
+#include "platform/clock.h"
 
 extern char** environ;
 
 namespace vorlan::test {
-
-namespace {
-
-double nowMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-}  // namespace
 
 Subprocess::Subprocess(const std::vector<std::string>& argv) {
     int fds[2];
@@ -62,29 +54,19 @@ bool Subprocess::readSome(double timeoutMs) {
 }
 
 bool Subprocess::waitForLine(const std::string& line, double timeoutMs) {
-    double end = nowMs() + timeoutMs;
-    for (;;) {
-        size_t start = 0;
-        while (start < output_.size()) {
-            size_t newline = output_.find('\n', start);
-            if (newline == std::string::npos) break;
-            if (output_.compare(start, newline - start, line) == 0 &&
-                newline - start == line.size())
-                return true;
-            start = newline + 1;
-        }
-        double left = end - nowMs();
-        if (left <= 0) return false;
-        if (!readSome(left) && !running()) {
-            // Nothing more will come.
-            if (!readSome(0)) return false;
-        }
+    double end = platform::nowMs() + timeoutMs;
+    const std::string wanted = "\n" + line + "\n";
+    while (("\n" + output_).find(wanted) == std::string::npos) {
+        double left = end - platform::nowMs();
+        // Once the child has exited, only what is left in the pipe can come.
+        if (left <= 0 || (!readSome(left) && !running() && !readSome(0))) return false;
     }
+    return true;
 }
 
 void Subprocess::drain(double ms) {
-    double end = nowMs() + ms;
-    for (double left = ms; left > 0; left = end - nowMs()) {
+    double end = platform::nowMs() + ms;
+    for (double left = ms; left > 0; left = end - platform::nowMs()) {
         if (!readSome(left) && !running()) return;
     }
 }
@@ -101,9 +83,9 @@ bool Subprocess::running() {
 }
 
 std::optional<int> Subprocess::waitForExit(double timeoutMs) {
-    double end = nowMs() + timeoutMs;
+    double end = platform::nowMs() + timeoutMs;
     while (running()) {
-        if (nowMs() > end) {
+        if (platform::nowMs() > end) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
             exitCode_ = std::nullopt;

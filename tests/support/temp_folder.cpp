@@ -10,18 +10,16 @@
 namespace vorlan::test {
 
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::path("/tmp") / "vorlan-test-XXXXXX").string();
+    std::string pattern = "/tmp/vorlan-test-XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
-    const char* old = std::getenv("TMPDIR");
-    hadTmpdir_ = old != nullptr;
-    if (old) oldTmpdir_ = old;
+    if (const char* old = std::getenv("TMPDIR")) oldTmpdir_ = old;
     setenv("TMPDIR", path_.c_str(), 1);
 }
 
 TempFolder::~TempFolder() {
-    if (hadTmpdir_) {
-        setenv("TMPDIR", oldTmpdir_.c_str(), 1);
+    if (oldTmpdir_) {
+        setenv("TMPDIR", oldTmpdir_->c_str(), 1);
     } else {
         unsetenv("TMPDIR");
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace vorlan::test {
@@ -19,8 +20,7 @@ class TempFolder {
 
   private:
     std::filesystem::path path_;
-    std::string oldTmpdir_;
-    bool hadTmpdir_ = false;
+    std::optional<std::string> oldTmpdir_;
 };
 
 std::string readWholeFile(const std::filesystem::path& path);
