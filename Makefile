@@ -3,7 +3,9 @@
 # Everything they need is installed by tools/install-deps.
 
 JOBS ?= $(shell nproc)
-XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
+# -noreset: by default the server resets whenever its last client leaves, and a
+# test program starting just then cannot open the display.
+XVFB = xvfb-run -a -s "-screen 0 1280x1024x24 -noreset"
 CMAKE_FLAGS ?=
 
 .PHONY: all deps build play dist test test-release test-sanitize test-tsan format format-check bench fuzz clean
@@ -40,7 +42,7 @@ test-sanitize: deps
 test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLAN_TSAN=ON -DVORLAN_BENCH=OFF >/dev/null
 	cmake --build build-tsan -j $(JOBS) --target net_tests
-	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -R '^(HttpDownload|Responses|HostedSession|NoSession|WireSession|ProcessSession|LoadSession)' --output-on-failure -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -R '^(Responses|HostedSession|NoSession|WireSession|ProcessSession|LoadSession|LetterSession)' --output-on-failure -j $(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

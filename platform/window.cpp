@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstring>
 #include <initializer_list>
 
 namespace vorlan::platform {
@@ -16,7 +17,17 @@ SDL_GLContext glContext = nullptr;
 bool ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    // When the display cannot be opened SDL falls back to drawing off screen,
+    // and the game would run with no window: only an explicit choice may.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool windowless =
+        driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (windowless && !SDL_getenv("SDL_VIDEODRIVER")) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
+    return true;
 }
 
 void setAttributes(int samples, bool alpha) {

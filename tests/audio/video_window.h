@@ -9,6 +9,7 @@
 
 #include "app/renderer.h"
 #include "input/input_state.h"
+#include "support/process_window.h"
 #include "support/subprocess.h"
 
 namespace vorlan::test {
@@ -23,10 +24,7 @@ class VideoWindow : public testing::Test {
         initInput(false);
     }
     // The X window id of this process's window, for xdotool and import.
-    static std::string windowId() {
-        return runCommand("xdotool search --sync --onlyvisible --pid " + std::to_string(getpid()) +
-                          " | head -1");
-    }
+    static std::string windowId() { return processWindow(getpid()); }
     void TearDown() override {
         shutdownInput();
         destroyInputState();

@@ -1,5 +1,5 @@
-// A shown, focused runtime window with the input state started, in a real
-// X server, for driving with xdotool.
+// A shown, focused runtime window with the input state started, in a real X
+// server, for driving with xdotool.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,24 +12,24 @@
 #include "app/renderer.h"
 #include "input/input_state.h"
 #include "support/focus_lock.h"
+#include "support/process_window.h"
 #include "support/subprocess.h"
 
 namespace vorlan::test {
 
 class InputWindow : public testing::Test {
   protected:
-    void startInput(bool captureMouse) {
+    void SetUp() override {
         setAutoPause(0);
         setEscQuits(0);
         renderer = new OpenGLZererazo();
         ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
         renderer->leaveFullscreen();
         createInputState();
-        initInput(captureMouse);
-        window_ = runCommand("xdotool search --sync --onlyvisible --pid " +
-                             std::to_string(getpid()) + " | head -1");
-        ASSERT_FALSE(window_.empty());
-        runCommand("xdotool windowfocus --sync " + window_);
+        initInput(captureMouse_);
+        window_ = processWindow(getpid());
+        ASSERT_FALSE(window_.empty()) << "no viewable window of this process";
+        xdotool("windowfocus --sync " + window_);
         presentUntil([] { return false; }, 3);
     }
 
@@ -49,12 +49,16 @@ class InputWindow : public testing::Test {
         return condition();
     }
 
-    static void xdotool(const std::string& arguments) { runCommand("xdotool " + arguments); }
-    const std::string& window() const { return window_; }
+    // Bounded, so that a wait of xdotool's (--sync) fails the test instead of holding it.
+    static void xdotool(const std::string& arguments) {
+        runCommand("timeout 10 xdotool " + arguments);
+    }
+
+    bool captureMouse_ = false;  // set before SetUp
+    std::string window_;
 
   private:
     FocusLock lock_;
-    std::string window_;
 };
 
 }  // namespace vorlan::test

@@ -5,13 +5,14 @@
 #include <unistd.h>
 #include <vorlan/net.h>
 
+#include <atomic>
 #include <csignal>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "net/http_download.h"
-#include "support/child_entry.h"
 #include "support/loopback.h"
 #include "support/temp_folder.h"
 
@@ -25,27 +26,26 @@ struct Script {
     Ending ending = Ending::Close;
 };
 
-// Serves one connection with the script; request() and connected are read
-// after finish().
-class ScriptedServer {
-  public:
-    explicit ScriptedServer(Script script) : listener_(test::listenLoopback(port)) {
-        thread_ = std::thread([this, script] { serve(script); });
-    }
+// Serves one connection with the script on a thread of its own.
+struct ScriptedServer {
+    explicit ScriptedServer(const Script& script)
+        : listener(test::listenLoopback(port)), thread([this, script] { serve(script); }) {}
     ~ScriptedServer() {
         finish();
-        ::close(listener_);
+        ::close(listener);
     }
+    // Waits for the connection's end; then `request` and `connected` hold.
     void finish() {
-        if (thread_.joinable()) thread_.join();
+        finishing = true;
+        if (thread.joinable()) thread.join();
     }
-    uint16_t port = 0;
-    std::string request;
-    bool connected = false;
-
-  private:
     void serve(const Script& script) {
-        int fd = test::acceptWithin(listener_, 1000);
+        int fd = -1;
+        // Once finishing, one last look for a connection the client made.
+        for (bool last = false; fd < 0 && !last;) {
+            last = finishing;
+            fd = test::acceptWithin(listener, 20);
+        }
         if (fd < 0) return;
         connected = true;
         while (request.find("\r\n\r\n") == std::string::npos && test::receiveFor(fd, request, 50)) {
@@ -61,8 +61,13 @@ class ScriptedServer {
         if (script.ending == Ending::Reset) return test::closeWithReset(fd);
         ::close(fd);
     }
-    int listener_;
-    std::thread thread_;
+
+    uint16_t port = 0;
+    int listener;
+    std::string request;
+    bool connected = false;
+    std::atomic<bool> finishing{false};
+    std::thread thread;  // last: starts once the rest is ready
 };
 
 std::string binaryBody(size_t size) {
@@ -77,10 +82,10 @@ const std::string kGoodFile = "an earlier good download";
 struct DownloadCase {
     const char* name;
     Script script;
-    double expected;
-    std::string body;  // the file afterwards, when expected is 1
+    std::optional<std::string> body = {};  // the file afterwards; none: the download fails
+    bool writeFails = false;               // under a file size limit of 1000 bytes
     const char* host = "127.0.0.1";
-    const char* path = "/file";
+    const char* path = "/a/b?c=1";
     const char* target = "got.bin";
     bool connects = true;
 };
@@ -94,15 +99,25 @@ TEST_P(HttpDownloadCases, StoresTheBodyOnlyForACompleteResponse) {
     if (c.connects) test::writeWholeFile(target, kGoodFile);
     httpTimeouts.idleMs = 1500;
     ScriptedServer server(c.script);
-    EXPECT_EQ(httpDownload(c.host, c.path, server.port, target.c_str()), c.expected);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limited{1000, before.rlim_max};
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (c.writeFails) setrlimit(RLIMIT_FSIZE, &limited);
+    // 65536 more than the port, with a fraction: the same port.
+    EXPECT_EQ(httpDownload(c.host, c.path, server.port + 65536.7, target.c_str()), c.body ? 1 : 0);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
     server.finish();
     EXPECT_EQ(server.connected, c.connects);
     if (c.connects) {
-        EXPECT_EQ(test::readWholeFile(target), c.expected == 1 ? c.body : kGoodFile);
+        EXPECT_EQ(server.request, std::string("GET ") + c.path + " HTTP/1.0\r\nHost:" + c.host +
+                                      "\r\nAccept: */*\r\nUser-Agent: Vorlan game\r\n\r\n");
+        EXPECT_EQ(test::readWholeFile(target), c.body.value_or(kGoodFile));
     } else {
         EXPECT_FALSE(std::filesystem::exists(target));
     }
-    // No partial file is left beside the target.
+    // No temporary file is left beside the target.
     for (auto& entry : std::filesystem::directory_iterator(folder.path())) {
         EXPECT_EQ(entry.path().filename(), std::filesystem::path(c.target).filename());
     }
@@ -114,70 +129,31 @@ std::vector<DownloadCase> downloadCases() {
     std::vector<std::string> trickle;
     for (char c : kOk + "slow body") trickle.emplace_back(1, c);
     return {
-        {"SmallBody", {{kOk + "hello"}}, 1, "hello"},
-        {"LineFeedsOnly", {{"HTTP/1.0 200 OK\nA: b\n\nbody"}}, 1, "body"},
-        {"HeaderEndSplit", {{"HTTP/1.0 200 OK\r\n\r", "\nafter"}}, 1, "after"},
-        {"OneByteTrickle", {trickle}, 1, "slow body"},
-        {"EmptyBody", {{kOk}}, 1, ""},
-        {"Body4096", {{kOk, mid}}, 1, mid},
-        {"Body10MiBWithNuls", {{kOk, big}}, 1, big},
-        {"NotFoundPage", {{"HTTP/1.0 404 Not Found\r\n\r\n<p>gone</p>"}}, 1, "<p>gone</p>"},
-        {"ExactContentLength", {{"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nfour"}}, 1, "four"},
-        {"ResetMidBody", {{kOk, mid.substr(0, 1000)}, Ending::Reset}, 0, ""},
-        {"CloseInsideHeader", {{"HTTP/1.0 200 OK\r\nContent-"}}, 0, ""},
-        {"CloseBeforeAnything", {}, 0, ""},
-        {"ShortContentLength", {{"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nshort"}}, 0, ""},
+        {"LineFeedsOnly", {{"HTTP/1.0 200 OK\nA: b\n\nbody"}}, "body"},
+        {"HeaderEndSplit", {{"HTTP/1.0 200 OK\r\n\r", "\nafter"}}, "after"},
+        {"OneByteTrickle", {trickle}, "slow body"},
+        {"EmptyBody", {{kOk}}, ""},
+        {"Body4096", {{kOk, mid}}, mid},
+        {"Body10MiBWithNuls", {{kOk, big}}, big},
+        {"NotFoundPage", {{"HTTP/1.0 404 Not Found\r\n\r\n<p>gone</p>"}}, "<p>gone</p>"},
+        {"ExactContentLength", {{"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nfour"}}, "four"},
+        {"ResetMidBody", {{kOk, mid.substr(0, 1000)}, Ending::Reset}},
+        {"CloseInsideHeader", {{"HTTP/1.0 200 OK\r\nContent-"}}},
+        {"CloseBeforeAnything", {}},
+        {"ShortContentLength", {{"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nshort"}}},
         {"HugeContentLength",
-         {{"HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n"}},
-         0,
-         ""},
-        {"HeaderOver64KiB",
-         {{"HTTP/1.0 200 OK\r\nX: " + std::string(70000, 'a') + "\r\n\r\n"}},
-         0,
-         ""},
-        {"StalledServer", {{"HTTP/1.0 200 OK\r\n"}, Ending::Stall}, 0, ""},
-        {"LineBreakInHost", {{kOk}}, 0, "", "127.0.0.1\r\nX-Evil: 1", "/", "a", false},
-        {"LineBreakInPath", {{kOk}}, 0, "", "127.0.0.1", "/a\nGET /b", "a", false},
-        {"TargetFolderMissing", {{kOk}}, 0, "", "127.0.0.1", "/", "missing/a", false},
+         {{"HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n"}}},
+        {"HeaderOver64KiB", {{"HTTP/1.0 200 OK\r\nX: " + std::string(70000, 'a') + "\r\n\r\n"}}},
+        {"StalledServer", {{"HTTP/1.0 200 OK\r\n"}, Ending::Stall}},
+        {"FailedWrite", {{kOk, mid}}, {}, true},
+        {"LineBreakInHost", {{kOk}}, {}, false, "127.0.0.1\r\nX-Evil: 1", "/", "a", false},
+        {"LineBreakInPath", {{kOk}}, {}, false, "127.0.0.1", "/a\nGET /b", "a", false},
+        {"TargetFolderMissing", {{kOk}}, {}, false, "127.0.0.1", "/", "missing/a", false},
     };
 }
 
 INSTANTIATE_TEST_SUITE_P(Responses, HttpDownloadCases, testing::ValuesIn(downloadCases()),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(HttpDownload, SendsTheRequestBytesAndTakesTheLow16BitsOfThePort) {
-    test::TempFolder folder;
-    ScriptedServer server({{kOk}});
-    // 65536 more than the port, with a fraction: the same port.
-    EXPECT_EQ(
-        httpDownload("127.0.0.1", "/a/b?c=1", server.port + 65536.7, folder.file("x").c_str()), 1);
-    server.finish();
-    EXPECT_EQ(server.request,
-              "GET /a/b?c=1 HTTP/1.0\r\nHost:127.0.0.1\r\nAccept: */*\r\nUser-Agent: Vorlan "
-              "game\r\n\r\n");
-}
-
-// A file size limit makes the body's write fail part of the way.
-VORLAN_TEST_CHILD(DownloadPastFileSizeLimit) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{1000, 1000};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::printf("%g\n", httpDownload("127.0.0.1", "/", std::atof(std::getenv("VORLAN_TEST_PORT")),
-                                     std::getenv("VORLAN_TEST_TARGET")));
-}
-
-TEST(HttpDownload, FailedWriteIsAFailure) {
-    test::TempFolder folder;
-    std::string target = folder.file("limited").string();
-    test::writeWholeFile(target, kGoodFile);
-    ScriptedServer server({{kOk, binaryBody(4096)}});
-    setenv("VORLAN_TEST_PORT", std::to_string(server.port).c_str(), 1);
-    setenv("VORLAN_TEST_TARGET", target.c_str(), 1);
-    auto child = test::startChild("DownloadPastFileSizeLimit");
-    EXPECT_EQ(child->waitForExit(10000), 0);
-    EXPECT_EQ(child->output(), "0\n");
-    EXPECT_EQ(test::readWholeFile(target), kGoodFile);
-}
 
 }  // namespace
 }  // namespace vorlan

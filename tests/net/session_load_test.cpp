@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <vorlan/net.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -21,8 +22,8 @@ std::string messageText(int32_t sender, int seq) {
     return "s" + std::to_string(sender) + "#" + std::to_string(seq);
 }
 
-// What one player got: per sender the next sequence number expected, and
-// how many messages were out of place (own, misaddressed, lost, repeated).
+// Per sender the next sequence number expected, and the messages out of
+// place (own, misaddressed, lost, repeated).
 struct Received {
     explicit Received(int32_t id) : self(id) {}
     int32_t self;
@@ -30,17 +31,16 @@ struct Received {
     int faults = 0;
     int total = 0;
 
-    void take(int32_t receiver, int32_t sender, const std::string& text) {
+    // Takes the record; `padding` bytes at the end of its text are ignored.
+    void take(const test::WireRecord& r, size_t padding = 0) {
         ++total;
-        int& expected = next[sender];
-        faults += sender == self || receiver != self || text != messageText(sender, expected++);
+        std::string text = r.text.substr(0, r.text.size() - padding);
+        faults += r.sender == self || r.receiver != self ||
+                  text != messageText(r.sender, next[r.sender]++);
     }
     bool complete(size_t senders, int each) const {
-        if (next.size() != senders) return false;
-        for (auto& [sender, count] : next) {
-            if (count != each) return false;
-        }
-        return true;
+        return next.size() == senders &&
+               std::all_of(next.begin(), next.end(), [&](auto& n) { return n.second == each; });
     }
 };
 
@@ -48,11 +48,8 @@ using LoadSession = test::SessionTest;
 
 TEST_F(LoadSession, HundredConnectionsBroadcastingEachGetExactlyTheirShare) {
     constexpr int kEach = 100;
-    uint16_t port = test::freeLoopbackPort();
-    ASSERT_EQ(hostSession(port), 1);
-    // The host's own game connection is one of the hundred.
+    hostWithPlayer();  // the host's own game connection is one of the hundred
     Received hostGot(101);
-    ASSERT_STREQ(createPlayer("host").cStr(), "101");
     std::vector<std::unique_ptr<RawPeer>> peers;
     std::vector<Received> got;
     for (int i = 0; i < 99; ++i) {
@@ -77,10 +74,8 @@ TEST_F(LoadSession, HundredConnectionsBroadcastingEachGetExactlyTheirShare) {
         fds.push_back({peers[i]->fd, POLLIN, 0});
     }
     auto allComplete = [&] {
-        for (const Received& r : got) {
-            if (!r.complete(99, kEach)) return false;
-        }
-        return hostGot.complete(99, kEach);
+        return hostGot.complete(99, kEach) &&
+               std::all_of(got.begin(), got.end(), [&](auto& r) { return r.complete(99, kEach); });
     };
     for (auto deadline = test::after(60000);
          !allComplete() && std::chrono::steady_clock::now() < deadline;) {
@@ -88,11 +83,11 @@ TEST_F(LoadSession, HundredConnectionsBroadcastingEachGetExactlyTheirShare) {
         for (size_t i = 0; i < peers.size(); ++i) {
             if (!(fds[i].revents & POLLIN)) continue;
             ASSERT_TRUE(peers[i]->readSome(0)) << "peer " << i << " was dropped";
-            for (auto& r : peers[i]->pending) got[i].take(r.receiver, r.sender, r.text);
+            for (auto& r : peers[i]->pending) got[i].take(r);
             peers[i]->pending.clear();
         }
         for (RtString text = getMessage("101"); text.length() > 0; text = getMessage("101")) {
-            hostGot.take(101, int32_t(textToNumber(lastSender())), text.cStr());
+            hostGot.take({3, 101, int32_t(textToNumber(lastSender())), text.cStr()});
         }
     }
     EXPECT_TRUE(allComplete());
@@ -108,7 +103,7 @@ TEST_F(LoadSession, HundredConnectionsBroadcastingEachGetExactlyTheirShare) {
 TEST_F(LoadSession, APeerThatNeverReadsIsDroppedWithoutStallingOthers) {
     constexpr int kMessages = 8000;
     sessionLimits.connectionQueueBytes = 256 * 1024;
-    uint16_t port = test::freeLoopbackPort();
+    port = test::freeLoopbackPort();
     ASSERT_EQ(hostSession(port), 1);
     uint64_t droppedBefore = sessionCounters.connectionsDropped;
     RawPeer sink(port, 4096), reader(port), sender(port);
@@ -119,8 +114,8 @@ TEST_F(LoadSession, APeerThatNeverReadsIsDroppedWithoutStallingOthers) {
 
     std::string padding(1000, 'p');
     std::atomic<int> readerTotal{0};
-    // The sender keeps only a little ahead of the reader, so that a slow
-    // test machine cannot make the reader look like a peer that never reads.
+    // Kept a little ahead of the reader, so that a slow machine cannot make
+    // the reader look like a peer that never reads.
     std::thread flood([&] {
         for (int seq = 0; seq < kMessages; ++seq) {
             while (seq - readerTotal > 100)
@@ -133,8 +128,7 @@ TEST_F(LoadSession, APeerThatNeverReadsIsDroppedWithoutStallingOthers) {
     for (auto deadline = test::after(60000); got.total < kMessages &&
                                              std::chrono::steady_clock::now() < deadline &&
                                              reader.readSome(50);) {
-        for (auto& r : reader.pending)
-            got.take(r.receiver, r.sender, r.text.substr(0, r.text.size() - 1000));
+        for (auto& r : reader.pending) got.take(r, padding.size());
         reader.pending.clear();
         readerTotal = got.total;
     }

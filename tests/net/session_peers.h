@@ -1,6 +1,5 @@
-// What the session tests share: a loopback-only session per test, waiting
-// for a player's messages, and a client written from the wire format alone
-// on plain sockets, to talk to a host as a foreign or hostile peer would.
+// What the session tests share, including a client and a host written from
+// the wire format alone, to play a foreign or hostile peer.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +18,12 @@
 
 namespace vorlan::test {
 
+inline uint16_t freeLoopbackPort() {
+    uint16_t port = 0;
+    ::close(listenLoopback(port));
+    return port;
+}
+
 class SessionTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -27,6 +32,13 @@ class SessionTest : public testing::Test {
         sessionLimits.answerTimeoutMs = 2000;
     }
     void TearDown() override { closeNetworkSession(); }
+    // Hosts on a free port; the host's own player is "101".
+    void hostWithPlayer() {
+        port = freeLoopbackPort();
+        ASSERT_EQ(hostSession(port), 1);
+        ASSERT_STREQ(createPlayer("host").cStr(), "101");
+    }
+    uint16_t port = 0;
 };
 
 inline std::chrono::steady_clock::time_point after(double ms) {
@@ -43,10 +55,13 @@ inline std::string waitMessage(const RtString& player, double timeoutMs = 5000) 
     return "";
 }
 
-inline uint16_t freeLoopbackPort() {
-    uint16_t port = 0;
-    ::close(listenLoopback(port));
-    return port;
+// Waits until countPlayers() gives `count`.
+inline bool playersBecome(double count) {
+    for (auto deadline = after(5000); std::chrono::steady_clock::now() < deadline;) {
+        if (countPlayers() == count) return true;
+        waitMessage("0", 10);
+    }
+    return false;
 }
 
 inline std::string le32(int32_t value) {
@@ -71,8 +86,8 @@ inline std::string wireRecord(int type, int32_t receiver, int32_t sender,
     return wireRecord(type, receiver, sender, text, int32_t(text.size()));
 }
 
-// A type-1 text: any socket field in the first four bytes (the host does
-// not read it), the name at 10.
+// A type-1 text: the socket field first (the host does not read it), the
+// name at 10.
 inline std::string registrationBlock(int32_t socketField, const std::string& name) {
     std::string block(152, '\0');
     return block.replace(0, 4, le32(socketField)).replace(10, name.size(), name);
@@ -83,6 +98,7 @@ struct WireRecord {
     int32_t receiver = 0;
     int32_t sender = 0;
     std::string text;
+    std::string bytes() const { return wireRecord(type, receiver, sender, text); }
 };
 
 class RawPeer {
@@ -92,8 +108,8 @@ class RawPeer {
     ~RawPeer() { ::close(fd); }
     bool send(const std::string& bytes) { return sendAll(fd, bytes); }
 
-    // Reads until a record matches (taken out of `pending`), the peer
-    // closes or the time is up.
+    // Takes the first record that matches out of `pending`, reading until
+    // one comes, the host closes or the time is up.
     template <typename Match>
     bool waitFor(Match match, WireRecord* found = nullptr, double timeoutMs = 5000) {
         for (auto deadline = after(timeoutMs);;) {
@@ -107,7 +123,7 @@ class RawPeer {
         }
     }
 
-    // Registers a player; its id, or -1.
+    // The id the host gives a new player, or -1.
     int32_t registerPlayer(const std::string& name, int32_t socketField) {
         WireRecord answer;
         bool ok = send(wireRecord(1, 0, 0, registrationBlock(socketField, name))) &&

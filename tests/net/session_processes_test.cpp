@@ -1,5 +1,4 @@
-// Sessions between separate processes: joiners, a killed joiner, a host
-// that ends in the middle of traffic, and hosting and joining in turns.
+// Sessions between separate processes, including killed and ending ones.
 #include <signal.h>
 #include <sys/resource.h>
 #include <vorlan/app.h>
@@ -10,7 +9,6 @@
 #include <filesystem>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "session_peers.h"
@@ -25,13 +23,25 @@ double envPort() {
     return std::atof(std::getenv("VORLAN_TEST_PORT"));
 }
 
+std::unique_ptr<test::Subprocess> startOnPort(const char* child, uint16_t port) {
+    setenv("VORLAN_TEST_PORT", std::to_string(port).c_str(), 1);
+    return test::startChild(child);
+}
+
 void say(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
-// Joins, waits for "go", greets everybody and the host's player, then
-// reports every message until "bye".
+// A child's own session on the port its parent chose.
+bool hostOnEnvPort() {
+    sessionLimits.listenAddress = "127.0.0.1";
+    if (hostSession(envPort()) == 1) return true;
+    say("host failed");
+    return false;
+}
+
+// Joins, waits for "go", greets all and the host, reports until "bye".
 VORLAN_TEST_CHILD(SessionJoiner) {
     std::string name = std::getenv("VORLAN_TEST_NAME");
     if (joinSession("127.0.0.1", envPort()) != 1) return say("join failed");
@@ -40,9 +50,7 @@ VORLAN_TEST_CHILD(SessionJoiner) {
     if (waitMessage(me.c_str(), 20000) != "go") return say("no go");
     sendMessage(me.c_str(), "0", ("hello from " + name).c_str());
     sendMessage(me.c_str(), "101", ("direct " + name).c_str());
-    for (;;) {
-        std::string text = waitMessage(me.c_str(), 20000);
-        if (text.empty() || text == "bye") break;
+    for (std::string text; (text = waitMessage(me.c_str(), 20000)) != "" && text != "bye";) {
         say(std::string("got ") + lastSender().cStr() + " " + text);
     }
     say("done");
@@ -54,32 +62,21 @@ std::string idLine(test::Subprocess& child) {
     return out.rfind("id ", 0) == 0 ? out.substr(3, out.find('\n') - 3) : "";
 }
 
-bool waitForCount(double count) {
-    for (int i = 0; i < 100; ++i) {
-        if (countPlayers() == count) return true;
-        waitMessage("0", 50);
-    }
-    return false;
-}
-
-class ProcessSession : public test::SessionTest {};
+using ProcessSession = test::SessionTest;
 
 TEST_F(ProcessSession, JoinersExchangeMessagesAndAKilledOneLosesItsPlayers) {
-    uint16_t port = test::freeLoopbackPort();
-    ASSERT_EQ(hostSession(port), 1);
-    ASSERT_STREQ(createPlayer("host").cStr(), "101");
-    setenv("VORLAN_TEST_PORT", std::to_string(port).c_str(), 1);
+    hostWithPlayer();
     std::map<std::string, std::unique_ptr<test::Subprocess>> joiners;
     std::map<std::string, std::string> ids;
     for (const char* name : {"a", "b", "c"}) {
         setenv("VORLAN_TEST_NAME", name, 1);
-        joiners[name] = test::startChild("SessionJoiner");
+        joiners[name] = startOnPort("SessionJoiner", port);
         ids[name] = idLine(*joiners[name]);
         ASSERT_FALSE(ids[name].empty()) << joiners[name]->output();
     }
-    ASSERT_TRUE(waitForCount(4));
+    ASSERT_TRUE(test::playersBecome(4));
     ::kill(joiners["c"]->pid(), SIGKILL);
-    ASSERT_TRUE(waitForCount(3));
+    ASSERT_TRUE(test::playersBecome(3));
 
     ASSERT_EQ(sendMessage("101", "0", "go"), 1);
     std::set<std::string> got;
@@ -101,14 +98,11 @@ TEST_F(ProcessSession, JoinersExchangeMessagesAndAKilledOneLosesItsPlayers) {
 
 // Hosts until a "stop" message, then reports what it saw.
 VORLAN_TEST_CHILD(SessionHostUntilStop) {
-    sessionLimits.listenAddress = "127.0.0.1";
-    if (hostSession(envPort()) != 1) return say("host failed");
+    if (!hostOnEnvPort()) return;
     std::string me = createPlayer("far").cStr();
     say("hosting " + me);
     int visits = 0;
-    for (;;) {
-        std::string text = waitMessage(me.c_str(), 30000);
-        if (text.empty() || text == "stop") break;
+    for (std::string text; (text = waitMessage(me.c_str(), 30000)) != "" && text != "stop";) {
         ++visits;
     }
     say("visits " + std::to_string(visits) + " players " + std::to_string(int(countPlayers())));
@@ -116,8 +110,7 @@ VORLAN_TEST_CHILD(SessionHostUntilStop) {
 
 TEST_F(ProcessSession, HostingAndJoiningInTurns) {
     uint16_t farPort = test::freeLoopbackPort();
-    setenv("VORLAN_TEST_PORT", std::to_string(farPort).c_str(), 1);
-    auto far = test::startChild("SessionHostUntilStop");
+    auto far = startOnPort("SessionHostUntilStop", farPort);
     ASSERT_TRUE(far->waitForLine("hosting 101", 10000)) << far->output();
     uint16_t ownPort = test::freeLoopbackPort();
     for (int round = 0; round < 50; ++round) {
@@ -136,8 +129,7 @@ TEST_F(ProcessSession, HostingAndJoiningInTurns) {
 
 // Hosts and ends the program while a peer floods its player.
 VORLAN_TEST_CHILD(SessionHostEndsMidTraffic) {
-    sessionLimits.listenAddress = "127.0.0.1";
-    if (hostSession(envPort()) != 1) return say("host failed");
+    if (!hostOnEnvPort()) return;
     std::string me = createPlayer("busy").cStr();
     say("ready");
     for (int taken = 0; taken < 200;) {
@@ -148,9 +140,8 @@ VORLAN_TEST_CHILD(SessionHostEndsMidTraffic) {
 }
 
 TEST_F(ProcessSession, EndProgramDuringTraffic) {
-    uint16_t port = test::freeLoopbackPort();
-    setenv("VORLAN_TEST_PORT", std::to_string(port).c_str(), 1);
-    auto child = test::startChild("SessionHostEndsMidTraffic");
+    port = test::freeLoopbackPort();
+    auto child = startOnPort("SessionHostEndsMidTraffic", port);
     ASSERT_TRUE(child->waitForLine("ready", 10000)) << child->output();
     test::RawPeer peer(port);
     int32_t id = peer.registerPlayer("flood", 3);
@@ -176,8 +167,7 @@ VORLAN_TEST_CHILD(SessionJoinerEnds) {
 
 TEST_F(ProcessSession, LeaveRecordsArriveBeforeTheClose) {
     test::FakeHost fake;
-    setenv("VORLAN_TEST_PORT", std::to_string(fake.port).c_str(), 1);
-    auto child = test::startChild("SessionJoinerEnds");
+    auto child = startOnPort("SessionJoinerEnds", fake.port);
     ASSERT_TRUE(fake.accept());
     fake.answerJoin(500);
     fake.assign(700);
@@ -193,16 +183,14 @@ TEST_F(ProcessSession, LeaveRecordsArriveBeforeTheClose) {
 
 // Hosts with room for one more descriptor only, and reports its messages.
 VORLAN_TEST_CHILD(SessionHostShortOfDescriptors) {
-    sessionLimits.listenAddress = "127.0.0.1";
-    if (hostSession(envPort()) != 1 || std::string(createPlayer("host").cStr()) != "101")
-        return say("host failed");
+    if (!hostOnEnvPort() || std::string(createPlayer("host").cStr()) != "101") return;
     {
-        // One peer comes and goes first, so that every path the host takes
-        // later has run once while the sanitizers could still open files.
+        // Every path the host takes later runs once while the sanitizers
+        // can still open files.
         test::RawPeer warmUp(static_cast<uint16_t>(envPort()));
         warmUp.registerPlayer("warm-up", 1);
     }
-    while (countPlayers() != 1) waitMessage("101", 10);
+    test::playersBecome(1);
     rlim_t open = 0;
     for ([[maybe_unused]] auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) ++open;
     rlimit limit{open, open};
@@ -212,9 +200,8 @@ VORLAN_TEST_CHILD(SessionHostShortOfDescriptors) {
 }
 
 TEST_F(ProcessSession, RunningOutOfDescriptorsDoesNotEndTheSession) {
-    uint16_t port = test::freeLoopbackPort();
-    setenv("VORLAN_TEST_PORT", std::to_string(port).c_str(), 1);
-    auto child = test::startChild("SessionHostShortOfDescriptors");
+    port = test::freeLoopbackPort();
+    auto child = startOnPort("SessionHostShortOfDescriptors", port);
     ASSERT_TRUE(child->waitForLine("ready", 10000)) << child->output();
     {
         // More connections than descriptors: the host cannot accept them all.

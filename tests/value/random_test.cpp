@@ -39,13 +39,21 @@ struct ReferenceIsaac {
             rsl[i] = bb = mm[(y >> 10) % 256] + x;
         }
     }
-    // Folds `source` into the memory in steps of eight words, as init does.
+    // Folds `source` into the memory in steps of eight words.
     void fold(uint32_t w[8], const uint32_t* source) {
         for (int i = 0; i < 256; i += 8) {
             for (int n = 0; n < 8; ++n) w[n] += source[i + n];
             mix(w);
             for (int n = 0; n < 8; ++n) mm[i + n] = w[n];
         }
+    }
+    // init's end: four more mixes, `source` and then the memory folded in,
+    // and the first pass.
+    void init(uint32_t w[8], const uint32_t* source) {
+        for (int i = 0; i < 4; ++i) mix(w);
+        fold(w, source);
+        fold(w, mm);
+        pass();
     }
 };
 
@@ -61,18 +69,13 @@ TEST(Random, NextBatchGivesThePublishedOutput) {
     ReferenceIsaac r;  // the published initialisation with a zero seed
     uint32_t w[8];
     for (uint32_t& v : w) v = 0x9e3779b9;
-    for (int i = 0; i < 4; ++i) ReferenceIsaac::mix(w);
-    r.fold(w, r.rsl);
-    r.fold(w, r.mm);
-    r.pass();
+    r.init(w, r.rsl);
     loadState(r);
     EXPECT_EQ(nextBatch(), 0xf650e4c8u);  // randvect.txt
     EXPECT_EQ(randomGenerator.results[15], 0x25890e2eu);
     nextBatch();
     EXPECT_EQ(randomGenerator.results[255], 0x4bb5af29u);
-    r.pass();
-    r.pass();
-    r.pass();
+    for (int i = 0; i < 3; ++i) r.pass();
     nextBatch();
     EXPECT_EQ(std::memcmp(randomGenerator.results, r.rsl, sizeof r.rsl), 0);
     EXPECT_EQ(std::memcmp(randomGenerator.memory, r.mm, sizeof r.mm), 0);
@@ -91,10 +94,7 @@ TEST(Random, SeedingFoldsInThePreviousResults) {
             w[0] += 12345;
             ReferenceIsaac::mix(w);
         }
-        for (int i = 0; i < 4; ++i) ReferenceIsaac::mix(w);
-        r.fold(w, previous);
-        r.fold(w, r.mm);
-        r.pass();
+        r.init(w, previous);
         seedGenerator(12345);
         EXPECT_EQ(std::memcmp(randomGenerator.results, r.rsl, sizeof r.rsl), 0) << round;
         EXPECT_EQ(randomGenerator.a, r.aa);
