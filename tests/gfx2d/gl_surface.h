@@ -18,7 +18,7 @@
 
 namespace vorlan::test {
 
-// RGBA bytes, row-major, top row first.
+// RGBA bytes, row-major, top row first; rgbAt gives 0xRRGGBB.
 struct Picture {
     int32_t width = 0;
     int32_t height = 0;
@@ -28,11 +28,10 @@ struct Picture {
     const uint8_t* at(int32_t x, int32_t y) const {
         return &pixels[(static_cast<size_t>(y) * width + x) * 4];
     }
+    uint32_t rgbAt(int32_t x, int32_t y) const {
+        return uint32_t{at(x, y)[0]} << 16 | uint32_t{at(x, y)[1]} << 8 | at(x, y)[2];
+    }
 };
-
-inline std::vector<uint8_t> rgb(const uint8_t* pixel) {
-    return {pixel[0], pixel[1], pixel[2]};
-}
 
 inline Picture picture(int32_t width, int32_t height, uint32_t rgba = 0) {
     Picture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
@@ -42,8 +41,7 @@ inline Picture picture(int32_t width, int32_t height, uint32_t rgba = 0) {
     return p;
 }
 
-// A picture whose every pixel differs: red and green from the position,
-// fully opaque.
+// Every pixel differs; fully opaque.
 inline Picture gradient(int32_t width, int32_t height) {
     Picture p = picture(width, height);
     for (int32_t y = 0; y < height; ++y) {
@@ -58,7 +56,7 @@ inline Picture gradient(int32_t width, int32_t height) {
     return p;
 }
 
-// A slot's size as (width, height); (-1, -1) would mean nothing was written.
+// (-1, -1) would mean nothing was written.
 inline std::pair<double, double> spriteSize(double slot) {
     std::pair<double, double> size{-1, -1};
     getSpriteSize(slot, size.first, size.second);
@@ -87,7 +85,7 @@ class GLSurface : public testing::Test {
         return path;
     }
 
-    // The whole back buffer as RGBA, top row first.
+    // The whole back buffer, top row first.
     static Picture screen() {
         flushQuads();
         Picture p = picture(renderer->screenWidth, renderer->screenHeight);
@@ -101,7 +99,7 @@ class GLSurface : public testing::Test {
         return flipped;
     }
 
-    // A texture level as stored (row 0 first, as GL keeps it).
+    // A texture level as GL keeps it: row 0 first.
     static Picture texels(uint32_t texture, int level = 0) {
         GLint bound = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

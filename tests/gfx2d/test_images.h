@@ -83,7 +83,6 @@ struct PngLayout {
     uint32_t height = 0;
     int colourType = PNG_COLOR_TYPE_RGB;
     int bitDepth = 8;
-    bool interlaced = false;
     // Rows packed as PNG stores them (16-bit samples big-endian), top first.
     std::vector<std::vector<uint8_t>> rows;
     // PLTE entries (r, g, b) for palette images.
@@ -110,8 +109,7 @@ inline std::string pngFile(const PngLayout& layout) {
         },
         nullptr);
     png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colourType,
-                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!layout.palette.empty()) {
         png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
     }

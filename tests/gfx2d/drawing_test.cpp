@@ -1,0 +1,409 @@
+// Sprite and primitive drawing on the real driver, read back from the back
+// buffer: exact pixels, alpha modes, polygons, the viewport, the GL state
+// each command leaves, and batched drawing giving the unbatched bytes.
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vorlan/sprites.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "app/frame_loop.h"
+#include "app/runtime_state.h"
+#include "gfx2d/gl_surface.h"
+#include "support/child_entry.h"
+#include "support/sanitizer.h"
+
+namespace vorlan {
+namespace {
+
+using test::gradient;
+using test::Picture;
+using test::picture;
+
+struct Box {
+    int32_t left = INT32_MAX, top = INT32_MAX, right = -1, bottom = -1;
+    bool operator==(const Box&) const = default;
+};
+
+// The smallest box around every non-black pixel.
+Box litBox(const Picture& p) {
+    Box box;
+    for (int32_t y = 0; y < p.height; ++y) {
+        for (int32_t x = 0; x < p.width; ++x) {
+            const uint8_t* px = p.at(x, y);
+            if (px[0] + px[1] + px[2] == 0) continue;
+            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                   std::max(box.bottom, y)};
+        }
+    }
+    return box;
+}
+
+void drawTriangle(double slot) {
+    startPolygon(slot);
+    addPolygonVertex(150, 150, 0, 0, 0xFFFFFF);
+    addPolygonVertex(150, 190, 0, 5, 0xFF);
+    addPolygonVertex(190, 190, 5, 5, 0xFF00);
+    endPolygon();
+}
+
+// Slot 1: an 8 x 6 gradient.
+class SpriteDraw : public test::GLSurface {
+  protected:
+    void SetUp() override {
+        GLSurface::SetUp();
+        source_ = gradient(8, 6);
+        file_ = writePng("g.png", source_);
+        loadSprite(file_.c_str(), 1);
+    }
+    Picture source_;
+    std::string file_;
+};
+
+// How a draw shows slot 1's picture, pixel for pixel; kOther: not 1:1.
+enum Shows { kOther, kUpright, kFlipX, kFlipY, kFlipXY };
+
+TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
+    struct Case {
+        const char* name;
+        std::function<void()> draw;
+        Box box;
+        Shows shows = kOther;
+    };
+    const Case cases[] = {
+        {"point", [] { plotPoint(5, 7, 255); }, {5, 7, 5, 7}},
+        {"line with both ends", [] { drawLine(10, 20, 30, 20, 255); }, {10, 20, 30, 20}},
+        {"line upwards", [] { drawLine(50, 40, 50, 30, 255); }, {50, 30, 50, 40}},
+        {"rectangle", [] { fillRect(100, 100, 10, 5, 255); }, {100, 100, 109, 104}},
+        {"negative width", [] { fillRect(100, 100, -10, 5, 255); }, {91, 100, 100, 104}},
+        {"negative height", [] { fillRect(100, 100, 10, -5, 255); }, {100, 96, 109, 100}},
+        {"key colour, translucent",
+         [] {
+             setAlphaMode(-1);
+             drawLine(10, 10, 200, 150, 0x8000FF);
+             fillRect(20, 20, 30, 30, 0x8000FF);
+             setAlphaMode(0);
+         },
+         {}},
+        {"sprite at 10.2 as at 11", [] { drawSprite(1, 10.2, 5); }, {11, 5, 18, 10}, kUpright},
+        {"stretched", [] { drawSpriteStretched(1, 100, 50, 8, 6); }, {100, 50, 107, 55}, kUpright},
+        {"mirrored", [] { drawSpriteStretched(1, 100, 50, -8, 6); }, {92, 50, 99, 55}, kFlipX},
+        {"upside down", [] { drawSpriteStretched(1, 100, 50, 8, -6); }, {100, 44, 107, 49}, kFlipY},
+        {"both", [] { drawSpriteStretched(1, 100, 50, -8, -6); }, {92, 44, 99, 49}, kFlipXY},
+        // The centre stays where the unzoomed picture's centre was.
+        {"zoomed", [] { drawSpriteZoomed(1, 100, 50, 2, 3); }, {96, 44, 111, 61}},
+        {"roto-zoomed", [] { drawSpriteRotoZoom(1, 100, 100, 0, 2); }, {96, 97, 111, 108}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clearScreen();
+        c.draw();
+        Picture p = screen();
+        EXPECT_EQ(litBox(p), c.box);
+        bool flipX = c.shows == kFlipX || c.shows == kFlipXY;
+        bool flipY = c.shows == kFlipY || c.shows == kFlipXY;
+        for (int32_t i = 0; c.shows != kOther && i < 48; ++i) {
+            int32_t x = i % 8, y = i / 8;
+            ASSERT_EQ(p.rgbAt(c.box.left + x, c.box.top + y),
+                      source_.rgbAt(flipX ? 7 - x : x, flipY ? 5 - y : y))
+                << x << "," << y;
+        }
+    }
+    clearScreen();
+    plotPoint(6, 7, 0x123456);
+    EXPECT_EQ(getPixel(6.9, 7), 0x123456) << "truncated";
+    // Outside the surface: -1, never whatever memory held.
+    for (auto [x, y] :
+         {std::pair{-1.0, 0.0}, {0.0, -1.0}, {320.0, 5.0}, {5.0, 240.0}, {1e12, 0.0}}) {
+        EXPECT_EQ(getPixel(x, y), -1) << x << "," << y;
+    }
+}
+
+TEST_F(SpriteDraw, PositiveAnglesTurnCounterClockwise) {
+    Picture halves = picture(16, 16, 0xFF0000FF);  // left half red, right half blue
+    for (int32_t i = 0; i < 128; ++i) {
+        uint8_t* px = halves.at(8 + i % 8, i / 8);
+        px[0] = 0;
+        px[2] = 255;
+    }
+    loadSprite(writePng("h.png", halves).c_str(), 3);
+    struct Case {
+        double angle;
+        int32_t blueX, blueY, redX, redY;  // sample points around the centre (108, 108)
+    };
+    for (Case c : {Case{0, 112, 108, 104, 108}, Case{90, 108, 104, 108, 112},
+                   Case{-90, 108, 112, 108, 104}, Case{180, 104, 108, 112, 108}}) {
+        clearScreen();
+        drawSpriteRotated(3, 100, 100, c.angle);
+        Picture p = screen();
+        EXPECT_EQ(p.rgbAt(c.blueX, c.blueY), 0x0000FFu) << c.angle;
+        EXPECT_EQ(p.rgbAt(c.redX, c.redY), 0xFF0000u) << c.angle;
+    }
+}
+
+// A sprite of grey 200 and a 200-grey rectangle over grey 100, within 1 of
+// the blend formulas.
+TEST_F(SpriteDraw, AlphaModesFollowTheirBlendFormulas) {
+    loadSprite(writePng("c.png", picture(8, 8, 0xC8C8C8FF)).c_str(), 3);
+    const double s = 200, d = 100;
+    struct Case {
+        double mode, sprite, rect;
+    };
+    auto clampByte = [](double v) { return std::min(255.0, v); };
+    double primitiveAlpha = std::floor(0.1 * 255) / 255;
+    const Case cases[] = {
+        {0, s, s},
+        {std::nan(""), s, s},
+        {-0.5, s * 0.25 + d * 0.5, std::floor(s * 0.5) * (127 / 255.0) + d * (1 - 127 / 255.0)},
+        {-2, s, s},
+        {0.5, clampByte(s * 0.5 + d), clampByte(std::floor(s * 0.5) + d)},
+        {2, clampByte(s + d), clampByte(s + d)},
+        // At 0.15 or less the alpha test drops every textured fragment.
+        {-0.1, d, std::floor(s * 0.1f) * primitiveAlpha + d * (1 - primitiveAlpha)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode);
+        setAlphaMode(0);
+        fillRect(0, 0, 100, 100, 100 * 0x010101);
+        setAlphaMode(c.mode);
+        drawSprite(3, 10, 10);
+        fillRect(40, 10, 8, 8, 200 * 0x010101);
+        Picture p = screen();
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(p.at(14, 14)[k], c.sprite, 1.0);
+            EXPECT_NEAR(p.at(44, 14)[k], c.rect, 1.0);
+        }
+    }
+}
+
+// The GL state later commands rely on, keyed by its GL name.
+std::map<GLenum, std::vector<float>> glState(bool withTextures) {
+    flushQuads();
+    std::map<GLenum, std::vector<float>> state;
+    for (GLenum cap :
+         {GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_DITHER, GL_COLOR_MATERIAL,
+          GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_2D}) {
+        state[cap] = {static_cast<float>(glIsEnabled(cap))};
+    }
+    const std::pair<std::vector<GLenum>, size_t> values[] = {
+        {{GL_BLEND_SRC, GL_BLEND_DST, GL_ALPHA_TEST_FUNC, GL_ALPHA_TEST_REF, GL_ACTIVE_TEXTURE,
+          GL_CLIENT_ACTIVE_TEXTURE, GL_MATRIX_MODE, GL_PROJECTION_STACK_DEPTH,
+          GL_MODELVIEW_STACK_DEPTH, GL_FRONT_FACE, GL_READ_BUFFER, GL_PACK_ALIGNMENT,
+          GL_PACK_ROW_LENGTH, GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_SHADE_MODEL,
+          GL_CURRENT_PROGRAM, GL_ARRAY_BUFFER_BINDING, GL_TEXTURE_BINDING_2D},
+         1},
+        {{GL_CURRENT_COLOR, GL_VIEWPORT, GL_SCISSOR_BOX, GL_COLOR_CLEAR_VALUE, GL_COLOR_WRITEMASK},
+         4},
+        {{GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX}, 16},
+    };
+    for (const auto& [names, count] : values) {
+        for (GLenum name : names) {
+            std::vector<float> value(16);
+            glGetFloatv(name, value.data());
+            value.resize(count);
+            state[name] = value;
+        }
+    }
+    if (!withTextures) {
+        state.erase(GL_TEXTURE_2D);
+        state.erase(GL_TEXTURE_BINDING_2D);
+    }
+    return state;
+}
+
+void drawSprites(int count) {
+    for (int i = 0; i < count; ++i) drawSprite(1 + i % 3, i * 9, 4);
+}
+
+class DrawState : public SpriteDraw {
+  protected:
+    void SetUp() override {
+        SpriteDraw::SetUp();
+        loadSprite(writePng("t.png", picture(3, 3, 0xFF00FFFF)).c_str(), 2);
+    }
+};
+
+TEST_F(DrawState, EveryCommandLeavesTheStateLaterCommandsRelyOn) {
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+        bool bindsTextures;  // draws may leave another texture bound
+    };
+    const Case cases[] = {
+        {"drawSprite", [] { drawSprite(1, 3, 4); }, true},
+        {"drawSprite of an empty slot", [] { drawSprite(40, 3, 4); }, true},
+        {"a batch of sprites", [] { drawSprites(9); }, true},
+        {"mirrored drawSpriteStretched", [] { drawSpriteStretched(1, 50, 4, -20, 9); }, true},
+        {"drawSpriteZoomed", [] { drawSpriteZoomed(2, 50, 4, 3, -2); }, true},
+        {"drawSpriteRotoZoom", [] { drawSpriteRotoZoom(1, 50, 40, 33, 1.5); }, true},
+        {"plotPoint", [] { plotPoint(5, 5, 0xFF); }, true},
+        {"drawLine", [] { drawLine(5, 5, 60, 9, 0x8000FF); }, true},
+        {"fillRect", [] { fillRect(5, 5, -6, 9, 0xFF00); }, true},
+        {"polygon", [] { drawTriangle(1); }, true},
+        {"getPixel", [] { getPixel(3, 3); }, false},
+        {"grabSprite with the key probe", [] { grabSprite(3, 1, 1, 20, 20); }, false},
+        {"spriteCollision", [] { spriteCollision(1, 0, 0, 2, 1, 1); }, false},
+        {"loadSprite", [this] { loadSprite(file_.c_str(), 4); }, false},
+        {"loadSprite into a font slot", [this] { loadSprite(file_.c_str(), 65504); }, false},
+        {"loadBumpMap", [this] { loadBumpMap(file_.c_str(), 5); }, false},
+        {"failing loadSprite", [] { loadSprite("no such file.png", 4); }, false},
+        {"setTransparentColour", [] { setTransparentColour(0x102030); }, false},
+        {"clearScreen", [] { clearScreen(); }, false},
+    };
+    setViewport(10, 10, 200, 200);
+    setAlphaMode(-0.5);
+    drawSprite(2, 0, 0);  // some texture is bound
+    for (const Case& c : cases) {
+        auto before = glState(!c.bindsTextures);
+        c.run();
+        auto after = glState(!c.bindsTextures);
+        for (const auto& [name, value] : before) {
+            EXPECT_EQ(after[name], value) << c.name << ": GL name 0x" << std::hex << name;
+        }
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << c.name;
+    }
+}
+
+TEST_F(DrawState, PolygonsAreTexturedOrColouredPerVertex) {
+    // Counter-clockwise on the screen, as sprites are.
+    auto square = [](double slot, int colour) {
+        startPolygon(slot);
+        addPolygonVertex(20, 20, 0, 0, colour);
+        addPolygonVertex(20, 26, 0, 6, colour);
+        addPolygonVertex(28, 26, 8, 6, colour);
+        addPolygonVertex(28, 20, 8, 0, colour);
+        endPolygon();
+    };
+    square(1, 0xFFFFFF);
+    Picture polygon = screen();
+    clearScreen();
+    drawSprite(1, 20, 20);
+    EXPECT_EQ(polygon.pixels, screen().pixels) << "the texture as a sprite shows it";
+    for (auto [colour, shown] : {std::pair{0x0000FF, 0xFF}, {0x8000FF, 0}}) {
+        clearScreen();
+        square(-1, colour);
+        EXPECT_EQ(getPixel(24, 23), shown) << "key-coloured vertices have alpha 0";
+    }
+    // Far beyond the first room of 512 vertices.
+    clearScreen();
+    startPolygon(-1);
+    addPolygonVertex(160, 120, 0, 0, 0xFF00);
+    const int n = 5000;
+    for (int i = 0; i <= n; ++i) {
+        double a = 2 * M_PI * i / n;
+        addPolygonVertex(160 + 50 * std::cos(a), 120 - 50 * std::sin(a), 0, 0, 0xFF00);
+    }
+    endPolygon();
+    EXPECT_EQ(getPixel(160, 72), 0xFF00);
+    EXPECT_EQ(getPixel(160, 60), 0);
+}
+
+TEST_F(DrawState, ViewportKeepsTheAlphaModeAndOffsetsDrawing) {
+    setAlphaMode(-0.5);
+    setViewport(30, 20, 100, 80);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 2.0f);
+    setAlphaMode(0);
+    drawSprite(1, 0, 0);
+    Picture p = screen();
+    EXPECT_EQ(p.at(30, 20)[0], source_.at(0, 0)[0]);
+    EXPECT_EQ(p.at(30 + 7, 20 + 5)[1], source_.at(7, 5)[1]);
+    fillRect(95, 0, 10, 10, 0xFFFFFF);
+    EXPECT_EQ(getPixel(129, 20), 0xFFFFFF);
+    EXPECT_EQ(getPixel(130, 20), 0) << "clipped at the viewport's edge";
+    setViewport(0, 0, 0, 0);
+    EXPECT_EQ(renderer->viewport.width + renderer->viewport.height, 320 + 240);
+}
+
+// Every kind of draw, state changes, empty slots and read-backs in between.
+void drawScene() {
+    setAlphaMode(0);
+    fillRect(0, 0, 320, 240, 0x202020);
+    for (int i = 0; i < 300; ++i) {
+        double slot = i % 5 == 0 ? 30 : (i / 7) % 3 + 1;  // slot 30 is empty
+        drawSprite(slot, (i * 37) % 300, (i * 53) % 220);
+        if (i % 50 == 0) setAlphaMode(i % 100 == 0 ? -0.6 : 0.3);
+        if (i % 90 == 0) plotPoint(i % 320, i % 240, 0xFF00FF);
+    }
+    drawSpriteStretched(1, 200, 100, -40, 30);
+    drawSpriteRotoZoom(2, 100, 100, 30, 2);
+    grabSprite(4, 50, 50, 40, 40);
+    drawSprite(4, 250, 180);
+    spriteCollision(1, 0, 0, 2, 3, 3);
+    drawSpriteZoomed(1, 10, 200, -1.5, 1.5);
+    drawLine(0, 0, 319, 239, 0xFFFFFF);
+    drawTriangle(3);
+    drawSprites(100);
+}
+
+TEST_F(DrawState, BatchedDrawingGivesTheSameBytesAsUnbatched) {
+    // Alpha from 0 to 255 across: the alpha test and blending have edges to decide.
+    Picture fading = gradient(16, 4);
+    for (int i = 0; i < 64; ++i) fading.at(i % 16, i / 16)[3] = static_cast<uint8_t>(i % 16 * 17);
+    loadSprite(writePng("b.png", fading).c_str(), 3);
+    setDrawBatching(false);
+    drawScene();
+    Picture unbatched = screen();
+    clearScreen();
+    setDrawBatching(true);
+    drawScene();
+    EXPECT_TRUE(screen().pixels == unbatched.pixels);
+}
+
+TEST_F(DrawState, PresentingFlushesTheQueueAndResetsTheAlphaMode) {
+    setAlphaMode(-0.5);
+    drawSprite(1, 30, 40);  // still queued
+    presentFrame();
+    // Quads left over would land in the next frame, which starts clear.
+    EXPECT_EQ(getPixel(37, 45), 0);
+    EXPECT_EQ(renderer->globalAlpha, 1.0f);
+    fillRect(0, 0, 4, 4, 0xC0C0C0);
+    EXPECT_EQ(getPixel(1, 1), 0xC0C0C0);
+}
+
+// Lets the process grow 128 MB beyond the window and driver it already
+// holds; under ASan its own allocation cap serves.
+VORLAN_TEST_CHILD(PolygonOutOfMemory) {
+    runtimeSettings.debugMode = 1;
+    renderer = new OpenGLZererazo();
+    if (!renderer->createSurface(320, 240, 0, 60, 0)) std::exit(3);
+    if (!test::underAddressSanitizer()) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlim_t cap = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (128u << 20);
+        rlimit limit{cap, cap};
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    std::printf("started\n");
+    std::fflush(stdout);
+    startPolygon(-1);
+    // 32 bytes a vertex: the list passes any cap long before the end.
+    for (int i = 0; i < 200000000; ++i) addPolygonVertex(i % 320, i % 240, 0, 0, 0xFF);
+    std::printf("returned\n");
+}
+
+TEST(PolygonStorage, AVertexListThatCannotGrowIsError7) {
+    test::TempFolder folder;
+    std::string oldOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    if (test::underAddressSanitizer()) {
+        setenv("ASAN_OPTIONS",
+               (oldOptions + ":allocator_may_return_null=1:max_allocation_size_mb=256").c_str(), 1);
+    }
+    std::unique_ptr<test::Subprocess> child = test::startChild("PolygonOutOfMemory");
+    setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
+    EXPECT_EQ(child->waitForExit(120000), 0);
+    EXPECT_NE(child->output().find("started"), std::string::npos) << child->output();
+    EXPECT_EQ(child->output().find("returned"), std::string::npos) << child->output();
+    std::string log = test::readWholeFile(folder.file("ErrorLog.txt"));
+    EXPECT_NE(log.find("-End On Line\r\n7\r\n"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace vorlan

@@ -1,0 +1,258 @@
+// Image decoding of files the tests write themselves (BMP byte by byte, PNG
+// through libpng): every form, the key colour, files that must be refused,
+// and the order in which image files are tried.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gfx2d/bmp_decoder.h"
+#include "gfx2d/image_file.h"
+#include "gfx2d/pixel_buffer.h"
+#include "gfx2d/png_decoder.h"
+#include "gfx2d/test_images.h"
+#include "support/temp_folder.h"
+
+namespace vorlan {
+namespace {
+
+using test::bmpFile;
+using test::BmpLayout;
+using test::bmpPaletteEntry;
+using test::bmpRow;
+using test::pngFile;
+using test::PngLayout;
+using Pixels = std::vector<uint8_t>;
+constexpr int32_t kNoKey = -1;
+
+Pixels bytesOf(const PixelBuffer& buffer) {
+    return Pixels(buffer.pixels(), buffer.pixels() + buffer.byteSize());
+}
+
+TEST(PixelBuffer, ClearsWhatItUsesAndRefusesImpossibleSizesKeepingItsPixels) {
+    PixelBuffer buffer;
+    ASSERT_TRUE(buffer.resize(3, 2));
+    std::memset(buffer.pixels(), 0xAB, 24);
+    ASSERT_TRUE(buffer.resize(2, 2));
+    EXPECT_EQ(buffer.pixels()[15], 0);
+    buffer.pixels()[3] = 7;
+    for (auto [w, h] : {std::pair{-1, 2}, {INT32_MAX, 2}, {32768, 16384}, {46341, 46341}}) {
+        EXPECT_FALSE(buffer.resize(w, h)) << w << " x " << h;
+        EXPECT_EQ(buffer.width(), 2);
+        EXPECT_EQ(buffer.pixels()[3], 7);
+    }
+}
+
+BmpLayout layoutOf(int32_t width, int32_t height, uint16_t bits, std::string rows,
+                   std::string headerRest = "") {
+    BmpLayout layout = test::bmpLayout(width, height, bits);
+    layout.rows = std::move(rows);
+    layout.headerRest = std::move(headerRest);
+    return layout;
+}
+std::string bmp(int32_t width, int32_t height, uint16_t bits, std::string rows,
+                std::string headerRest = "") {
+    return bmpFile(layoutOf(width, height, bits, std::move(rows), std::move(headerRest)));
+}
+
+size_t openFileCount() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+PngLayout pngLayoutOf(int colourType, int depth, uint32_t width,
+                      std::vector<std::vector<uint8_t>> rows) {
+    PngLayout layout;
+    layout.colourType = colourType;
+    layout.bitDepth = depth;
+    layout.width = width;
+    layout.height = uint32_t(rows.size());
+    layout.rows = std::move(rows);
+    return layout;
+}
+
+// Every form each decoder takes, the key rule, and files refused. BMP is
+// tried first whatever the name: a BMP named .png and a PNG named .bmp decode.
+TEST(ImageFile, DecodesEveryFormAndRefusesWhatTheFileDoesNotHold) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int32_t key;
+        std::optional<Pixels> pixels;  // nothing: refused, the buffer emptied
+    };
+    const std::string bmpPalette =
+        bmpPaletteEntry(255, 0, 0) + bmpPaletteEntry(0, 200, 0) + bmpPaletteEntry(10, 20, 30);
+    const BmpLayout eightBit = layoutOf(2, 2, 8, bmpRow({2, 3}, 2) + bmpRow({0, 1}, 2), bmpPalette);
+    BmpLayout bigInfo =
+        layoutOf(1, 1, 8, bmpRow({1}, 3), bmpPaletteEntry(1, 2, 3) + bmpPaletteEntry(4, 5, 6));
+    bigInfo.infoHeaderSize = 124;  // the palette still follows the 40-byte header
+    const std::string good =
+        bmp(2, 2, 24, bmpRow({1, 2, 3, 4, 5, 6}, 2) + bmpRow({1, 2, 3, 4, 5, 6}, 2));
+    BmpLayout farOffset = layoutOf(1, 1, 24, bmpRow({1, 2, 3}, 1));
+    farOffset.dataOffset = 0x7FFFFFFF;
+    BmpLayout paletteCut = layoutOf(1, 1, 8, "", std::string(100, '\0'));
+    paletteCut.dataOffset = 54 + 1024;
+    const Case bmpCases[] = {
+        // 3 pixels: 9 bytes and 3 of padding a row; the bottom row stored first.
+        {"24 bits",
+         bmp(3, 2, 24,
+             bmpRow({1, 2, 3, 4, 5, 6, 7, 8, 9}, 3) +
+                 bmpRow({17, 18, 19, 20, 21, 22, 23, 24, 25}, 3)),
+         kNoKey, Pixels{19, 18, 17, 255, 22, 21, 20, 255, 25, 24, 23, 255,
+                        3,  2,  1,  255, 6,  5,  4,  255, 9,  8,  7,  255}},
+        {"32 bits: the fourth byte is no alpha",
+         bmp(2, 1, 32, bmpRow({1, 2, 3, 50, 4, 5, 6, 0}, 0)), kNoKey,
+         Pixels{3, 2, 1, 255, 6, 5, 4, 255}},
+        {"8 bits, index beyond the palette black", bmpFile(eightBit), kNoKey,
+         Pixels{255, 0, 0, 255, 0, 200, 0, 255, 10, 20, 30, 255, 0, 0, 0, 255}},
+        {"8 bits keyed", bmpFile(eightBit), 200 << 8,
+         Pixels{255, 0, 0, 255, 0, 0, 0, 0, 10, 20, 30, 255, 0, 0, 0, 255}},
+        {"8 bits, black beyond keyed", bmpFile(eightBit), 0,
+         Pixels{255, 0, 0, 255, 0, 200, 0, 255, 10, 20, 30, 255, 0, 0, 0, 0}},
+        {"palette after 40 bytes", bmpFile(bigInfo), kNoKey, Pixels{4, 5, 6, 255}},
+        {"extra header bytes skipped", bmp(1, 1, 24, bmpRow({30, 20, 10}, 1), std::string(84, 'w')),
+         kNoKey, Pixels{10, 20, 30, 255}},
+        // Negative height: as many rows, still the last stored on top.
+        {"top-down height", bmp(1, -2, 24, bmpRow({0, 0, 1}, 1) + bmpRow({0, 0, 2}, 1)), kNoKey,
+         Pixels{2, 0, 0, 255, 1, 0, 0, 255}},
+        {"key 24 bits", bmp(2, 1, 24, bmpRow({0x80, 0, 0xFF, 0x80, 1, 0xFF}, 2)), 0x8000FF,
+         Pixels{0, 0, 0, 0, 255, 1, 128, 255}},
+        {"key 32 bits", bmp(2, 1, 32, bmpRow({0x80, 0, 0xFF, 0, 0x80, 0, 0xFE, 0}, 0)), 0x8000FF,
+         Pixels{0, 0, 0, 0, 254, 0, 128, 255}},
+        {"zero width", bmp(0, 5, 24, ""), kNoKey, Pixels{}},
+        {"4 bits", bmp(2, 2, 4, std::string(64, '\x11'), std::string(64, '\0')), kNoKey,
+         std::nullopt},
+        {"empty file", "", kNoKey, std::nullopt},
+        {"wrong magic", "BN" + good.substr(2), kNoKey, std::nullopt},
+        {"cut in the info header", good.substr(0, 40), kNoKey, std::nullopt},
+        {"data offset beyond the file", bmpFile(farOffset), kNoKey, std::nullopt},
+        {"negative width", bmp(-2, 2, 24, good.substr(54)), kNoKey, std::nullopt},
+        {"height INT32_MIN", bmp(1, INT32_MIN, 24, ""), kNoKey, std::nullopt},
+        {"2^32 pixels", bmp(65536, 65536, 24, ""), kNoKey, std::nullopt},
+        {"row bytes overflow", bmp(0x60000101, 0x507F0200, 24, ""), kNoKey, std::nullopt},
+        {"rows the file lacks", bmp(1000, 1000, 24, ""), kNoKey, std::nullopt},
+        {"palette cut short", bmpFile(paletteCut), kNoKey, std::nullopt},
+    };
+    PngLayout palette = pngLayoutOf(PNG_COLOR_TYPE_PALETTE, 8, 4, {{0, 1, 2, 1}});
+    palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
+    PngLayout paletteAlpha = palette;
+    paletteAlpha.paletteAlpha = {255, 128, 0};
+    PngLayout packed = palette;
+    packed.bitDepth = 2;
+    packed.width = 5;
+    packed.rows = {{0b00011011, 0b01000000}};  // indices 0, 1, 2, 3, 1
+    PngLayout greyTrns = pngLayoutOf(PNG_COLOR_TYPE_GRAY, 8, 2, {{10, 20}});
+    greyTrns.hasTransparentColour = true;
+    greyTrns.transparentColour.gray = 10;
+    const PngLayout rgb =
+        pngLayoutOf(PNG_COLOR_TYPE_RGB, 8, 3, {{255, 0, 128, 255, 0, 127, 7, 8, 9}});
+    PngLayout rgbTrns = rgb;
+    rgbTrns.hasTransparentColour = true;
+    rgbTrns.transparentColour.red = 7;
+    rgbTrns.transparentColour.green = 8;
+    rgbTrns.transparentColour.blue = 9;
+    const Pixels rgba = {255, 0, 128, 255, 1, 2, 3, 0, 4, 5, 6, 77, 255, 0, 128, 10};
+    const Case pngCases[] = {
+        {"palette keyed like RGB", pngFile(palette), 0x00FF00,
+         Pixels{255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0}},
+        {"palette alpha, no key", pngFile(paletteAlpha), 0x0000FF,
+         Pixels{255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 0, 255, 0, 128}},
+        {"packed indices", pngFile(packed), kNoKey,
+         Pixels{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 9, 9, 9, 255, 0, 255, 0, 255}},
+        {"grey, no key", pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY, 8, 2, {{0, 100}})),
+         100 * 0x010101, Pixels{0, 0, 0, 255, 100, 100, 100, 255}},
+        {"grey 2 bits", pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY, 2, 2, {{0b01100000}})), kNoKey,
+         Pixels{85, 85, 85, 255, 170, 170, 170, 255}},
+        {"grey with alpha refused",
+         pngFile(pngLayoutOf(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 1, {{10, 20}})), kNoKey, std::nullopt},
+        {"grey with a transparent value refused", pngFile(greyTrns), kNoKey, std::nullopt},
+        {"16 bits: the high bytes",
+         pngFile(pngLayoutOf(PNG_COLOR_TYPE_RGB_ALPHA, 16, 1, {{1, 2, 3, 4, 5, 6, 0x80, 0xFF}})),
+         kNoKey, Pixels{1, 3, 5, 0x80}},
+        {"RGBA ignores the key", test::rgbaPng(2, 2, rgba), 0x8000FF, rgba},
+        {"RGB keyed", pngFile(rgb), 0x8000FF, Pixels{0, 0, 0, 0, 255, 0, 127, 255, 7, 8, 9, 255}},
+        {"RGB unkeyed", pngFile(rgb), kNoKey,
+         Pixels{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 255}},
+        {"RGB transparent colour, no key", pngFile(rgbTrns), 0x8000FF,
+         Pixels{255, 0, 128, 255, 255, 0, 127, 255, 7, 8, 9, 0}},
+    };
+    test::TempFolder temp;
+    auto expectDecodes = [&](const char* name, const Case& c) {
+        SCOPED_TRACE(c.what);
+        test::writeWholeFile(temp.file(name), c.bytes);
+        std::string path = temp.path().string() + "\\" + name;  // "\" separates too
+        PixelBuffer out;
+        out.resize(4, 4);
+        testing::internal::CaptureStdout();
+        bool ok = decodeImageFile(out, path.c_str(), c.key);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        ASSERT_EQ(ok, c.pixels.has_value());
+        EXPECT_EQ(bytesOf(out), c.pixels.value_or(Pixels{}));
+        EXPECT_EQ(out.capacity() == 0, !ok);
+    };
+    for (const Case& c : bmpCases) expectDecodes("image.png", c);
+    for (const Case& c : pngCases) expectDecodes("image.bmp", c);
+    PixelBuffer out;
+    EXPECT_FALSE(decodeImageFile(out, temp.path().c_str(), kNoKey));  // a folder
+    EXPECT_FALSE(decodeImageFile(out, nullptr, kNoKey));
+}
+
+TEST(BmpDecoder, StreamOfUnknownLengthIsReadAsFarAsItGoes) {
+    std::string rows;
+    for (int i = 0; i < 300 * 200; ++i) rows += std::string{char(i % 300), char(i / 300), 7};
+    const std::string bytes = bmp(300, 200, 24, rows);
+    test::TempFolder temp;
+    for (size_t cut : {bytes.size(), bytes.size() - 1}) {
+        test::writeWholeFile(temp.file("cut.bmp"), bytes.substr(0, cut));
+        // Through a pipe: its length is not known in advance.
+        std::FILE* stream = popen(("cat '" + temp.file("cut.bmp").string() + "'").c_str(), "r");
+        ASSERT_NE(stream, nullptr);
+        PixelBuffer out;
+        bool ok = decodeBmpStream(out, stream, kNoKey);
+        pclose(stream);
+        EXPECT_EQ(ok, cut == bytes.size());
+        if (ok) {
+            EXPECT_EQ(Pixels(out.pixels(), out.pixels() + 3), (Pixels{7, 199, 0}));
+        }
+    }
+}
+
+TEST(PngDecoder, BrokenFilesAreRefusedAndClosed) {
+    Pixels pixels(13 * 11 * 4);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * i / 7);
+    const std::string good = test::rgbaPng(13, 11, pixels);
+    const size_t idat = good.find("IDAT");
+    const size_t idatLength = size_t(uint8_t(good[idat - 2])) << 8 | uint8_t(good[idat - 1]);
+    std::string badCrc = good;
+    badCrc[idat + 4 + idatLength / 2] ^= 0x55;  // inside the compressed rows
+    std::string zeroHeight = good;
+    zeroHeight.replace(20, 4, std::string(4, '\0'));  // IHDR height, then a fresh CRC
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(zeroHeight.data() + 12), 17);
+    for (int i = 0; i < 4; ++i) zeroHeight[29 + i] = char(crc >> (24 - 8 * i));
+
+    test::TempFolder temp;
+    auto decode = [&](const std::string& bytes, PixelBuffer& out) {
+        test::writeWholeFile(temp.file("image.png"), bytes);
+        return decodePngFile(out, temp.file("image.png").c_str(), kNoKey);
+    };
+    const size_t filesBefore = openFileCount();
+    for (const std::string& bytes :
+         {std::string(), std::string("GIF89a and more"), good.substr(0, 8), good.substr(0, 20),
+          good.substr(0, idat + 4 + idatLength / 2), badCrc, zeroHeight}) {
+        PixelBuffer out;
+        EXPECT_FALSE(decode(bytes, out)) << bytes.size();
+        EXPECT_EQ(openFileCount(), filesBefore) << "closed on every failure";
+    }
+    PixelBuffer out;
+    ASSERT_TRUE(decode(good, out));  // still fine after all of that
+}
+
+}  // namespace
+}  // namespace vorlan
