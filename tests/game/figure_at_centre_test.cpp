@@ -81,7 +81,7 @@ TEST_F(FigureAtCentre, ViewsScrolledBeyondAnyNumberDrawAndHitNothing) {
     round.scrollX = 0;
     round.scrollY = 1480;
     drawRoundFrame(round);
-    EXPECT_EQ(vorlan::test::rgb(screen().at(200, 4)), std::vector<uint8_t>({255, 255, 255}));
+    EXPECT_EQ(screen().rgbAt(200, 4), 0xFFFFFFu);
 }
 
 }  // namespace
