@@ -13,6 +13,7 @@
 
 #include "app/frame_loop.h"
 #include "gfx2d/gl_surface.h"
+#include "support/process_window.h"
 #include "support/subprocess.h"
 
 namespace vorlan {
@@ -29,8 +30,7 @@ TEST_F(Fade, FadeBlendsBothPicturesAndLeavesNoBlending) {
     presentFrame();
     showOld();
     std::string next = writePng("next.png", test::picture(320, 240, 0x00C828FF));
-    const std::string window = test::runCommand("xdotool search --onlyvisible --pid " +
-                                                std::to_string(getpid()) + " | head -1");
+    const std::string window = test::processWindow(getpid());
     ASSERT_FALSE(window.empty());
     const std::string centre = "import -window " + window + " -crop 1x1+160+120 -depth 8 'rgb:" +
                                temp_.file("centre.rgb").string() + "'";
