@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/error_report.h"
-#include "app/renderer.h"
-#include "app/runtime_state.h"
 #include "app/startup.h"
+#include "core/errors.h"
+#include "core/runtime_state.h"
+#include "gfx2d/game_window.h"
 
 namespace vorlan {
 
@@ -15,7 +15,7 @@ void runGame(const char* line, int showCommand) {
     runtimeSettings = RuntimeSettings{};
     configureRuntime(runtimeSettings);
     startRuntime(runtimeSettings.title, showCommand);
-    if (!renderer || !renderer->windowOpen) {
+    if (!gameWindow || !gameWindow->windowOpen) {
         // Nothing of the runtime is there to run the game against.
         std::fprintf(stderr, "%s: cannot open an OpenGL window\n", runtimeSettings.title);
         endProgram();

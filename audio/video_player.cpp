@@ -1,10 +1,10 @@
 #include <vorlan/audio.h>
+#include <vorlan/input.h>
 
-#include "app/frame_loop.h"
-#include "app/renderer.h"
-#include "audio/video_input.h"
 #include "audio/video_screen.h"
+#include "core/event_pump.h"
 #include "files/media_archive.h"
+#include "gfx2d/game_window.h"
 #include "platform/clock.h"
 #include "platform/temp_dir.h"
 #include "platform/video_decoder.h"
@@ -16,6 +16,11 @@ namespace vorlan {
 namespace {
 
 constexpr double kFrameWaitMs = 5;
+
+// What ends a video: a newly typed character key or a held mouse button.
+bool videoInterrupted() {
+    return keyCharPressed() != 0 || anyMouseButton() != 0;
+}
 
 // A key already down when the video starts must not end it at once.
 void waitForQuietInput() {
@@ -68,7 +73,7 @@ void runVideo(platform::VideoDecoder* video, bool looped) {
 
 void playVideoFile(const RtString& fileName, bool looped) {
     // The pictures need the game window.
-    if (!renderer || !renderer->contextReady) return;
+    if (!gameWindow || !gameWindow->contextReady) return;
     RtString resolved;
     if (!resolveMediaName(fileName.cStr(), resolved)) return;
     platform::VideoDecoder* video =

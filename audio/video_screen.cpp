@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/frame_loop.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/sprite_store.h"
 #include "platform/window.h"
 
@@ -49,7 +49,7 @@ VideoScreen::~VideoScreen() {
     glPopAttrib();
     forgetTextureBinding();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    resetFrameState();
+    prepareBackBuffer();
 }
 
 void VideoScreen::upload(const uint8_t* rgba) {

@@ -5,7 +5,6 @@
 #include "game/field.h"
 #include "game/media.h"
 #include "game/round.h"
-#include "game/trace.h"
 
 void vorlan::gameMain() {
     using namespace quillowen;

@@ -6,13 +6,16 @@
 #include <cstddef>
 #include <vector>
 
-#include "app/gl_extensions.h"
-#include "app/renderer.h"
+#include "gfx2d/game_window.h"
+#include "gfx2d/gl_extensions.h"
 #include "gfx2d/sprite_program.h"
+#include "gfx2d/sprite_slots.h"
 #include "platform/window.h"
 #include "value/number_conversion.h"
 
 namespace vorlan {
+
+DrawState drawState;
 
 namespace {
 
@@ -80,7 +83,7 @@ bool bindingChanges(bool unit0, GLuint texture0, bool unit1, GLuint texture1) {
 GLuint slotTexture(int32_t slot, bool mip, const uint32_t* table) {
     if (!validSlot(slot)) return 0;
     if (table) return table[slot];
-    return mip ? renderer->slots.mipTexture[slot] : renderer->slots.texture[slot];
+    return mip ? spriteStore.slots.mipTexture[slot] : spriteStore.slots.texture[slot];
 }
 
 GLuint vertexBuffer = 0;
@@ -110,14 +113,15 @@ bool deferrable(bool unit0, bool unit1, GLuint texture1) {
 }  // namespace
 
 bool drawingReady() {
-    return renderer && renderer->contextReady && renderer->windowOpen && platform::windowExists();
+    return gameWindow && gameWindow->contextReady && gameWindow->windowOpen &&
+           platform::windowExists();
 }
 
 void bindSlotTextures(int32_t slot, int32_t secondSlot, bool mip, const uint32_t* table) {
     if (!drawingReady()) return;
-    renderer->boundSlot = slot;
-    renderer->boundSecondSlot = secondSlot;
-    renderer->boundMip = mip;
+    drawState.boundSlot = slot;
+    drawState.boundSecondSlot = secondSlot;
+    drawState.boundMip = mip;
     auto activeTexture = reinterpret_cast<ActiveTextureCall>(glExtensions.activeTexture);
     bool unit1 = activeTexture && slot >= 0 && secondSlot >= 0;
     GLuint texture1 = unit1 ? slotTexture(slot, mip, table) : 0;
@@ -221,6 +225,7 @@ void forgetTextureBinding() {
 }
 
 void discardQuads() {
+    drawState = DrawState{};
     queued.clear();
     runs.clear();
     forgetTextureBinding();
@@ -249,7 +254,7 @@ int32_t colourArgument(double value) {
 }
 
 void applyGlobalAlpha() {
-    float a = renderer ? renderer->globalAlpha : 1.0f;
+    float a = gameWindow ? drawState.globalAlpha : 1.0f;
     glColor4f(a, a, a, a);
 }
 

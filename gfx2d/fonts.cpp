@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/renderer.h"
 #include "files/media_archive.h"
 #include "gfx2d/builtin_font.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
+#include "gfx2d/sprite_slots.h"
 #include "gfx2d/sprite_store.h"
 
 namespace vorlan {
@@ -37,8 +38,8 @@ void makeBuiltinFont(int32_t font) {
 }
 
 FontGrid fontGridOf(int32_t font) {
-    if (!renderer) return {};
-    const SpriteSlotTable& slots = renderer->slots;
+    if (!gameWindow) return {};
+    const SpriteSlotTable& slots = spriteStore.slots;
     int32_t slot = fontSlot(font);
     return fontGrid(slots.width[slot], slots.height[slot], slots.textureWidth[slot],
                     slots.textureHeight[slot]);
@@ -68,7 +69,7 @@ void loadFont(const RtString& fileName, double number) {
     if (!drawingReady()) return;
     RtString path;
     if (resolveMediaName(fileName.cStr(), path) &&
-        loadSpriteFile(fontSlot(font), path.cStr(), renderer->fontKeyColour, false)) {
+        loadSpriteFile(fontSlot(font), path.cStr(), spriteStore.fontKeyColour, false)) {
         return;
     }
     makeBuiltinFont(font);

@@ -60,8 +60,16 @@ bool hasExtension(const char* name);
 
 // --- Errors and the log ---------------------------------------------------
 
+// The runtime error numbers the runtime itself raises.
+enum class RuntimeError : int {
+    FileFailed = 3,       // a file read or write failed
+    OutOfRange = 7,       // an argument out of range, or no storage
+    IndexOutOfRange = 9,  // an array index out of range
+};
+
 // Records a runtime error number; fatal errors then call endProgram.
 double raiseError(double code);
+double raiseError(RuntimeError error);
 void setCurrentLine(double module, double line);
 // Shuts the runtime down and exits with code 0; never returns.
 [[noreturn]] void endProgram();

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app/startup_seed.h"
 #include "e2e/program_window.h"
 #include "support/run_process.h"
 #include "value/random.h"

@@ -9,6 +9,7 @@
 #include "gfx2d/builtin_font.h"
 #include "gfx2d/fonts.h"
 #include "gfx2d/gl_surface.h"
+#include "gfx2d/sprite_slots.h"
 
 namespace vorlan {
 namespace {
