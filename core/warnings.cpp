@@ -1,0 +1,157 @@
+#include "core/warnings.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "core/runtime_state.h"
+#include "platform/program_path.h"
+
+namespace vorlan {
+
+namespace {
+
+// Beyond this many distinct lines a program is failing in a loop over
+// ever new names; one more line says so and the rest stay unseen.
+constexpr size_t kMostLines = 200;
+
+std::mutex warningLock;
+std::set<std::string> shown;
+bool absentShown[4] = {};
+
+bool quiet() {
+    const char* value = std::getenv("VORLAN_QUIET");
+    return value && std::strcmp(value, "1") == 0;
+}
+
+void writeLine(const std::string& line, bool toTerminal) {
+    if (toTerminal) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fflush(stderr);
+    }
+    appendErrorLog(line.c_str());
+}
+
+const char* errorName(RuntimeError error) {
+    switch (error) {
+        case RuntimeError::FileFailed:
+            return "file read or write failed";
+        case RuntimeError::OutOfRange:
+            return "out of range or out of memory";
+        case RuntimeError::IndexOutOfRange:
+            return "index out of range";
+    }
+    return "unknown";
+}
+
+}  // namespace
+
+std::string numberText(double number) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", std::trunc(number));
+    return text;
+}
+
+const std::string& programName() {
+    static const std::string name = [] {
+        std::string path = platform::programPath();
+        size_t cut = path.find_last_of('/');
+        std::string base = cut == std::string::npos ? path : path.substr(cut + 1);
+        return base.empty() ? std::string("vorlan") : base;
+    }();
+    return name;
+}
+
+void warn(const std::string& message) {
+    std::string line = programName() + ": " + message;
+    std::lock_guard<std::mutex> guard(warningLock);
+    if (shown.size() > kMostLines || shown.count(line) != 0) return;
+    shown.insert(line);
+    if (shown.size() > kMostLines) {
+        line = programName() + ": more warnings follow; they are not shown";
+    }
+    writeLine(line, !quiet());
+}
+
+void warnFailedFile(const char* action, const char* fileName, const std::string& target,
+                    const std::string& cause) {
+    warn(std::string("cannot ") + action + " '" + (fileName ? fileName : "") + "'" + target + ": " +
+         cause);
+}
+
+std::string notFoundCause(const char* fileName) {
+    if (!fileName || !*fileName) return "no file name given";
+    if (fileName[0] == '/') return "not found";
+    std::string folder = platform::currentDirectory();
+    return folder.empty() ? "not found" : "not found in " + folder;
+}
+
+std::string fileErrorCause(int error) {
+    if (error == ENOENT || error == ENOTDIR) return "not found";
+    std::string cause = std::strerror(error);
+    if (!cause.empty()) cause[0] = static_cast<char>(std::tolower(cause[0]));
+    return cause;
+}
+
+std::string outOfRangeCause(int highest) {
+    return "slot number out of range (0 to " + std::to_string(highest) + ")";
+}
+
+void warnBadNumber(const char* what, double number, int highest, const char* effect) {
+    warn(std::string(what) + " " + numberText(number) + " is out of range (0 to " +
+         std::to_string(highest) + "): " + effect);
+}
+
+void warnRuntimeAbsent(const char* operation) {
+    RuntimePhase phase = frameState.phase;
+    {
+        std::lock_guard<std::mutex> guard(warningLock);
+        bool& once = absentShown[static_cast<int>(phase)];
+        if (once) return;
+        once = true;
+    }
+    std::string op = operation;
+    switch (phase) {
+        case RuntimePhase::Configuring:
+            warn(op +
+                 " called from configureRuntime, before the runtime started: it does "
+                 "nothing there; call it from gameMain()");
+            break;
+        case RuntimePhase::ShutDown:
+            warn(op + " called after the runtime shut down: it does nothing");
+            break;
+        default:
+            warn(op +
+                 " called before the runtime started: it does nothing. The runtime's own "
+                 "main() starts it and then calls gameMain(): define gameMain() instead of "
+                 "main(), link with vorlan_main, and call it from there");
+            break;
+    }
+}
+
+void reportFatal(const std::string& message) {
+    std::string line = programName() + ": " + message;
+    std::lock_guard<std::mutex> guard(warningLock);
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+void reportFatalError(RuntimeError error, const char* operation) {
+    reportFatal("runtime error " + std::to_string(static_cast<int>(error)) + " (" +
+                errorName(error) + ") in " + operation);
+}
+
+void resetWarnings() {
+    std::lock_guard<std::mutex> guard(warningLock);
+    shown.clear();
+    for (bool& once : absentShown) once = false;
+}
+
+}  // namespace vorlan
