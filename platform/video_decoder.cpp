@@ -101,14 +101,17 @@ void addBranch(GstElement*, GstPad* pad, gpointer data) {
     gst_caps_unref(caps);
 }
 
-void readPictureSize(VideoDecoder& video) {
-    GstSample* preroll = gst_app_sink_pull_preroll(video.pictures);
-    if (!preroll) return;
+// False when no picture came: a stream whose decoder never gives one must
+// not hold the caller for ever.
+bool readPictureSize(VideoDecoder& video) {
+    GstSample* preroll = gst_app_sink_try_pull_preroll(video.pictures, kPrerollTimeout);
+    if (!preroll) return false;
     GstStructure* s = gst_caps_get_structure(gst_sample_get_caps(preroll), 0);
     gst_structure_get_int(s, "width", &video.width);
     gst_structure_get_int(s, "height", &video.height);
     if (video.width <= 0 || video.height <= 0) video.width = video.height = 0;
     gst_sample_unref(preroll);
+    return true;
 }
 
 // What the bus says about a failed or partial preroll: the decoders that
@@ -176,7 +179,11 @@ VideoDecoder* openVideo(const char* path, std::string* why) {
         return nullptr;
     }
     if (why) *why = trouble;
-    if (video->pictures) readPictureSize(*video);
+    if (video->pictures && !readPictureSize(*video)) {
+        if (why) *why = "its pictures did not start within 10 s";
+        closeVideo(video);
+        return nullptr;
+    }
     return video;
 }
 
