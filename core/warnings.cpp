@@ -20,9 +20,18 @@ namespace {
 // ever new names; one more line says so and the rest stay unseen.
 constexpr size_t kMostLines = 200;
 
-std::mutex warningLock;
-std::set<std::string> shown;
-bool absentShown[4] = {};
+// Made on first use: a static constructor of the game may warn before
+// this file's own globals exist.
+struct Shown {
+    std::mutex lock;
+    std::set<std::string> lines;
+    bool absent[4] = {};
+};
+
+Shown& shownState() {
+    static Shown state;
+    return state;
+}
 
 bool quiet() {
     const char* value = std::getenv("VORLAN_QUIET");
@@ -70,10 +79,11 @@ const std::string& programName() {
 
 void warn(const std::string& message) {
     std::string line = programName() + ": " + message;
-    std::lock_guard<std::mutex> guard(warningLock);
-    if (shown.size() > kMostLines || shown.count(line) != 0) return;
-    shown.insert(line);
-    if (shown.size() > kMostLines) {
+    Shown& shown = shownState();
+    std::lock_guard<std::mutex> guard(shown.lock);
+    if (shown.lines.size() > kMostLines || shown.lines.count(line) != 0) return;
+    shown.lines.insert(line);
+    if (shown.lines.size() > kMostLines) {
         line = programName() + ": more warnings follow; they are not shown";
     }
     writeLine(line, !quiet());
@@ -111,8 +121,9 @@ void warnBadNumber(const char* what, double number, int highest, const char* eff
 void warnRuntimeAbsent(const char* operation) {
     RuntimePhase phase = frameState.phase;
     {
-        std::lock_guard<std::mutex> guard(warningLock);
-        bool& once = absentShown[static_cast<int>(phase)];
+        Shown& shown = shownState();
+        std::lock_guard<std::mutex> guard(shown.lock);
+        bool& once = shown.absent[static_cast<int>(phase)];
         if (once) return;
         once = true;
     }
@@ -137,7 +148,7 @@ void warnRuntimeAbsent(const char* operation) {
 
 void reportFatal(const std::string& message) {
     std::string line = programName() + ": " + message;
-    std::lock_guard<std::mutex> guard(warningLock);
+    std::lock_guard<std::mutex> guard(shownState().lock);
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
@@ -146,12 +157,6 @@ void reportFatal(const std::string& message) {
 void reportFatalError(RuntimeError error, const char* operation) {
     reportFatal("runtime error " + std::to_string(static_cast<int>(error)) + " (" +
                 errorName(error) + ") in " + operation);
-}
-
-void resetWarnings() {
-    std::lock_guard<std::mutex> guard(warningLock);
-    shown.clear();
-    for (bool& once : absentShown) once = false;
 }
 
 }  // namespace vorlan

@@ -46,7 +46,4 @@ void reportFatalError(RuntimeError error, const char* operation);
 // A line on standard error that no setting keeps quiet.
 void reportFatal(const std::string& message);
 
-// Forgets the lines shown so far (tests).
-void resetWarnings();
-
 }  // namespace vorlan
