@@ -139,9 +139,10 @@ void warnRuntimeAbsent(const char* operation) {
             break;
         default:
             warn(op +
-                 " called before the runtime started: it does nothing. The runtime's own "
-                 "main() starts it and then calls gameMain(): define gameMain() instead of "
-                 "main(), link with vorlan_main, and call it from there");
+                 " called before the runtime started (from a static constructor, or from a main() "
+                 "of the program's own): it does nothing. Call it from gameMain(); the "
+                 "runtime's own main(), in vorlan_main, starts the runtime and then calls "
+                 "gameMain()");
             break;
     }
 }
