@@ -94,4 +94,16 @@ double readDataNumber(const RtString& name, double line);
 void writeDataLine(const RtString& name, double line, const RtString& text);
 void writeDataNumber(const RtString& name, double line, double value);
 
+// --- Saves --------------------------------------------------------------------
+// High scores, settings and saved games belong in the user's data folder:
+// relative names are read and written beside the program, which an
+// installed game may not write to.
+
+// The game's own folder for saves, ending in "/": $XDG_DATA_HOME/<program>/,
+// else ~/.local/share/<program>/, where <program> is the program file's
+// name. Made private (mode 0700) when missing. "" when it cannot be made
+// (the log says why). For example:
+//   openIniFile(userDataFolder() + "scores.ini");
+RtString userDataFolder();
+
 }  // namespace vorlan
