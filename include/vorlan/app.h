@@ -19,8 +19,8 @@ struct RuntimeSettings {
     int32_t multisampleSamples = 0;
     int32_t exclusiveMouse = 0;
     int32_t debugMode = 0;
-    // The window caption.
-    const char* title = "Quillowen";
+    // The window caption; nullptr or "" is the program file's name.
+    const char* title = nullptr;
 };
 
 // Every game defines gameMain; the runtime's own main() starts the runtime
