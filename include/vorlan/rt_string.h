@@ -65,8 +65,11 @@ class RtString {
 
     // Grows so that capacity > n; never shrinks.
     void reserve(uint32_t n);
+    // Bytes before the NUL.
     uint32_t length() const { return length_; }
+    // The buffer's size: 0 for the shared empty text, else a multiple of 512.
     uint32_t capacity() const { return capacity_; }
+    // The NUL-terminated bytes; never null.
     const char* cStr() const { return length_ > 0 ? data_ : ""; }
     // Room for n bytes plus the NUL, for callers that write into the buffer
     // directly; call syncLength() afterwards.
@@ -143,6 +146,7 @@ requires(TextOperand<L> || TextOperand<R>) RtString concat(const L& left, const 
     result += right;
     return result;
 }
+// concat written as +, where one operand is an RtString: "VOL: " + text.
 template <StringOperand L, StringOperand R>
 requires(std::same_as<std::remove_cvref_t<L>, RtString> ||
          std::same_as<std::remove_cvref_t<R>, RtString>) RtString
@@ -197,6 +201,8 @@ std::ostream& operator<<(std::ostream& out, const RtString& text);
 // text compares bytes; text against a number reads the text as a number.
 enum class Relation { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual };
 
+// 1.0 when a three-way result (negative, 0, positive) stands in the
+// relation to 0, else 0.0.
 template <typename T>
 double relate(Relation relation, const T& order) {
     bool result = false;
@@ -223,6 +229,8 @@ double relate(Relation relation, const T& order) {
     return result ? 1.0 : 0.0;
 }
 
+// The relation between two operands as 1.0 or 0.0: bytes for two texts, the
+// numbers for a text and a number.
 template <TextOperand L, TextOperand R>
 double compare(Relation relation, const L& left, const R& right) {
     if constexpr (std::same_as<std::remove_cvref_t<L>, RtString> &&
@@ -249,26 +257,32 @@ double compare(Relation relation, L left, const R& right) {
     return compareNumbers(relation, detail::numberOf(left), textToNumber(detail::textOf(right)));
 }
 
+// 1.0 when l == r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isEqual(const L& l, const R& r) {
     return compare(Relation::Equal, l, r);
 }
+// 1.0 when l != r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isNotEqual(const L& l, const R& r) {
     return compare(Relation::NotEqual, l, r);
 }
+// 1.0 when l < r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isLess(const L& l, const R& r) {
     return compare(Relation::Less, l, r);
 }
+// 1.0 when l > r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isGreater(const L& l, const R& r) {
     return compare(Relation::Greater, l, r);
 }
+// 1.0 when l <= r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isLessOrEqual(const L& l, const R& r) {
     return compare(Relation::LessOrEqual, l, r);
 }
+// 1.0 when l >= r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isGreaterOrEqual(const L& l, const R& r) {
     return compare(Relation::GreaterOrEqual, l, r);
