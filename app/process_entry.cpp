@@ -7,6 +7,7 @@
 #include "core/runtime_state.h"
 #include "core/warnings.h"
 #include "gfx2d/game_window.h"
+#include "platform/program_path.h"
 #include "platform/window.h"
 
 namespace vorlan {
@@ -16,7 +17,9 @@ void runGame(const char* line, int showCommand) {
     runtimeSettings = RuntimeSettings{};
     frameState.phase = RuntimePhase::Configuring;
     configureRuntime(runtimeSettings);
-    startRuntime(runtimeSettings.title, showCommand);
+    const char* chosen = runtimeSettings.title;
+    std::string title = chosen && *chosen ? chosen : platform::programName();
+    startRuntime(title.c_str(), showCommand);
     if (!gameWindow || !gameWindow->windowOpen) {
         // Nothing of the runtime is there to run the game against.
         const std::string& why = platform::windowFailure();

@@ -69,9 +69,7 @@ std::string numberText(double number) {
 
 const std::string& programName() {
     static const std::string name = [] {
-        std::string path = platform::programPath();
-        size_t cut = path.find_last_of('/');
-        std::string base = cut == std::string::npos ? path : path.substr(cut + 1);
+        std::string base = platform::programName();
         return base.empty() ? std::string("vorlan") : base;
     }();
     return name;

@@ -28,6 +28,7 @@ void stopAllSounds();
 // ...) until stopMusic or the next playMusic. A file that is not found or
 // that no installed decoder plays gives silence and a line naming it.
 void playMusic(const RtString& fileName);
+// Stops the music; nothing when none plays.
 void stopMusic();
 // 1 is normal; clamped to 0..1. Without music it does nothing.
 void setMusicVolume(double volume);
