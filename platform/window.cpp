@@ -3,6 +3,9 @@
 #include "platform/sdl_window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 #include <cstring>
 #include <initializer_list>
@@ -13,6 +16,10 @@ namespace {
 
 SDL_Window* mainWindow = nullptr;
 SDL_GLContext glContext = nullptr;
+// Set while the window covers its display by itself (no window manager to
+// make it fullscreen); the rect it had before.
+bool coveringDisplay = false;
+SDL_Rect rectBeforeCover{};
 
 bool ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
@@ -48,7 +55,27 @@ void setAttributes(int samples, bool alpha) {
 
 SDL_Window* makeWindow(const char* title, int width, int height) {
     return SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+}
+
+// Fullscreen on X is a request to the window manager; with none running
+// (a bare X server, a test display) nobody would act on it.
+bool windowManagerRuns() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(mainWindow, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    Display* display = info.info.x11.display;
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                    XA_WINDOW, &type, &format, &count, &after, &data);
+    bool found = status == Success && data && count == 1;
+    if (data) XFree(data);
+    return found;
 }
 
 }  // namespace
@@ -96,6 +123,7 @@ bool createGLWindow(const char* title, int width, int height, int samples) {
 }
 
 void destroyGLWindow(bool releaseContext) {
+    coveringDisplay = false;
     if (mainWindow) SDL_GL_MakeCurrent(mainWindow, nullptr);
     if (releaseContext && glContext) {
         SDL_GL_DeleteContext(glContext);
@@ -128,6 +156,11 @@ bool windowExists() {
 void windowSize(int& width, int& height) {
     width = height = 0;
     if (mainWindow) SDL_GetWindowSize(mainWindow, &width, &height);
+}
+
+void drawableSize(int& width, int& height) {
+    width = height = 0;
+    if (mainWindow) SDL_GL_GetDrawableSize(mainWindow, &width, &height);
 }
 
 int desktopBitsPerPixel() {
@@ -170,14 +203,49 @@ bool enterFullscreenMode(int width, int height) {
     return SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN) == 0;
 }
 
-void leaveFullscreenMode() {
-    if (mainWindow) SDL_SetWindowFullscreen(mainWindow, 0);
+bool enterDesktopFullscreen() {
+    if (!mainWindow) return false;
+    if (coveringDisplay) return true;
+    if (windowManagerRuns()) {
+        return SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    }
+    int display = SDL_GetWindowDisplayIndex(mainWindow);
+    SDL_Rect bounds;
+    if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) return false;
+    SDL_GetWindowPosition(mainWindow, &rectBeforeCover.x, &rectBeforeCover.y);
+    SDL_GetWindowSize(mainWindow, &rectBeforeCover.w, &rectBeforeCover.h);
+    SDL_SetWindowPosition(mainWindow, bounds.x, bounds.y);
+    SDL_SetWindowSize(mainWindow, bounds.w, bounds.h);
+    SDL_RaiseWindow(mainWindow);
+    coveringDisplay = true;
+    return true;
 }
 
-void centreWindow(int width, int height) {
+void leaveFullscreenMode() {
     if (!mainWindow) return;
-    SDL_SetWindowSize(mainWindow, width, height);
-    SDL_SetWindowPosition(mainWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    if (coveringDisplay) {
+        coveringDisplay = false;
+        SDL_SetWindowSize(mainWindow, rectBeforeCover.w, rectBeforeCover.h);
+        SDL_SetWindowPosition(mainWindow, rectBeforeCover.x, rectBeforeCover.y);
+        return;
+    }
+    SDL_SetWindowFullscreen(mainWindow, 0);
+}
+
+ScreenRect usableDesktopArea() {
+    SDL_Rect area{};
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || SDL_GetDisplayUsableBounds(0, &area) != 0) return {};
+    return {area.x, area.y, area.w, area.h};
+}
+
+void setWindowRect(const ScreenRect& rect) {
+    if (!mainWindow) return;
+    SDL_SetWindowSize(mainWindow, rect.width, rect.height);
+    SDL_SetWindowPosition(mainWindow, rect.x, rect.y);
+}
+
+void setWindowResizable(bool resizable) {
+    if (mainWindow) SDL_SetWindowResizable(mainWindow, resizable ? SDL_TRUE : SDL_FALSE);
 }
 
 void* glProcAddress(const char* name) {

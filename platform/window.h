@@ -16,7 +16,10 @@ bool createGLWindow(const char* title, int width, int height, int samples);
 void destroyGLWindow(bool releaseContext);
 bool windowExists();
 
+// The window's size in screen units, and the size of its drawing area in
+// pixels (larger on HiDPI displays).
 void windowSize(int& width, int& height);
+void drawableSize(int& width, int& height);
 int desktopBitsPerPixel();
 void showWindow();
 void hideWindow();
@@ -26,11 +29,27 @@ void focusWindow();
 void setWindowTitle(const char* title);
 void swapBuffers();
 
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The first display's area that windows may use: panels and task bars
+// excluded. Empty when there is no display.
+ScreenRect usableDesktopArea();
+// Places and sizes the window, in screen units.
+void setWindowRect(const ScreenRect& rect);
+void setWindowResizable(bool resizable);
+
 // Fullscreen at exactly width × height; false (and nothing changed) when
 // the display has no such mode.
 bool enterFullscreenMode(int width, int height);
+// Fullscreen on the desktop's own mode: the window covers its display.
+bool enterDesktopFullscreen();
+// Back to the window as it was, from either kind of fullscreen.
 void leaveFullscreenMode();
-void centreWindow(int width, int height);
 
 void* glProcAddress(const char* name);
 

@@ -12,10 +12,17 @@ namespace vorlan {
 
 // Settings fixed before the runtime starts.
 struct RuntimeSettings {
+    // The surface the game draws on, in pixels: 1 or more each.
     int32_t screenWidth = 320;
     int32_t screenHeight = 240;
     int32_t frameRate = 60;
+    // Non-zero: fullscreen on the desktop's own mode, the picture at the
+    // largest whole scale with black around it. Alt+Enter switches.
     int32_t fullScreen = 0;
+    // The window is the surface times this whole number; 0 picks the
+    // largest that fits the desktop (panels excluded). VORLAN_SCALE
+    // overrides it (VORLAN_SCALE=1: today's small window).
+    int32_t windowScale = 0;
     int32_t multisampleSamples = 0;
     int32_t exclusiveMouse = 0;
     int32_t debugMode = 0;
