@@ -78,6 +78,8 @@ bool GameWindow::createSurface(int32_t width, int32_t height, int32_t bpp, int32
     // The off-screen surface would lose the multisampled format.
     bool offscreen =
         options.offscreen && multisampleSamples == 0 && offscreen_.create(width, height);
+    copies_ = offscreen && options.copyOnSoftwareRenderer &&
+              isSoftwareRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     const platform::ScreenRect area = platform::usableDesktopArea();
     windowScale = offscreen ? chooseWindowScale(options.scale, width, height,
                                                 {area.x, area.y, area.width, area.height})
@@ -193,6 +195,7 @@ void GameWindow::setScreenMode(int32_t width, int32_t height, int32_t bpp, bool 
         if (!offscreen_.create(screenWidth, screenHeight)) {
             // Drawn straight from now on: the window is the surface.
             windowScale = 1;
+            copies_ = false;
             platform::setWindowResizable(false);
         }
     }
@@ -221,19 +224,20 @@ void GameWindow::destroySurface() {
     screenHeight = 0;
 }
 
-void GameWindow::showSurface() {
+bool GameWindow::showSurface() {
     flushQuads();
     int drawableWidth = 0;
     int drawableHeight = 0;
     platform::drawableSize(drawableWidth, drawableHeight);
-    if (drawsOffscreen() && drawableWidth > 0 && drawableHeight > 0) {
-        offscreen_.showIn(drawableWidth, drawableHeight, picture());
-    }
+    if (!drawsOffscreen() || drawableWidth <= 0 || drawableHeight <= 0) return false;
+    PixelRect shown = pictureRect(screenWidth, screenHeight, drawableWidth, drawableHeight);
+    if (copies_ && offscreen_.copyTo(shown)) return true;
+    offscreen_.showIn(drawableWidth, drawableHeight, shown);
+    return false;
 }
 
 void GameWindow::presentSurface() {
-    showSurface();
-    platform::swapBuffers();
+    if (!showSurface()) platform::swapBuffers();
 }
 
 uint32_t GameWindow::surfaceReadBuffer() const {

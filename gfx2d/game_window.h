@@ -24,6 +24,10 @@ struct SurfaceOptions {
     // as where the driver has no framebuffer objects (then the window is
     // fixed at scale 1). Multisampled surfaces are always drawn this way.
     bool offscreen = true;
+    // On a software renderer the window shows the surface through the
+    // window system, scaled on the processor; false draws it with OpenGL
+    // there too.
+    bool copyOnSoftwareRenderer = true;
 };
 
 class GameWindow {
@@ -44,9 +48,10 @@ class GameWindow {
     void setScreenMode(int32_t width, int32_t height, int32_t bitsPerPixel, bool fullscreen);
     void destroySurface();
 
-    // Draws the finished surface into the window's back buffer (scaled,
-    // centred, black around it); presentSurface also swaps the buffers.
-    void showSurface();
+    // Shows the finished surface in the window: scaled, centred, black
+    // around it. True when it reached the window at once (copied); false
+    // when it waits in the back buffer for the swap that presentSurface adds.
+    bool showSurface();
     void presentSurface();
     // The read buffer that holds the surface.
     uint32_t surfaceReadBuffer() const;
@@ -73,6 +78,7 @@ class GameWindow {
     void placeOnDesktop();
 
     OffscreenSurface offscreen_;
+    bool copies_ = false;
 };
 
 // The process-wide game window; null before start-up and after shutdown.

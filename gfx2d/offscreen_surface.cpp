@@ -7,6 +7,7 @@
 #include "gfx2d/gl_extensions.h"
 #include "gfx2d/gl_scopes.h"
 #include "gfx2d/sprite_store.h"
+#include "platform/window.h"
 
 namespace vorlan {
 
@@ -119,6 +120,18 @@ void OffscreenSurface::destroy() {
     if (texture_) glDeleteTextures(1, &texture_);
     framebuffer_ = texture_ = depthStencil_ = 0;
     width_ = height_ = textureWidth_ = textureHeight_ = 0;
+    pixels_ = {};
+}
+
+bool OffscreenSurface::copyTo(const PixelRect& picture) {
+    if (!made()) return false;
+    pixels_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
+    {
+        PixelStoreScope tightRows;
+        glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, pixels_.data());
+    }
+    return platform::showPixels(pixels_.data(), width_, height_,
+                                {picture.x, picture.y, picture.width, picture.height});
 }
 
 void OffscreenSurface::showIn(int32_t drawableWidth, int32_t drawableHeight,
@@ -157,11 +170,6 @@ void OffscreenSurface::showIn(int32_t drawableWidth, int32_t drawableHeight,
     }
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture_);
-    // Whole-number scales keep every pixel a sharp block; a picture
-    // shrunk below its size is smoothed instead of losing rows.
-    GLint filter = picture.width >= width_ ? GL_NEAREST : GL_LINEAR;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     float s = static_cast<float>(width_) / static_cast<float>(textureWidth_);
     float t = static_cast<float>(height_) / static_cast<float>(textureHeight_);

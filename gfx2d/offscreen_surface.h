@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "gfx2d/window_scale.h"
 
@@ -22,6 +23,11 @@ class OffscreenSurface {
     // from the drawable's top-left), black around it; the surface is bound
     // again afterwards. Everything drawn must be flushed first.
     void showIn(int32_t drawableWidth, int32_t drawableHeight, const PixelRect& picture);
+    // Shows the surface through the window system instead, scaled on the
+    // processor: on a software renderer that is several times cheaper than
+    // drawing the scaled picture. False, with nothing shown, when the
+    // window cannot take it.
+    bool copyTo(const PixelRect& picture);
 
   private:
     uint32_t framebuffer_ = 0;
@@ -31,6 +37,7 @@ class OffscreenSurface {
     int32_t height_ = 0;
     int32_t textureWidth_ = 0;
     int32_t textureHeight_ = 0;
+    std::vector<uint8_t> pixels_;  // read back for copyTo
 };
 
 }  // namespace vorlan

@@ -7,8 +7,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 namespace vorlan::platform {
 
@@ -24,6 +26,9 @@ SDL_Rect rectBeforeCover{};
 bool ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    // The window's own surface (showPixels) must come from the window
+    // system: made through SDL's renderer it would take the game's context.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     // When the display cannot be opened SDL falls back to drawing off screen,
     // and the game would run with no window: only an explicit choice may.
@@ -246,6 +251,52 @@ void setWindowRect(const ScreenRect& rect) {
 
 void setWindowResizable(bool resizable) {
     if (mainWindow) SDL_SetWindowResizable(mainWindow, resizable ? SDL_TRUE : SDL_FALSE);
+}
+
+bool showPixels(const uint8_t* pixels, int width, int height, const ScreenRect& picture) {
+    if (!mainWindow || !pixels || width <= 0 || height <= 0 || picture.width <= 0 ||
+        picture.height <= 0 || SDL_BYTEORDER != SDL_LIL_ENDIAN) {
+        return false;
+    }
+    SDL_Surface* surface = SDL_GetWindowSurface(mainWindow);
+    if (!surface) return false;
+    // B, G, R, A bytes read as one little-endian word are ARGB.
+    Uint32 format = surface->format->format;
+    if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) return false;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    const Uint32 black = format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u;
+    const int left = std::clamp(picture.x, 0, surface->w);
+    const int right = std::clamp(picture.x + picture.width, left, surface->w);
+    static std::vector<int> sourceColumn;
+    sourceColumn.resize(static_cast<size_t>(right - left));
+    for (int x = left; x < right; ++x) {
+        sourceColumn[x - left] = static_cast<int>(int64_t{x - picture.x} * width / picture.width);
+    }
+    auto* base = static_cast<uint8_t*>(surface->pixels);
+    const auto* source = reinterpret_cast<const Uint32*>(pixels);
+    int lastSourceRow = -1;
+    for (int y = 0; y < surface->h; ++y) {
+        auto* row = reinterpret_cast<Uint32*>(base + static_cast<size_t>(y) * surface->pitch);
+        if (y < picture.y || y >= picture.y + picture.height) {
+            std::fill(row, row + surface->w, black);
+            lastSourceRow = -1;
+            continue;
+        }
+        int sourceRow = static_cast<int>(int64_t{y - picture.y} * height / picture.height);
+        if (sourceRow == lastSourceRow) {
+            // Every surface row shows on several window rows at once.
+            std::memcpy(row, base + static_cast<size_t>(y - 1) * surface->pitch,
+                        static_cast<size_t>(surface->w) * 4);
+            continue;
+        }
+        lastSourceRow = sourceRow;
+        const Uint32* from = source + static_cast<size_t>(height - 1 - sourceRow) * width;
+        std::fill(row, row + left, black);
+        for (int x = left; x < right; ++x) row[x] = from[sourceColumn[x - left]] | black;
+        std::fill(row + right, row + surface->w, black);
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    return SDL_UpdateWindowSurface(mainWindow) == 0;
 }
 
 void* glProcAddress(const char* name) {

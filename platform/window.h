@@ -43,6 +43,13 @@ ScreenRect usableDesktopArea();
 void setWindowRect(const ScreenRect& rect);
 void setWindowResizable(bool resizable);
 
+// Shows a picture through the window system instead of OpenGL: `pixels`
+// are B, G, R, A bytes, width x height, bottom row first, scaled (nearest)
+// into `picture` (pixels from the window's top-left) with black around it.
+// False, with nothing shown, when the window has no surface of 32-bit
+// pixels for it.
+bool showPixels(const uint8_t* pixels, int width, int height, const ScreenRect& picture);
+
 // Fullscreen at exactly width × height; false (and nothing changed) when
 // the display has no such mode.
 bool enterFullscreenMode(int width, int height);
