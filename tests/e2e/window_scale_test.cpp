@@ -2,6 +2,8 @@
 // what the game reads back, the pointer, Alt+Enter, and where the window
 // lands on the 1280 x 1024 test screen.
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <vorlan/sprites.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +14,8 @@
 
 #include "e2e/probe_pattern.h"
 #include "e2e/program_window.h"
+#include "gfx2d/game_window.h"
+#include "platform/window.h"
 #include "support/run_process.h"
 
 namespace vorlan::test {
@@ -124,6 +128,36 @@ TEST(WindowScale, EachPixelABlockAndWhatTheGameReadsTheSameAtEveryScale) {
     EXPECT_EQ(mismatch(three.shows(3, 20, 40), 3, 20, 40), "");
     runCommand("xdotool windowsize " + window + " 1300 980");
     EXPECT_EQ(mismatch(three.shows(4, 10, 10), 4, 10, 10), "");
+}
+
+// In this process: the surface copied on the processor (what a software
+// renderer does) and drawn with OpenGL (what any other does) look the same.
+TEST(WindowScale, CopiedAndDrawnTheSurfaceShowsTheSame) {
+    TempFolder scratch;
+    for (bool copied : {true, false}) {
+        SCOPED_TRACE(copied ? "copied" : "drawn");
+        gameWindow = new GameWindow();
+        ASSERT_TRUE(gameWindow->createSurface(
+            320, 240, 0, 0, {.scale = 3, .offscreen = true, .copyOnSoftwareRenderer = copied}));
+        for (int y = 0; y < 240; ++y) {
+            for (int x = 0; x < 320; ++x) plotPoint(x, y, patternColour(x, y));
+        }
+        const std::string window = processWindow(getpid());
+        auto shows = [&](int scale, int left, int top) {
+            WindowPicture screen;
+            eventually([&] {
+                gameWindow->presentSurface();
+                screen = captureWindow(window, scratch.path());
+                return mismatch(screen, scale, left, top).empty();
+            });
+            return mismatch(screen, scale, left, top);
+        };
+        EXPECT_EQ(shows(3, 0, 0), "");
+        platform::setWindowRect({100, 100, 1000, 800});
+        EXPECT_EQ(shows(3, 20, 40), "");
+        delete gameWindow;
+        gameWindow = nullptr;
+    }
 }
 
 TEST(WindowScale, PointerMapsToSurfacePixelsAndAltEnterSwitchesToFullscreenAndBack) {
