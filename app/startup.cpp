@@ -73,12 +73,12 @@ void setAutoPause(double enabled) {
 
 int startRuntime(const char* title, int showCommand) {
     const RuntimeSettings& s = runtimeSettings;
-    if (s.screenWidth <= 0 || s.screenHeight <= 0 || s.windowScale < 0) {
+    if (s.screenWidth <= 0 || s.screenHeight <= 0 || s.scale < 0) {
         // Refused before anything is made.
         std::fprintf(stderr,
                      "%s: window size %d x %d at scale %d refused: the width and height must be "
                      "1 or more, the scale 0 (automatic) or more\n",
-                     title, s.screenWidth, s.screenHeight, s.windowScale);
+                     title ? title : "", s.screenWidth, s.screenHeight, s.scale);
         std::exit(1);
     }
     frameState.autoPause = true;
@@ -88,7 +88,7 @@ int startRuntime(const char* title, int showCommand) {
 
     gameWindow = new GameWindow();
     SurfaceOptions surface;
-    surface.scale = scaleSetting(s.windowScale);
+    surface.scale = scaleSetting(s.scale);
     surface.offscreen = !directDrawingAsked();
     if (!gameWindow->createSurface(s.screenWidth, s.screenHeight, 0, s.multisampleSamples,
                                    surface)) {

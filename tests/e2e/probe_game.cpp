@@ -79,7 +79,7 @@ void vorlan::configureRuntime(RuntimeSettings& settings) {
         std::sscanf(size, "size=%dx%d", &settings.screenWidth, &settings.screenHeight);
     }
     if (const char* scale = std::strstr(commandLine().cStr(), "scale=")) {
-        std::sscanf(scale, "scale=%d", &settings.windowScale);
+        std::sscanf(scale, "scale=%d", &settings.scale);
     }
 }
 
