@@ -3,6 +3,7 @@
 #include "platform/sdl_window.h"
 
 #include <SDL.h>
+#include <malloc.h>
 
 #include <cstring>
 #include <initializer_list>
@@ -13,6 +14,18 @@ namespace {
 
 SDL_Window* mainWindow = nullptr;
 SDL_GLContext glContext = nullptr;
+
+// The software rasterizer builds each frame in fresh heap blocks (a copy of
+// its whole fragment state for every texture change) and frees them after
+// the frame. Given back to the kernel every time, they come back as page
+// faults, which cost more than the drawing on some machines: keep them.
+void keepFreedMemory() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    mallopt(M_MMAP_THRESHOLD, 8 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+}
 
 bool ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
@@ -55,6 +68,7 @@ SDL_Window* makeWindow(const char* title, int width, int height) {
 
 bool createGLWindow(const char* title, int width, int height, int samples) {
     if (!ensureVideo()) return false;
+    keepFreedMemory();
     if (samples > 0 && glContext) {
         // A context of a plain format does not fit a multisampled one.
         SDL_GL_DeleteContext(glContext);
