@@ -9,10 +9,10 @@
 //     filled rectangle and a line of text (20 font cells through drawQuad,
 //     as text printing draws them).
 // Every frame ends in glFinish, so the time is the drawing's, not the
-// queueing's. The software rasterizer draws on the calling thread
-// (LP_NUM_THREADS=0 unless set), so a frame's CPU time is all the work it
-// took, whatever else the machine runs; the ratios against SDL2, printed
-// after the table, compare those CPU times (the fastest repetition each).
+// queueing's. The software rasterizer draws on the calling thread (see
+// machine.cpp), so a frame's CPU time is all the work it took, whatever else
+// the machine runs; the ratios against SDL2, printed after the table,
+// compare those CPU times (the fastest repetition each).
 #include <GL/gl.h>
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -347,7 +347,6 @@ class RatioReporter : public vorlan::bench::RunTimesReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("LP_NUM_THREADS", "0", 0);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     world();  // the window and pictures, made before the clock runs
