@@ -16,6 +16,10 @@ namespace vorlan {
 namespace {
 
 constexpr double kFrameWaitMs = 5;
+// Between pictures the loop sleeps on the decoder: reading the input and
+// the window's messages once a picture, or every 20 ms, keeps a key press
+// quick to answer without polling.
+constexpr double kPictureWaitMs = 40;
 
 // A key already down when the video starts must not end it at once.
 void waitForQuietInput() {
@@ -51,11 +55,11 @@ void runVideo(platform::VideoDecoder* video, bool looped) {
         return;
     }
     for (;;) {
-        if (const uint8_t* frame = platform::nextVideoFrame(video, kFrameWaitMs)) {
+        if (const uint8_t* frame = platform::nextVideoFrame(video, kPictureWaitMs)) {
             screen.show(frame, rect, clientWidth, clientHeight);
         }
+        // Reading the input pumps the window's messages too.
         if (videoInterrupted()) break;
-        pumpMessages();
         platform::VideoState state = platform::videoState(video);
         if (state == platform::VideoState::Failed) break;
         if (state == platform::VideoState::Ended && !(looped && platform::rewindVideo(video))) {
