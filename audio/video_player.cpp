@@ -17,7 +17,7 @@ namespace {
 
 constexpr double kFrameWaitMs = 5;
 // Between pictures the loop sleeps on the decoder: reading the input and
-// the window's messages once a picture, or every 20 ms, keeps a key press
+// the window's messages once a picture, or every 40 ms, keeps a key press
 // quick to answer without polling.
 constexpr double kPictureWaitMs = 40;
 
