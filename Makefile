@@ -47,10 +47,12 @@ test-tsan: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-# Also refuses a merge's leftover conflict markers anywhere in the tree.
+# Also refuses a merge's leftover conflict markers anywhere in the tree, and
+# an include that reaches up a layer.
 format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
 	@! git grep -n -I -E '^(<<<<<<< |>>>>>>> )' -- . || { echo "conflict markers left by a merge"; exit 1; }
+	@tools/check-layers
 
 bench: build
 	@for b in build/bin/*_bench; do echo "== $$b"; $$b; done

@@ -1,12 +1,12 @@
-#include "app/error_report.h"
+#include "core/errors.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "app/runtime_state.h"
 #include "app/startup.h"
+#include "core/runtime_state.h"
 #include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/debugger.h"
@@ -14,17 +14,6 @@
 #include "value/number_conversion.h"
 
 namespace vorlan {
-
-double raiseError(double code) {
-    errorState.errorNumber = code;
-    errorState.errorLine = errorState.currentLine;
-    return code;
-}
-
-void setCurrentLine(double module, double line) {
-    errorState.currentModule = module;
-    errorState.currentLine = line;
-}
 
 namespace {
 

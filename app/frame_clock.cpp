@@ -41,6 +41,10 @@ void SleepMargin::record(double lateMs) {
     margin_ = std::fmin(std::fmax(top[kept - 1], kFloorMs), kCeilingMs);
 }
 
+double startupFrameTime(int32_t frameRate) {
+    return frameRate > 0 ? static_cast<double>(1000.0f / static_cast<float>(frameRate)) : 2.0;
+}
+
 double frameInterval(double previousFrameTime, double lastFrameTime) {
     double interval = lastFrameTime - previousFrameTime;
     return interval > 0 ? interval : 1.0;

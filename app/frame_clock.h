@@ -1,6 +1,8 @@
 // Frame timing on a grid of deadlines one frame time apart.
 #pragma once
 
+#include <cstdint>
+
 namespace vorlan {
 
 // The deadline after `deadline` once the wait has seen the clock at `now`:
@@ -11,6 +13,10 @@ double nextDeadline(double deadline, double frameTime, double now);
 // Milliseconds between frame deadlines for a frames-per-second setting:
 // 1000 ÷ rate (rate truncated toward zero), or 2 ms when not positive.
 double frameTimeForRate(double framesPerSecond);
+
+// Milliseconds between frame deadlines for the start-up setting, worked
+// out in single precision: 1000 ÷ rate, or 2 ms when not positive.
+double startupFrameTime(int32_t frameRate);
 
 // The time between the last two frames, or 1 when it is not positive.
 double frameInterval(double previousFrameTime, double lastFrameTime);

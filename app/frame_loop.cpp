@@ -6,97 +6,35 @@
 #include <cmath>
 
 #include "app/frame_clock.h"
-#include "app/renderer.h"
-#include "app/runtime_state.h"
+#include "core/event_pump.h"
+#include "core/runtime_state.h"
 #include "gfx2d/draw_state.h"
-#include "gfx2d/tile_sets.h"
+#include "gfx2d/game_window.h"
 #include "input/input_state.h"
-#include "input/joystick.h"
 #include "input/keyboard.h"
 #include "platform/clock.h"
-#include "platform/events.h"
 #include "platform/window.h"
 
 namespace vorlan {
 
 namespace {
 
-constexpr int kKeyEscape = 1;
-constexpr int kKeyEscapeAlias = 129;
 constexpr int kKeyLeftAlt = 56;
 constexpr int kKeyF4 = 62;
 
+// Frame pacing: the time stamps of the last two frames, the time between
+// frame deadlines and the next deadline.
 struct FrameClock {
     double origin = 0;
     double lastFrameTime = 0;
     double previousFrameTime = 0;
+    double frameTime = 1000.0 / 60.0;
+    double deadline = 0;
 };
 
 FrameClock frameClock;
 
-// The last pointer snapshot idleUntilInput compared against.
-struct InputSnapshot {
-    double x = 0;
-    double y = 0;
-    double left = 0;
-    double right = 0;
-};
-
-InputSnapshot idleSnapshot;
-
-void setPaused(bool paused) {
-    if (runtimeSettings.debugMode != 0 || !frameState.autoPause) return;
-    frameState.paused = paused;
-    if (paused) {
-        RtString caption = concat(frameState.applicationTitle, " <pause>");
-        platform::setWindowTitle(caption.cStr());
-    } else {
-        platform::setWindowTitle(frameState.applicationTitle.cStr());
-    }
-}
-
-void handleWindowEvent(platform::WindowEvent event) {
-    switch (event) {
-        case platform::WindowEvent::FocusLost:
-            setPaused(true);
-            break;
-        case platform::WindowEvent::FocusGained:
-            setPaused(false);
-            break;
-        case platform::WindowEvent::Close:
-            endProgram();
-    }
-}
-
-bool escapeHeld() {
-    return keyHeld(kKeyEscapeAlias) || keyHeld(kKeyEscape);
-}
-
-bool anyKeyHeld() {
-    for (int code = 0; code <= 254; ++code) {
-        if (keyHeld(code)) return true;
-    }
-    return false;
-}
-
-// Reads the pointer, held inside the surface, and reports whether it or a
-// button changed since the last snapshot.
-bool pointerChanged() {
-    InputSnapshot now;
-    readMouse(now.x, now.y, now.left, now.right);
-    if (now.x == idleSnapshot.x && now.y == idleSnapshot.y && now.left == idleSnapshot.left &&
-        now.right == idleSnapshot.right) {
-        return false;
-    }
-    idleSnapshot = now;
-    return true;
-}
-
 }  // namespace
-
-double clockMs() {
-    return platform::nowMs();
-}
 
 void restartFrameClock() {
     double now = clockMs();
@@ -113,13 +51,17 @@ double frameDuration() {
     return frameInterval(frameClock.previousFrameTime, frameClock.lastFrameTime);
 }
 
-void setFrameLimit(double framesPerSecond) {
-    if (renderer) renderer->frameTime = frameTimeForRate(framesPerSecond);
+void startFramePacing(int32_t frameRate) {
+    frameClock.frameTime = startupFrameTime(frameRate);
+    frameClock.deadline = clockMs();
 }
 
-int pumpMessages() {
-    platform::pumpEvents(handleWindowEvent);
-    return 1;
+double frameTimeMs() {
+    return frameClock.frameTime;
+}
+
+void setFrameLimit(double framesPerSecond) {
+    frameClock.frameTime = frameTimeForRate(framesPerSecond);
 }
 
 double waitForDeadline(double deadline) {
@@ -146,10 +88,8 @@ double swapAndWait() {
     platform::swapBuffers();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     double t0 = clockMs();
-    double deadline = renderer ? renderer->frameDeadline : t0;
-    double frameTime = renderer ? renderer->frameTime : 2.0;
-    double t = waitForDeadline(deadline);
-    if (renderer) renderer->frameDeadline = nextDeadline(deadline, frameTime, t);
+    double t = waitForDeadline(frameClock.deadline);
+    frameClock.deadline = nextDeadline(frameClock.deadline, frameClock.frameTime, t);
     return t - t0 + 1;
 }
 
@@ -172,31 +112,7 @@ void presentFrame() {
         endProgram();
     }
     swapAndWait();
-    resetFrameState();
-}
-
-void resetFrameState() {
-    glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
-    if (renderer) {
-        renderer->globalAlpha = 1;
-        renderer->setup2D(0, 0, 0, 0);
-        // After setup2D: a game's own viewport must not shift the background.
-        drawTileSet(0);
-    }
-}
-
-void idleUntilInput() {
-    for (int pass = 0; pass < 15; ++pass) {
-        pumpMessages();
-        readKeyboard();
-        markNewFrame();
-        if (frameState.escQuits && escapeHeld()) endProgram();
-        if (anyKeyHeld()) return;
-        if (pointerChanged()) return;
-        if (anyJoystickInput()) return;
-        platform::sleepMs(5);
-    }
+    prepareBackBuffer();
 }
 
 }  // namespace vorlan

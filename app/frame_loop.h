@@ -1,5 +1,7 @@
-// Frame presentation, the window's message pump and the runtime clock.
+// Frame presentation and frame pacing.
 #pragma once
+
+#include <cstdint>
 
 #include <vorlan/app.h>
 
@@ -11,15 +13,12 @@ double swapAndWait();
 // Pumps messages until the clock has passed the deadline; returns the
 // clock reading that passed it.
 double waitForDeadline(double deadline);
-// Dispatches every pending window message; always 1.
-int pumpMessages();
-// The runtime clock in milliseconds.
-double clockMs();
-// The plain 2D state every fresh back buffer starts in (after presentFrame,
-// and after a video).
-void resetFrameState();
 // Sets the clock origin and both frame stamps to now.
 void restartFrameClock();
+// The frame time of the start-up settings, and the first deadline now.
+void startFramePacing(int32_t frameRate);
+// Milliseconds between frame deadlines.
+double frameTimeMs();
 
 // The frame wait sleeps at most this long at a time, so that window
 // messages are pumped while it waits.

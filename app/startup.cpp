@@ -8,16 +8,15 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/error_report.h"
 #include "app/frame_loop.h"
-#include "app/renderer.h"
-#include "app/runtime_state.h"
-#include "app/startup_seed.h"
 #include "audio/music.h"
 #include "audio/sound_slots.h"
-#include "files/files_shutdown.h"
+#include "core/errors.h"
+#include "core/runtime_state.h"
+#include "files/file_channels.h"
 #include "files/media_archive.h"
 #include "foreign/library_table.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/png_decoder.h"
 #include "input/input_state.h"
 #include "net/session.h"
@@ -25,6 +24,7 @@
 #include "platform/program_path.h"
 #include "platform/window.h"
 #include "value/number_conversion.h"
+#include "value/random.h"
 
 namespace vorlan {
 
@@ -75,12 +75,12 @@ int startRuntime(const char* title, int showCommand) {
     // diagnostics (software OpenGL) survive into the new log.
     deleteErrorLog();
 
-    renderer = new OpenGLZererazo();
+    gameWindow = new GameWindow();
     const RuntimeSettings& s = runtimeSettings;
-    if (!renderer->createSurface(s.screenWidth, s.screenHeight, 0, s.frameRate,
-                                 s.multisampleSamples)) {
+    if (!gameWindow->createSurface(s.screenWidth, s.screenHeight, 0, s.multisampleSamples)) {
         return 0;
     }
+    startFramePacing(s.frameRate);
     platform::setWindowTitle(title);
     frameState.applicationTitle = title;
 
@@ -92,9 +92,9 @@ int startRuntime(const char* title, int showCommand) {
     seedGenerator(startupSeed(static_cast<uint32_t>(static_cast<uint64_t>(platform::nowMs()))));
 
     if (s.fullScreen == 0) {
-        renderer->leaveFullscreen();
+        gameWindow->leaveFullscreen();
     } else {
-        renderer->enterFullscreen();
+        gameWindow->enterFullscreen();
     }
     initSound(*soundDevice);
     setSoundWindow(*soundDevice);
@@ -110,13 +110,13 @@ int startRuntime(const char* title, int showCommand) {
     clearScreen();
     restartFrameClock();
     swapAndWait();
-    renderer->setup2D(0, 0, 0, 0);
+    gameWindow->setup2D(0, 0, 0, 0);
     showLoadingScreen();
     frameState.paused = false;
 
     restartFrameClock();
     if (showCommand == 0) {
-        renderer->hideSurface();
+        gameWindow->hideSurface();
         platform::hideWindow();
     }
     setPointerMode(s.exclusiveMouse == 0 ? 1 : 0);
@@ -129,8 +129,8 @@ void shutdownRuntime() {
     // Pending INI and data changes reach the disk before anything else goes.
     shutdownFiles();
     closeMusic();
-    delete renderer;
-    renderer = nullptr;
+    delete gameWindow;
+    gameWindow = nullptr;
     shutdownInput();
     destroyInputState();
     destroySoundDevice();

@@ -1,10 +1,10 @@
 #include <vorlan/audio.h>
+#include <vorlan/input.h>
 
-#include "app/frame_loop.h"
-#include "app/renderer.h"
-#include "audio/video_input.h"
 #include "audio/video_screen.h"
+#include "core/event_pump.h"
 #include "files/media_archive.h"
+#include "gfx2d/game_window.h"
 #include "platform/clock.h"
 #include "platform/temp_dir.h"
 #include "platform/video_decoder.h"
@@ -20,6 +20,11 @@ constexpr double kFrameWaitMs = 5;
 // the window's messages once a picture, or every 40 ms, keeps a key press
 // quick to answer without polling.
 constexpr double kPictureWaitMs = 40;
+
+// What ends a video: a newly typed character key or a held mouse button.
+bool videoInterrupted() {
+    return keyCharPressed() != 0 || anyMouseButton() != 0;
+}
 
 // A key already down when the video starts must not end it at once.
 void waitForQuietInput() {
@@ -72,7 +77,7 @@ void runVideo(platform::VideoDecoder* video, bool looped) {
 
 void playVideoFile(const RtString& fileName, bool looped) {
     // The pictures need the game window.
-    if (!renderer || !renderer->contextReady) return;
+    if (!gameWindow || !gameWindow->contextReady) return;
     RtString resolved;
     if (!resolveMediaName(fileName.cStr(), resolved)) return;
     platform::VideoDecoder* video =

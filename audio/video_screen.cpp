@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/frame_loop.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/sprite_store.h"
 #include "platform/window.h"
 
@@ -53,7 +53,7 @@ VideoScreen::~VideoScreen() {
     glPopAttrib();
     forgetTextureBinding();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    resetFrameState();
+    prepareBackBuffer();
 }
 
 void VideoScreen::upload(const uint8_t* rgba) {

@@ -20,9 +20,9 @@
 
 #include <vorlan/audio.h>
 
-#include "app/renderer.h"
 #include "audio/sound_slots.h"
 #include "audio/video_screen.h"
+#include "gfx2d/game_window.h"
 #include "platform/clock.h"
 #include "tests/audio/test_videos.h"
 #include "tests/audio/test_waves.h"
@@ -137,13 +137,13 @@ void BM_Mix16_Mixer(benchmark::State& state) {
 BENCHMARK(BM_Mix16_Mixer)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 bool openWindow(benchmark::State& state) {
-    if (!vorlan::renderer) {
-        vorlan::renderer = new vorlan::OpenGLZererazo();
-        if (!vorlan::renderer->createSurface(320, 240, 0, 60, 0)) {
+    if (!vorlan::gameWindow) {
+        vorlan::gameWindow = new vorlan::GameWindow();
+        if (!vorlan::gameWindow->createSurface(320, 240, 0, 0)) {
             state.SkipWithError("no window (run under xvfb-run)");
             return false;
         }
-        vorlan::renderer->leaveFullscreen();
+        vorlan::gameWindow->leaveFullscreen();
     }
     return true;
 }

@@ -17,7 +17,8 @@
 
 #include "app/frame_clock.h"
 #include "app/frame_loop.h"
-#include "app/renderer.h"
+#include "core/event_pump.h"
+#include "gfx2d/game_window.h"
 #include "platform/clock.h"
 
 namespace vorlan {
@@ -56,9 +57,9 @@ double fixedMarginWait(double deadline) {
 
 template <double (*Wait)(double)>
 void frameWait(benchmark::State& state) {
-    if (!renderer) {
-        renderer = new OpenGLZererazo();
-        if (!renderer->createSurface(320, 240, 0, 60, 0)) {
+    if (!gameWindow) {
+        gameWindow = new GameWindow();
+        if (!gameWindow->createSurface(320, 240, 0, 0)) {
             state.SkipWithError("no OpenGL window (run under X)");
             return;
         }

@@ -5,19 +5,19 @@
 
 #include <vorlan/value.h>
 
-#include "app/renderer.h"
 #include "game/media.h"
 #include "game/round.h"
+#include "gfx2d/game_window.h"
 
 namespace {
 
 // A window with the game's media in its slots, as the game has it.
 struct GameWindow {
     GameWindow() {
-        vorlan::renderer = new vorlan::OpenGLZererazo();
-        ready = vorlan::renderer->createSurface(320, 240, 0, 60, 0);
+        vorlan::gameWindow = new vorlan::GameWindow();
+        ready = vorlan::gameWindow->createSurface(320, 240, 0, 0);
         if (ready) {
-            vorlan::renderer->setup2D(0, 0, 0, 0);
+            vorlan::gameWindow->setup2D(0, 0, 0, 0);
             quillowen::loadPictures();
         }
         vorlan::seedGenerator(7);

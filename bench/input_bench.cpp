@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "app/command_line.h"
-#include "app/renderer.h"
+#include "foreign/command_line.h"
+#include "gfx2d/game_window.h"
 #include "input/input_state.h"
 #include "platform/keyboard.h"
 
@@ -16,9 +16,9 @@ namespace vorlan {
 namespace {
 
 bool windowReady(benchmark::State& state) {
-    if (!renderer) {
-        renderer = new OpenGLZererazo();
-        if (!renderer->createSurface(320, 240, 0, 60, 0)) {
+    if (!gameWindow) {
+        gameWindow = new GameWindow();
+        if (!gameWindow->createSurface(320, 240, 0, 0)) {
             state.SkipWithError("no OpenGL window (run under X)");
             return false;
         }

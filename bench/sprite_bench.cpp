@@ -25,16 +25,16 @@
 #include <string>
 #include <vector>
 
-#include "app/renderer.h"
 #include "bench/run_times.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/sprite_slots.h"
 #include "tests/gfx2d/test_images.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using vorlan::renderer;
+using vorlan::gameWindow;
 
 constexpr int kSide = 32;
 constexpr int kCellSlots = 4;  // slots 1..4 hold cell pictures
@@ -81,8 +81,8 @@ struct World {
 World& world() {
     static World w = [] {
         World made;
-        renderer = new vorlan::OpenGLZererazo();
-        if (!renderer->createSurface(320, 240, 0, 60, 0)) {
+        gameWindow = new vorlan::GameWindow();
+        if (!gameWindow->createSurface(320, 240, 0, 0)) {
             std::fprintf(stderr, "no OpenGL window (run under xvfb-run)\n");
             std::exit(1);
         }
@@ -133,7 +133,7 @@ void useRuntimeContext() {
     World& w = world();
     SDL_GL_MakeCurrent(w.window, w.context);
     vorlan::forgetTextureBinding();
-    renderer->setup2D(0, 0, 0, 0);
+    gameWindow->setup2D(0, 0, 0, 0);
 }
 
 void finishFrame() {

@@ -134,9 +134,8 @@ bool ArchiveReader::readBytes(void* target, size_t count) {
     return true;
 }
 
-bool ArchiveReader::readRawEntry(RawEntry& raw, bool& failed) {
-    failed = true;
-    if (fd_ < 0) return false;
+ArchiveReader::Walk ArchiveReader::readRawEntry(RawEntry& raw) {
+    if (fd_ < 0) return Walk::Broken;
     size_t buffered = bufferEnd_ - bufferStart_;
     if (buffered > 0 && buffered >= size_t{1} + buffer_[bufferStart_] + 8) {
         // The whole entry is in the buffer: parse it in place.
@@ -144,12 +143,11 @@ bool ArchiveReader::readRawEntry(RawEntry& raw, bool& failed) {
         raw.name = buffer_ + bufferStart_ + 1;
         bufferStart_ += raw.length == 0 ? 1 : size_t{1} + raw.length + 8;
     } else {
-        if (!readBytes(&raw.length, 1)) return false;
-        if (raw.length != 0 && !readBytes(scratch_, size_t{raw.length} + 8)) return false;
+        if (!readBytes(&raw.length, 1)) return Walk::Broken;
+        if (raw.length != 0 && !readBytes(scratch_, size_t{raw.length} + 8)) return Walk::Broken;
         raw.name = scratch_;
     }
-    failed = false;
-    return raw.length != 0;
+    return raw.length != 0 ? Walk::Entry : Walk::End;
 }
 
 void ArchiveReader::fillEntry(const RawEntry& raw, Entry& entry) const {
@@ -161,20 +159,20 @@ void ArchiveReader::fillEntry(const RawEntry& raw, Entry& entry) const {
                      entry.dataSize <= fileSize_ - entry.position;
 }
 
-bool ArchiveReader::nextEntry(Entry& entry, bool& failed) {
+ArchiveReader::Walk ArchiveReader::nextEntry(Entry& entry) {
     RawEntry raw;
-    if (!readRawEntry(raw, failed)) return false;
-    fillEntry(raw, entry);
-    return true;
+    Walk walk = readRawEntry(raw);
+    if (walk == Walk::Entry) fillEntry(raw, entry);
+    return walk;
 }
 
-bool ArchiveReader::findEntry(const char* name, size_t length, Entry& entry, bool& failed) {
-    failed = false;
-    if (length == 0 || length > kMaxNameLength) return false;  // no entry can match
+ArchiveReader::Walk ArchiveReader::findEntry(const char* name, size_t length, Entry& entry) {
+    if (length == 0 || length > kMaxNameLength) return Walk::End;  // no entry can match
     uint8_t wanted[kMaxNameLength];
     for (size_t i = 0; i < length; ++i) wanted[i] = static_cast<uint8_t>(asciiLower(name[i]));
     RawEntry raw;
-    while (readRawEntry(raw, failed)) {
+    Walk walk;
+    while ((walk = readRawEntry(raw)) == Walk::Entry) {
         if (raw.length != length) continue;
         size_t i = 0;
         while (i < length &&
@@ -183,10 +181,10 @@ bool ArchiveReader::findEntry(const char* name, size_t length, Entry& entry, boo
         }
         if (i == length) {
             fillEntry(raw, entry);
-            return true;
+            return Walk::Entry;
         }
     }
-    return false;
+    return walk;
 }
 
 bool ArchiveReader::readEntryData(const Entry& entry, std::vector<uint8_t>& data) {
@@ -214,14 +212,15 @@ bool decodeEntryData(const uint8_t* data, size_t size, DecodedData& output) {
     uint64_t stream = size - 4;
     if (declared > kMaxUncompressedSize) return false;
     if (declared > stream * kMaxExpansion + kExpansionSlack) return false;
-    if (declared == 0 || !lzoReady()) return true;
+    if (declared == 0) return true;
+    if (!lzoReady()) return false;
 
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[declared]);
     if (!buffer) return false;
     lzo_uint produced = static_cast<lzo_uint>(declared);
     int result = lzo1x_decompress_safe(data + 4, static_cast<lzo_uint>(stream), buffer.get(),
                                        &produced, nullptr);
-    if (result != LZO_E_OK || produced != declared) return true;  // empty output
+    if (result != LZO_E_OK || produced != declared) return false;
     output.bytes = std::move(buffer);
     output.size = static_cast<size_t>(declared);
     return true;

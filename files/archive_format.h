@@ -74,15 +74,19 @@ class ArchiveReader {
     // Where the directory starts (valid after open gave Ok).
     uint64_t directoryPosition() const { return directoryPosition_; }
 
-    // Reads the next directory entry. Gives false at the end of the
-    // directory (`failed` false) or on a read that falls short (`failed`
-    // true).
-    bool nextEntry(Entry& entry, bool& failed);
+    // What a walk of the directory met.
+    enum class Walk {
+        Entry,   // an entry, filled in
+        End,     // the directory's end marker
+        Broken,  // a read fell short: the directory is cut
+    };
+
+    // Reads the next directory entry.
+    Walk nextEntry(Entry& entry);
 
     // Walks on to the first entry whose name equals `name` without regard to
-    // case. Gives false at the end of the directory (`failed` false) or on a
-    // read that falls short (`failed` true).
-    bool findEntry(const char* name, size_t length, Entry& entry, bool& failed);
+    // case; End when there is none.
+    Walk findEntry(const char* name, size_t length, Entry& entry);
 
     // Reads the entry's data (data size bytes). False when the entry lies
     // outside the file or a read falls short.
@@ -95,7 +99,7 @@ class ArchiveReader {
         uint8_t length = 0;
         const uint8_t* name = nullptr;
     };
-    bool readRawEntry(RawEntry& raw, bool& failed);
+    Walk readRawEntry(RawEntry& raw);
     void fillEntry(const RawEntry& raw, Entry& entry) const;
     bool readBytes(void* target, size_t count);
 
@@ -111,9 +115,8 @@ class ArchiveReader {
 
 // Decodes an entry's data block: the 4-byte uncompressed size and the LZO1X
 // stream, with the safe decompressor. Gives false when the size header is
-// missing or the declared size is implausible (see the limits above); true
-// otherwise, with `output` empty when the stream fails to decode to exactly
-// the declared size (a failed decode yields an empty file).
+// missing, the declared size is implausible (see the limits above) or the
+// stream does not decode to exactly the declared size.
 struct DecodedData {
     std::unique_ptr<uint8_t[]> bytes;
     size_t size = 0;

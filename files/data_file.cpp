@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
 #include "files/file_names.h"
 #include "files/media_archive.h"
 #include "files/read_buffer.h"
@@ -41,7 +42,7 @@ void saveDataFile() {
     current.changed = false;
     std::string text;
     for (const std::string& line : current.lines) text += line + "\r\n";
-    if (!platform::replaceFile(current.path, text)) raiseError(kFileError);
+    if (!platform::replaceFile(current.path, text)) raiseError(RuntimeError::FileFailed);
 }
 
 void loadLines(const std::string& resolvedPath) {
@@ -66,13 +67,13 @@ void switchTo(const RtString& name) {
             loadLines(platform::nativePath(resolved.cStr()));
         }
     }
-    if (!current.readable) raiseError(kFileError);
+    if (!current.readable) raiseError(RuntimeError::FileFailed);
 }
 
 // Line numbers are tested on the double, so NaN and huge numbers are out.
 bool lineNumberOf(double line, size_t& index) {
     if (!(line > -1.0 && line < kLineCount)) {
-        raiseError(kRangeError);
+        raiseError(RuntimeError::OutOfRange);
         return false;
     }
     index = static_cast<size_t>(static_cast<int>(line));

@@ -9,7 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "core/errors.h"
+#include "files/data_file.h"
 #include "files/file_names.h"
+#include "files/ini_document.h"
 #include "files/read_buffer.h"
 #include "platform/file_io.h"
 #include "value/number_conversion.h"
@@ -31,7 +34,7 @@ struct FileChannel {
 
 std::array<FileChannel, kChannelCount> channels;
 
-[[noreturn]] void fail(int error) {
+[[noreturn]] void fail(RuntimeError error) {
     raiseError(error);
     endProgram();
 }
@@ -39,7 +42,7 @@ std::array<FileChannel, kChannelCount> channels;
 // The range is tested on the double itself: a truncated NaN or a huge
 // number would otherwise land on a valid channel.
 FileChannel& channelAt(double number) {
-    if (!(number > -1.0 && number < kChannelCount)) fail(kRangeError);
+    if (!(number > -1.0 && number < kChannelCount)) fail(RuntimeError::OutOfRange);
     return channels[static_cast<size_t>(static_cast<int>(number))];
 }
 
@@ -50,19 +53,19 @@ void closeRecord(FileChannel& channel) {
 
 FileChannel& readingChannel(double number) {
     FileChannel& channel = channelAt(number);
-    if (channel.fd < 0 || channel.writing) fail(kFileError);
+    if (channel.fd < 0 || channel.writing) fail(RuntimeError::FileFailed);
     return channel;
 }
 
 FileChannel& writingChannel(double number) {
     FileChannel& channel = channelAt(number);
-    if (channel.fd < 0 || !channel.writing) fail(kFileError);
+    if (channel.fd < 0 || !channel.writing) fail(RuntimeError::FileFailed);
     return channel;
 }
 
 void readInto(double number, void* out, size_t count) {
     FileChannel& channel = readingChannel(number);
-    if (!channel.reader->readExact(static_cast<char*>(out), count)) fail(kFileError);
+    if (!channel.reader->readExact(static_cast<char*>(out), count)) fail(RuntimeError::FileFailed);
 }
 
 uint64_t readLittleEndian(double number, size_t width) {
@@ -75,7 +78,7 @@ uint64_t readLittleEndian(double number, size_t width) {
 
 void writeBytes(double number, const char* bytes, size_t count) {
     FileChannel& channel = writingChannel(number);
-    if (!platform::writeFile(channel.fd, bytes, count)) fail(kFileError);
+    if (!platform::writeFile(channel.fd, bytes, count)) fail(RuntimeError::FileFailed);
 }
 
 // Out-of-range numbers wrap through 64 bits, so a value read with readLong
@@ -100,10 +103,6 @@ bool clashesWithOtherChannels(const FileChannel& self, const platform::FileIdent
 }
 
 }  // namespace
-
-void closeAllChannels() {
-    for (FileChannel& channel : channels) closeRecord(channel);
-}
 
 double openChannel(double number, const RtString& name, double mode) {
     FileChannel& channel = channelAt(number);
@@ -172,9 +171,10 @@ RtString readBytesAsText(double number, double count) {
     int64_t offset = platform::fileOffsetOf(channel.fd);
     int64_t left = static_cast<int64_t>(channel.reader->buffered()) +
                    (size > offset && offset >= 0 ? size - offset : 0);
-    if (wanted > left || wanted >= INT32_MAX) fail(kFileError);
+    if (wanted > left || wanted >= INT32_MAX) fail(RuntimeError::FileFailed);
     char* buffer = text.writableBuffer(static_cast<uint32_t>(wanted));
-    if (!channel.reader->readExact(buffer, static_cast<size_t>(wanted))) fail(kFileError);
+    if (!channel.reader->readExact(buffer, static_cast<size_t>(wanted)))
+        fail(RuntimeError::FileFailed);
     buffer[wanted] = '\0';
     text.syncLength();
     return text;
@@ -185,7 +185,7 @@ RtString readLine(double number) {
     const char* bytes = nullptr;
     size_t length = 0;
     if (!channel.reader->nextLine(bytes, length) || channel.reader->failed()) {
-        fail(kFileError);
+        fail(RuntimeError::FileFailed);
     }
     RtString line;
     if (length == 0) return line;
@@ -232,6 +232,12 @@ void writeLine(double channel, const RtString& text) {
 
 void writeNumberLine(double channel, double value) {
     writeLine(channel, numberToText(value));
+}
+
+void shutdownFiles() {
+    closeDataFile();
+    saveIniDocument();
+    for (FileChannel& channel : channels) closeRecord(channel);
 }
 
 }  // namespace vorlan

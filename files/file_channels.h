@@ -1,8 +1,9 @@
-// The channel table, for the runtime's own shutdown.
+// The files subsystem's part of shutdown.
 #pragma once
 
 namespace vorlan {
 
-void closeAllChannels();
+// Pending data-file and INI changes are saved, then every channel closed.
+void shutdownFiles();
 
 }  // namespace vorlan

@@ -9,11 +9,6 @@ namespace vorlan {
 
 inline constexpr size_t kLongestFileName = 1023;
 
-// Runtime error numbers: a failed read or write (or an unreadable data
-// file), and a channel or line number out of range.
-inline constexpr int kFileError = 3;
-inline constexpr int kRangeError = 7;
-
 // The name as the file system wants it; false for an empty name or one
 // longer than kLongestFileName bytes.
 bool nativeFileName(const RtString& name, std::string& path);

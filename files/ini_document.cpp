@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/errors.h"
 #include "files/file_names.h"
 #include "files/media_archive.h"
 #include "files/read_buffer.h"
@@ -117,7 +118,7 @@ void saveIniDocument() {
     current.changed = false;
     if (!platform::replaceFile(current.path, formatIniText(current.document))) {
         // Recorded for the end report; the game goes on.
-        raiseError(kFileError);
+        raiseError(RuntimeError::FileFailed);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vorlan/app.h>
 
 #include <cerrno>
 #include <vector>
@@ -54,6 +55,30 @@ bool writeExtractedFile(const std::string& path, const uint8_t* bytes, size_t si
     return ok;
 }
 
+// Reads, checks and decodes a found entry into its temporary file; gives
+// the file's path, or "" when the entry is broken.
+std::string extractEntry(archive::ArchiveReader& reader, const archive::Entry& entry) {
+    // An entry name becomes part of a path in the temporary directory: one
+    // that could reach outside it is refused, as is data outside the file.
+    if (!archive::isSafeEntryName(entry.name) || !entry.inBounds) return {};
+    std::vector<uint8_t> data;
+    if (!reader.readEntryData(entry, data)) return {};
+    reader.close();
+    archive::DecodedData decoded;
+    if (!archive::decodeEntryData(data.data(), data.size(), decoded)) return {};
+
+    // The first letter comes from the data offset resolved from the start
+    // of the file, so that end-relative (negative) offsets give a letter too.
+    std::string path = platform::temporaryDirectory();
+    if (path.empty()) return {};
+    path += "viz";
+    path += static_cast<char>('A' + entry.position % 26);
+    path += static_cast<char>('A' + entry.dataSize % 26);
+    path += entry.name;
+    if (!writeExtractedFile(path, decoded.bytes.get(), decoded.size)) return {};
+    return path;
+}
+
 // Looks a name that is not on disk up in the context's archive and extracts
 // it; gives the extracted path, or "" when the archive does not yield it.
 std::string extractFromArchive(ArchiveContext& context, const std::string& requested) {
@@ -76,27 +101,12 @@ std::string extractFromArchive(ArchiveContext& context, const std::string& reque
     const char* wanted = archive::finalNameComponent(requested.c_str());
     size_t wantedLength = requested.size() - static_cast<size_t>(wanted - requested.c_str());
     archive::Entry entry;
-    bool failed = false;
-    bool found = reader.findEntry(wanted, wantedLength, entry, failed);
-    // An entry name becomes part of a path in the temporary directory: one
-    // that could reach outside it is refused, as is data outside the file.
-    if (!found || !archive::isSafeEntryName(entry.name) || !entry.inBounds) return {};
-
-    std::vector<uint8_t> data;
-    if (!reader.readEntryData(entry, data)) return {};
-    reader.close();
-    archive::DecodedData decoded;
-    if (!archive::decodeEntryData(data.data(), data.size(), decoded)) return {};
-
-    // The first letter comes from the data offset resolved from the start
-    // of the file, so that end-relative (negative) offsets give a letter too.
-    std::string path = platform::temporaryDirectory();
-    if (path.empty()) return {};
-    path += "viz";
-    path += static_cast<char>('A' + entry.position % 26);
-    path += static_cast<char>('A' + entry.dataSize % 26);
-    path += entry.name;
-    if (!writeExtractedFile(path, decoded.bytes.get(), decoded.size)) return {};
+    if (reader.findEntry(wanted, wantedLength, entry) != archive::ArchiveReader::Walk::Entry) {
+        return {};
+    }
+    std::string path = extractEntry(reader, entry);
+    if (path.empty())
+        appendErrorLog(("cannot extract " + std::string(wanted, wantedLength)).c_str());
     return path;
 }
 

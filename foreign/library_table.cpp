@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime_state.h"
+#include "core/runtime_state.h"
 #include "platform/dynamic_library.h"
 #include "platform/program_path.h"
 

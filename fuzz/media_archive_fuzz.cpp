@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         vorlan::archive::ArchiveReader reader;
         if (reader.open(archivePath.c_str()) == vorlan::archive::ArchiveReader::OpenResult::Ok) {
             vorlan::archive::Entry entry;
-            bool failed = false;
-            while (names.size() < 8 && reader.nextEntry(entry, failed)) {
+            while (names.size() < 8 &&
+                   reader.nextEntry(entry) == vorlan::archive::ArchiveReader::Walk::Entry) {
                 names.push_back(entry.name);
             }
         }

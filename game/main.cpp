@@ -5,7 +5,10 @@
 #include "game/field.h"
 #include "game/media.h"
 #include "game/round.h"
-#include "game/trace.h"
+
+void vorlan::configureRuntime(vorlan::RuntimeSettings& settings) {
+    settings.title = "Quillowen";
+}
 
 void vorlan::gameMain() {
     using namespace quillowen;

@@ -17,6 +17,11 @@ struct Round {
     double nextStepTime = 0;          // elapsedMs of the snail's next step
 };
 
+// The game's events on standard output, one flushed line each, when
+// QUILLOWEN_TRACE=1: scripted runs follow a game through them.
+bool tracing();
+void trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // Number of rows of the route.
 double routeLength(const Round& round);
 

@@ -4,7 +4,6 @@
 
 #include "game/field.h"
 #include "game/round.h"
-#include "game/trace.h"
 
 namespace quillowen {
 

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "game/round.h"
-#include "game/trace.h"
 
 namespace quillowen {
 

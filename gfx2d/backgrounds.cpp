@@ -6,12 +6,13 @@
 
 #include <vector>
 
-#include "app/frame_loop.h"
-#include "app/renderer.h"
+#include "core/event_pump.h"
 #include "files/media_archive.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_scopes.h"
 #include "gfx2d/image_writer.h"
+#include "gfx2d/sprite_slots.h"
 #include "gfx2d/tile_sets.h"
 
 namespace vorlan {
@@ -76,7 +77,7 @@ void fadeToBackground(const RtString& fileName) {
     // starts, and leaves the blend function as the fade found it.
     glDisable(GL_BLEND);
     found.restore();
-    renderer->globalAlpha = 1;
+    drawState.globalAlpha = 1;
     glColor4f(1, 1, 1, 1);
     drawTileSet(kBackground);
     presentFrame();
@@ -88,8 +89,8 @@ void grabBackground() {
 
 void saveScreen(const RtString& fileName) {
     if (!drawingReady()) return;
-    int32_t width = renderer->screenWidth;
-    int32_t height = renderer->screenHeight;
+    int32_t width = gameWindow->screenWidth;
+    int32_t height = gameWindow->screenHeight;
     if (width <= 0 || height <= 0) return;
     flushQuads();
     PixelStoreScope packed;  // rows of exactly width x 3 bytes
@@ -97,13 +98,13 @@ void saveScreen(const RtString& fileName) {
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, block.data());
     BgrImage image{block.data(), width, height, static_cast<size_t>(width) * 3, height};
-    writeImageFile(fileName.cStr(), image, renderer->spriteKeyColour);
+    writeImageFile(fileName.cStr(), image, spriteStore.spriteKeyColour);
 }
 
 void saveSprite(double slotArgument, const RtString& fileName) {
     int32_t slot = truncatedArgument(slotArgument);
     if (!drawingReady() || !validSlot(slot)) return;
-    const SpriteSlotTable& slots = renderer->slots;
+    const SpriteSlotTable& slots = spriteStore.slots;
     int32_t textureWidth = slots.textureWidth[slot];
     int32_t textureHeight = slots.textureHeight[slot];
     if (slots.texture[slot] == 0 || slots.width[slot] <= 0 || slots.height[slot] <= 0 ||
@@ -123,7 +124,7 @@ void saveSprite(double slotArgument, const RtString& fileName) {
     }
     BgrImage image{block.data(), slots.width[slot], slots.height[slot],
                    static_cast<size_t>(textureWidth) * 3, textureHeight};
-    writeImageFile(fileName.cStr(), image, renderer->spriteKeyColour);
+    writeImageFile(fileName.cStr(), image, spriteStore.spriteKeyColour);
 }
 
 }  // namespace vorlan

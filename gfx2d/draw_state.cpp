@@ -8,13 +8,16 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/gl_extensions.h"
-#include "app/renderer.h"
+#include "gfx2d/game_window.h"
+#include "gfx2d/gl_extensions.h"
 #include "gfx2d/sprite_program.h"
+#include "gfx2d/sprite_slots.h"
 #include "platform/window.h"
 #include "value/number_conversion.h"
 
 namespace vorlan {
+
+DrawState drawState;
 
 namespace {
 
@@ -67,8 +70,8 @@ int32_t cellColumns = 0;
 int32_t cellRows = 0;
 
 void startQueue() {
-    cellColumns = renderer->viewport.width / kCell + 1;
-    cellRows = renderer->viewport.height / kCell + 1;
+    cellColumns = gameWindow->viewport.width / kCell + 1;
+    cellRows = gameWindow->viewport.height / kCell + 1;
     cellRuns.assign(static_cast<size_t>(cellColumns) * static_cast<size_t>(cellRows), -1);
 }
 
@@ -150,7 +153,7 @@ bool bindingChanges(bool unit0, GLuint texture0, bool unit1, GLuint texture1) {
 GLuint slotTexture(int32_t slot, bool mip, const uint32_t* table) {
     if (!validSlot(slot)) return 0;
     if (table) return table[slot];
-    return mip ? renderer->slots.mipTexture[slot] : renderer->slots.texture[slot];
+    return mip ? spriteStore.slots.mipTexture[slot] : spriteStore.slots.texture[slot];
 }
 
 // Only unit 0's texture changes, texturing stays on: the queue can take it.
@@ -163,14 +166,15 @@ bool deferrable(bool unit0, bool unit1, GLuint texture1) {
 }  // namespace
 
 bool drawingReady() {
-    return renderer && renderer->contextReady && renderer->windowOpen && platform::windowExists();
+    return gameWindow && gameWindow->contextReady && gameWindow->windowOpen &&
+           platform::windowExists();
 }
 
 void bindSlotTextures(int32_t slot, int32_t secondSlot, bool mip, const uint32_t* table) {
     if (!drawingReady()) return;
-    renderer->boundSlot = slot;
-    renderer->boundSecondSlot = secondSlot;
-    renderer->boundMip = mip;
+    drawState.boundSlot = slot;
+    drawState.boundSecondSlot = secondSlot;
+    drawState.boundMip = mip;
     auto activeTexture = reinterpret_cast<ActiveTextureCall>(glExtensions.activeTexture);
     bool unit1 = activeTexture && slot >= 0 && secondSlot >= 0;
     GLuint texture1 = unit1 ? slotTexture(slot, mip, table) : 0;
@@ -220,8 +224,8 @@ void drawQuad(const QuadCorner (&corners)[4], bool inPixels) {
     }
     // Wholly outside the view it would draw no pixel, and may still cost a
     // texture change.
-    float width = static_cast<float>(renderer->viewport.width);
-    float height = static_cast<float>(renderer->viewport.height);
+    float width = static_cast<float>(gameWindow->viewport.width);
+    float height = static_cast<float>(gameWindow->viewport.height);
     if (inPixels && (right < -1 || bottom < -1 || left > width + 1 || top > height + 1)) return;
     // Other corners are drawn alone.
     if (!inPixels) flushQuads();
@@ -280,6 +284,7 @@ void forgetTextureBinding() {
 }
 
 void discardQuads() {
+    drawState = DrawState{};
     clearQueue();
     forgetTextureBinding();
     releaseSpriteProgram();
@@ -304,7 +309,7 @@ int32_t colourArgument(double value) {
 }
 
 void applyGlobalAlpha() {
-    float a = renderer ? renderer->globalAlpha : 1.0f;
+    float a = gameWindow ? drawState.globalAlpha : 1.0f;
     glColor4f(a, a, a, a);
 }
 

@@ -12,6 +12,19 @@
 
 namespace vorlan {
 
+// What every draw is coloured with and which slots are bound: all back to
+// their defaults when the window goes.
+struct DrawState {
+    // Every draw is coloured with it; presentFrame sets it back to 1.
+    float globalAlpha = 1;
+    // The last slots given to bindSlotTextures (-1 for none).
+    int32_t boundSlot = -1;
+    int32_t boundSecondSlot = -1;
+    bool boundMip = false;
+};
+
+extern DrawState drawState;
+
 struct QuadCorner {
     float x;
     float y;
@@ -19,7 +32,7 @@ struct QuadCorner {
     float t;
 };
 
-// True while there is a renderer with a live window and GL context; every
+// True while there is a game window with a live window and GL context; every
 // command does nothing otherwise.
 bool drawingReady();
 

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/renderer.h"
 #include "files/media_archive.h"
 #include "gfx2d/builtin_font.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
+#include "gfx2d/sprite_slots.h"
 #include "gfx2d/sprite_store.h"
 
 namespace vorlan {
@@ -37,8 +38,8 @@ void makeBuiltinFont(int32_t font) {
 }
 
 FontGrid fontGridOf(int32_t font) {
-    if (!renderer) return {};
-    const SpriteSlotTable& slots = renderer->slots;
+    if (!gameWindow) return {};
+    const SpriteSlotTable& slots = spriteStore.slots;
     int32_t slot = fontSlot(font);
     return fontGrid(slots.width[slot], slots.height[slot], slots.textureWidth[slot],
                     slots.textureHeight[slot]);
@@ -52,13 +53,19 @@ void printString(int32_t font, const char* text, size_t length, double x, double
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
     double left = std::ceil(x);
     double top = std::ceil(y);
-    // A fixed block, however long the text.
+    // Fixed blocks, however long the text.
     static GlyphQuad batch[kTextBatch];
-    for (size_t done = 0; done < length; done += kTextBatch) {
-        size_t count = std::min(kTextBatch, length - done);
-        layoutGlyphs(grid, bytes + done, count, left + static_cast<double>(done) * grid.cellWidth,
-                     top, batch);
+    static uint8_t codes[kTextBatch];
+    size_t at = 0, printed = 0;
+    while (at < length) {
+        size_t count = 0;
+        while (count < kTextBatch && at < length) {
+            at += nextCharacter(bytes + at, length - at, codes[count++]);
+        }
+        layoutGlyphs(grid, codes, count, left + static_cast<double>(printed) * grid.cellWidth, top,
+                     batch);
         for (size_t i = 0; i < count; ++i) drawQuad(batch[i]);
+        printed += count;
     }
 }
 
@@ -68,7 +75,7 @@ void loadFont(const RtString& fileName, double number) {
     if (!drawingReady()) return;
     RtString path;
     if (resolveMediaName(fileName.cStr(), path) &&
-        loadSpriteFile(fontSlot(font), path.cStr(), renderer->fontKeyColour, false)) {
+        loadSpriteFile(fontSlot(font), path.cStr(), spriteStore.fontKeyColour, false)) {
         return;
     }
     makeBuiltinFont(font);
@@ -85,6 +92,11 @@ void printText(const RtString& text, double x, double y) {
 void printNumber(double number, double x, double y) {
     RtString text = numberToText(number);
     printString(current, text.cStr(), text.length(), x, y);
+}
+
+double textWidth(const RtString& text) {
+    return static_cast<double>(printedLength(text.cStr(), text.length())) *
+           fontGridOf(current).cellWidth;
 }
 
 void getFontSize(double& width, double& height) {

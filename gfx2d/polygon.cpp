@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/error_report.h"
-#include "app/renderer.h"
+#include "core/errors.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
+#include "gfx2d/sprite_slots.h"
 
 namespace vorlan {
 
@@ -39,7 +40,7 @@ void ensureRoom(size_t count) {
     while (room < count && room <= kMostVertices / 2) room *= 2;
     void* grown = room >= count ? std::realloc(vertices, room * sizeof(PolygonVertex)) : nullptr;
     if (!grown) {
-        raiseError(7);
+        raiseError(RuntimeError::OutOfRange);
         endProgram();
     }
     vertices = static_cast<PolygonVertex*>(grown);
@@ -59,16 +60,16 @@ void startPolygon(double slotArgument) {
 
 void addPolygonVertex(double x, double y, double textureX, double textureY, double colour) {
     if (!drawingReady()) return;
-    int32_t slot = renderer->boundSlot;
+    int32_t slot = drawState.boundSlot;
     float s = 0, t = 0;
     if (validSlot(slot)) {
-        const SpriteSlotTable& table = renderer->slots;
+        const SpriteSlotTable& table = spriteStore.slots;
         s = static_cast<float>(textureX) / static_cast<float>(table.textureWidth[slot]);
         t = static_cast<float>(table.height[slot] - textureY) /
             static_cast<float>(table.textureHeight[slot]);
     }
     int32_t c = colourArgument(colour);
-    float a = renderer->globalAlpha;
+    float a = drawState.globalAlpha;
     auto channel = [&](int shift) { return static_cast<float>((c >> shift) & 0xFF) / 255 * a; };
     ensureRoom(vertexCount + 1);
     vertices[vertexCount++] = {static_cast<float>(truncatedArgument(x)),
@@ -78,13 +79,13 @@ void addPolygonVertex(double x, double y, double textureX, double textureY, doub
                                channel(0),
                                channel(8),
                                channel(16),
-                               c == renderer->spriteKeyColour ? 0.0f : 1.0f};
+                               c == spriteStore.spriteKeyColour ? 0.0f : 1.0f};
 }
 
 void endPolygon() {
     if (!drawingReady() || vertexCount == 0) return;
     flushQuads();
-    bool textured = renderer->boundSlot >= 0;
+    bool textured = drawState.boundSlot >= 0;
     glEnable(GL_COLOR_MATERIAL);
     glEnable(GL_DITHER);
     glShadeModel(GL_SMOOTH);

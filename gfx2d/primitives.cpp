@@ -2,9 +2,10 @@
 #include <GL/gl.h>
 #include <vorlan/sprites.h>
 
-#include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_scopes.h"
+#include "gfx2d/sprite_slots.h"
 
 namespace vorlan {
 
@@ -17,11 +18,11 @@ bool beginPrimitive(double colourArgument_) {
     if (!drawingReady()) return false;
     flushQuads();
     int32_t colour = colourArgument(colourArgument_);
-    float a = renderer->globalAlpha;
+    float a = drawState.globalAlpha;
     auto channel = [&](int shift) {
         return static_cast<GLubyte>(static_cast<float>((colour >> shift) & 0xFF) * a);
     };
-    GLubyte alpha = colour == renderer->spriteKeyColour ? 0 : static_cast<GLubyte>(a * 255);
+    GLubyte alpha = colour == spriteStore.spriteKeyColour ? 0 : static_cast<GLubyte>(a * 255);
     glDisable(GL_ALPHA_TEST);
     glColor4ub(channel(0), channel(8), channel(16), alpha);
     bindSlotTextures(-1, -1, false);
@@ -87,22 +88,22 @@ double getPixel(double xArgument, double yArgument) {
     if (!drawingReady()) return -1;
     int32_t x = truncatedArgument(xArgument);
     int32_t y = truncatedArgument(yArgument);
-    if (x < 0 || y < 0 || x >= renderer->screenWidth || y >= renderer->screenHeight) return -1;
+    if (x < 0 || y < 0 || x >= gameWindow->screenWidth || y >= gameWindow->screenHeight) return -1;
     flushQuads();
     PixelStoreScope tightRows;
     GLint readBuffer = GL_BACK;
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glReadBuffer(GL_BACK);
     GLubyte rgb[3] = {0, 0, 0};
-    glReadPixels(x, renderer->screenHeight - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glReadPixels(x, gameWindow->screenHeight - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     glReadBuffer(static_cast<GLenum>(readBuffer));
     return rgb[0] + 256.0 * rgb[1] + 65536.0 * rgb[2];
 }
 
 void setViewport(double x, double y, double width, double height) {
     if (!drawingReady()) return;
-    renderer->setup2D(truncatedArgument(x), truncatedArgument(y), truncatedArgument(width),
-                      truncatedArgument(height));
+    gameWindow->setup2D(truncatedArgument(x), truncatedArgument(y), truncatedArgument(width),
+                        truncatedArgument(height));
     // setup2D resets the colour; the alpha mode still holds.
     applyGlobalAlpha();
 }

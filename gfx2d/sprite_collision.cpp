@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <new>
 
-#include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_scopes.h"
+#include "gfx2d/sprite_slots.h"
 
 namespace vorlan {
 
@@ -16,7 +17,7 @@ namespace {
 // Reads the slot's alpha once per texture. The buffer is sized from the
 // texture as the driver holds it, with rows tightly packed.
 bool ensureAlphaMask(int32_t slot) {
-    SpriteSlotTable& s = renderer->slots;
+    SpriteSlotTable& s = spriteStore.slots;
     if (s.alphaMask[slot]) return true;
     flushQuads();
     TextureBindingScope keepBinding;
@@ -42,14 +43,14 @@ struct Placed {
     int64_t height;
 
     bool opaqueAt(int64_t px, int64_t py) const {
-        const SpriteSlotTable& s = renderer->slots;
+        const SpriteSlotTable& s = spriteStore.slots;
         int64_t row = y + height - 1 - py;  // flipped as the texture is
         return s.alphaMask[slot][row * s.textureWidth[slot] + (px - x)] != 0;
     }
 };
 
 bool usable(int32_t slot) {
-    const SpriteSlotTable& s = renderer->slots;
+    const SpriteSlotTable& s = spriteStore.slots;
     return validSlot(slot) && s.texture[slot] != 0 && s.width[slot] > 0 && s.height[slot] > 0;
 }
 
@@ -61,8 +62,8 @@ double spriteCollision(double slotA, double xA, double yA, double slotB, double 
     Placed b{truncatedArgument(slotB), truncatedArgument(xB), truncatedArgument(yB), 0, 0};
     if (!usable(a.slot) || !usable(b.slot)) return 0;
     for (Placed* p : {&a, &b}) {
-        p->width = renderer->slots.width[p->slot];
-        p->height = renderer->slots.height[p->slot];
+        p->width = spriteStore.slots.width[p->slot];
+        p->height = spriteStore.slots.height[p->slot];
     }
     int64_t left = std::max(a.x, b.x);
     int64_t right = std::min(a.x + a.width, b.x + b.width);

@@ -4,8 +4,9 @@
 
 #include <cmath>
 
-#include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
+#include "gfx2d/sprite_slots.h"
 #include "gfx2d/tile_sets.h"
 
 namespace vorlan {
@@ -22,7 +23,7 @@ struct SlotView {
 };
 
 bool emptySlot(int32_t slot) {
-    const SpriteSlotTable& s = renderer->slots;
+    const SpriteSlotTable& s = spriteStore.slots;
     return s.texture[slot] == 0 || s.width[slot] <= 0 || s.height[slot] <= 0;
 }
 
@@ -32,13 +33,13 @@ bool emptySlot(int32_t slot) {
 bool prepareSlot(int32_t slot, SlotView& view) {
     if (!validSlot(slot) || !drawingReady()) return false;
     if (drawBatching() && emptySlot(slot)) {
-        renderer->boundSlot = slot;
-        renderer->boundSecondSlot = -1;
-        renderer->boundMip = false;
+        drawState.boundSlot = slot;
+        drawState.boundSecondSlot = -1;
+        drawState.boundMip = false;
         return false;
     }
     bindSlotTextures(slot, -1, false);
-    const SpriteSlotTable& s = renderer->slots;
+    const SpriteSlotTable& s = spriteStore.slots;
     view.width = static_cast<float>(s.width[slot]);
     view.height = static_cast<float>(s.height[slot]);
     view.textureWidth = static_cast<float>(s.textureWidth[slot]);
@@ -95,7 +96,7 @@ void setAlphaMode(double alpha) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_ONE, GL_ONE);
     }
-    renderer->globalAlpha = a > 1 ? 1.0f : a;
+    drawState.globalAlpha = a > 1 ? 1.0f : a;
     applyGlobalAlpha();
 }
 
@@ -118,9 +119,9 @@ void drawSpriteStretched(double slot, double x, double y, double width, double h
 
 void drawSpriteZoomed(double slotArgument, double x, double y, double zoomX, double zoomY) {
     int32_t slot = truncatedArgument(slotArgument);
-    if (!validSlot(slot) || !renderer) return;
-    double width = renderer->slots.width[slot];
-    double height = renderer->slots.height[slot];
+    if (!validSlot(slot) || !gameWindow) return;
+    double width = spriteStore.slots.width[slot];
+    double height = spriteStore.slots.height[slot];
     double w = zoomX * width;
     double h = zoomY * height;
     // The centre stays where an unzoomed draw would put it.
@@ -138,8 +139,8 @@ void drawSpriteRotoZoom(double slotArgument, double x, double y, double angle, d
     // The left and bottom edges sit half a texel in.
     float ds = 0.5f / v.textureWidth;
     float dt = 0.5f / v.textureHeight;
-    int32_t width = renderer->slots.width[slot];
-    int32_t height = renderer->slots.height[slot];
+    int32_t width = spriteStore.slots.width[slot];
+    int32_t height = spriteStore.slots.height[slot];
     flushQuads();
     glPushMatrix();
     glTranslatef(static_cast<float>(x) + static_cast<float>(width / 2),

@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_scopes.h"
 #include "gfx2d/pixel_buffer.h"
+#include "gfx2d/sprite_slots.h"
 #include "gfx2d/sprite_store.h"
 
 namespace vorlan {
@@ -43,7 +44,7 @@ void clearOnePixel(GLint x, GLint y, const GLubyte* rgb) {
 // alpha mode or viewport, and writes the saved pixel back exactly.
 void probeKeyColour(int32_t key, GLubyte* bgr) {
     GLint x = 2;
-    GLint y = renderer->screenHeight - 3;
+    GLint y = gameWindow->screenHeight - 3;
     ProbeState saved;
     saved.scissor = glIsEnabled(GL_SCISSOR_TEST);
     saved.dither = glIsEnabled(GL_DITHER);
@@ -84,13 +85,13 @@ void readBack(const WindowRect& want, const WindowRect& seen, int32_t textureWid
                  GL_BGRA, GL_UNSIGNED_BYTE, first);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
 
-    int32_t key = renderer->spriteKeyColour;
+    int32_t key = spriteStore.spriteKeyColour;
     if (key < 0 || key > 0xFFFFFF) return;  // keying off
     // Pure black needs no probe; a surface too small for the probe pixel
     // compares the key as given.
     GLubyte bgr[3] = {static_cast<GLubyte>((key >> 16) & 0xFF),
                       static_cast<GLubyte>((key >> 8) & 0xFF), static_cast<GLubyte>(key & 0xFF)};
-    if (key != 0 && renderer->screenWidth >= 3 && renderer->screenHeight >= 3) {
+    if (key != 0 && gameWindow->screenWidth >= 3 && gameWindow->screenHeight >= 3) {
         probeKeyColour(key, bgr);
     }
     for (GLsizei j = 0; j < height; ++j) {
@@ -125,12 +126,12 @@ void grabSprite(double slotArgument, double xArgument, double yArgument, double 
         return;
     }
     flushQuads();
-    WindowRect want{x, static_cast<int64_t>(renderer->screenHeight) - y - height,
+    WindowRect want{x, static_cast<int64_t>(gameWindow->screenHeight) - y - height,
                     static_cast<int64_t>(x) + width, 0};
     want.top = want.bottom + height;
     WindowRect seen{std::max<int64_t>(want.left, 0), std::max<int64_t>(want.bottom, 0),
-                    std::min<int64_t>(want.right, renderer->screenWidth),
-                    std::min<int64_t>(want.top, renderer->screenHeight)};
+                    std::min<int64_t>(want.right, gameWindow->screenWidth),
+                    std::min<int64_t>(want.top, gameWindow->screenHeight)};
 
     TextureBindingScope keepBinding;
     PixelStoreScope tightRows;
@@ -142,7 +143,7 @@ void grabSprite(double slotArgument, double xArgument, double yArgument, double 
     bool copyOnCard = alphaBits != 0;
     if (!seen.empty() && !copyOnCard) readBack(want, seen, textureWidth);
 
-    const SpriteSlotTable& s = renderer->slots;
+    const SpriteSlotTable& s = spriteStore.slots;
     uint32_t texture = 0;
     bool reuse = s.texture[slot] != 0 && s.textureWidth[slot] == textureWidth &&
                  s.textureHeight[slot] == textureHeight;

@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "app/gl_extensions.h"
+#include "gfx2d/gl_extensions.h"
 
 namespace vorlan {
 

@@ -1,5 +1,5 @@
-// The sprite slot table the renderer owns: 65536 numbered slots kept as
-// parallel arrays. Fonts live in the top 32 slots.
+// The sprite store: 65536 numbered slots kept as parallel arrays, and the key
+// colours pictures are loaded with. Fonts live in the top 32 slots.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,17 @@ struct SpriteSlotTable {
     // Resets one slot's fields to empty; touches no GL object.
     void reset(int32_t slot);
 };
+
+struct SpriteStore {
+    SpriteSlotTable slots;
+    // Key colours: red + 256 x green + 65536 x blue, -1 for none.
+    int32_t spriteKeyColour = 0x8000FF;
+    int32_t fontKeyColour = 0;
+};
+
+// The process-wide store. Its textures live in the game window's context:
+// the window empties it when it goes.
+extern SpriteStore spriteStore;
 
 // True for a slot number that indexes the table.
 inline bool validSlot(int32_t slot) {

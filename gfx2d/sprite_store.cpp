@@ -8,10 +8,11 @@
 #include <memory>
 #include <new>
 
-#include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_scopes.h"
 #include "gfx2d/image_file.h"
+#include "gfx2d/sprite_slots.h"
 
 namespace vorlan {
 
@@ -90,6 +91,8 @@ bool uploadMipChain(uint8_t* block, int32_t width, int32_t height, uint32_t& mip
 }
 
 }  // namespace
+
+SpriteStore spriteStore;
 
 SpriteSlotTable::SpriteSlotTable() {
     for (int32_t slot = 0; slot < kSpriteSlotCount; ++slot) {
@@ -232,8 +235,8 @@ bool uploadTexture(const PixelBuffer& source, int32_t x, int32_t y, int32_t widt
 
 void replaceSlotTexture(int32_t slot, uint32_t texture, uint32_t mipTexture, int32_t textureWidth,
                         int32_t textureHeight, int32_t width, int32_t height) {
-    if (!renderer || !validSlot(slot)) return;
-    SpriteSlotTable& s = renderer->slots;
+    if (!gameWindow || !validSlot(slot)) return;
+    SpriteSlotTable& s = spriteStore.slots;
     if (s.texture[slot] != texture || s.mipTexture[slot] != mipTexture) {
         flushQuads();
         if (drawingReady()) {
@@ -252,8 +255,8 @@ void replaceSlotTexture(int32_t slot, uint32_t texture, uint32_t mipTexture, int
 }
 
 void freeSprite(int32_t slot) {
-    if (!renderer || !validSlot(slot)) return;
-    SpriteSlotTable& s = renderer->slots;
+    if (!gameWindow || !validSlot(slot)) return;
+    SpriteSlotTable& s = spriteStore.slots;
     if (s.texture[slot] != 0 || s.mipTexture[slot] != 0) {
         flushQuads();
         if (drawingReady()) {
@@ -267,12 +270,14 @@ void freeSprite(int32_t slot) {
     s.reset(slot);
 }
 
-void freeAllSprites() {
+void resetSpriteStore() {
     for (int32_t slot = 0; slot < kSpriteSlotCount; ++slot) freeSprite(slot);
+    spriteStore.spriteKeyColour = SpriteStore{}.spriteKeyColour;
+    spriteStore.fontKeyColour = SpriteStore{}.fontKeyColour;
 }
 
 bool loadSpriteFile(int32_t slot, const char* fileName, int32_t keyColour, bool normalMap) {
-    if (!renderer || !validSlot(slot)) return false;
+    if (!gameWindow || !validSlot(slot)) return false;
     freeSprite(slot);
     if (!drawingReady()) return false;
     PixelBuffer picture;

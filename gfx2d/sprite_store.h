@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gfx2d/pixel_buffer.h"
+#include "gfx2d/sprite_slots.h"
 
 namespace vorlan {
 
@@ -57,8 +58,9 @@ bool loadSpriteFile(int32_t slot, const char* fileName, int32_t keyColour, bool 
 
 // Empties the slot; its textures are deleted while the context is live.
 void freeSprite(int32_t slot);
-// Empties every slot (the surface is going away).
-void freeAllSprites();
+// Empties every slot and restores the default key colours (the window is
+// going away).
+void resetSpriteStore();
 
 // The smallest power of two >= size, starting from `start` and doubling
 // at least once.

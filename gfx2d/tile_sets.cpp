@@ -5,8 +5,8 @@
 #include <array>
 #include <utility>
 
-#include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_scopes.h"
 #include "gfx2d/image_file.h"
 #include "gfx2d/sprite_store.h"
@@ -64,7 +64,7 @@ TileSet* tileSet(int32_t set) {
 void freeTileSet(int32_t number) {
     TileSet* set = tileSet(number);
     if (!set) return;
-    if (renderer && renderer->contextReady) {
+    if (gameWindow && gameWindow->contextReady) {
         for (Tile& tile : set->tiles) {
             if (tile.texture != 0) glDeleteTextures(1, &tile.texture);
         }
@@ -111,8 +111,8 @@ void grabTileSet(int32_t number) {
     TileSet* set = tileSet(number);
     if (!set || !drawingReady()) return;
     flushQuads();
-    int32_t width = renderer->screenWidth;
-    int32_t height = renderer->screenHeight;
+    int32_t width = gameWindow->screenWidth;
+    int32_t height = gameWindow->screenHeight;
     int32_t tileSize = grabTileSize(width, height, maxTextureSize());
     TileGrid grid = croppedToTileTable(tilesCovering(width, height, tileSize));
     if (!sameGrab(*set, grid, tileSize)) {

@@ -5,13 +5,19 @@
 
 #include <cmath>
 
-#include "app/frame_loop.h"
+#include "core/event_pump.h"
+#include "core/runtime_state.h"
+#include "input/input_state.h"
+#include "input/joystick.h"
+#include "platform/clock.h"
 #include "platform/keyboard.h"
 
 namespace vorlan {
 
 namespace {
 
+constexpr int kKeyEscape = 1;
+constexpr int kKeyEscapeAlias = 129;
 constexpr int kKeyBackspace = 14;
 constexpr int kKeyEnter = 28;
 constexpr int kKeyPadEnter = 156;
@@ -35,6 +41,36 @@ bool typesNothing(int scanCode) {
         default:
             return false;
     }
+}
+
+bool anyKeyHeld() {
+    for (int code = 0; code <= 254; ++code) {
+        if (keyHeld(code)) return true;
+    }
+    return false;
+}
+
+// The last pointer snapshot idleUntilInput compared against.
+struct PointerSnapshot {
+    double x = 0;
+    double y = 0;
+    double left = 0;
+    double right = 0;
+};
+
+PointerSnapshot idleSnapshot;
+
+// Reads the pointer, held inside the surface, and reports whether it or a
+// button changed since the last snapshot.
+bool pointerChanged() {
+    PointerSnapshot now;
+    readMouse(now.x, now.y, now.left, now.right);
+    if (now.x == idleSnapshot.x && now.y == idleSnapshot.y && now.left == idleSnapshot.left &&
+        now.right == idleSnapshot.right) {
+        return false;
+    }
+    idleSnapshot = now;
+    return true;
 }
 
 // The next newly typed character, or 0 when no held key types a new one.
@@ -105,6 +141,23 @@ void waitKey() {
         } while (keyCharPressed() == 0);
     }
     while (keyCharPressed() != 0) {
+    }
+}
+
+bool escapeHeld() {
+    return keyHeld(kKeyEscapeAlias) || keyHeld(kKeyEscape);
+}
+
+void idleUntilInput() {
+    for (int pass = 0; pass < 15; ++pass) {
+        pumpMessages();
+        readKeyboard();
+        markNewFrame();
+        if (frameState.escQuits && escapeHeld()) endProgram();
+        if (anyKeyHeld()) return;
+        if (pointerChanged()) return;
+        if (anyJoystickInput()) return;
+        platform::sleepMs(5);
     }
 }
 

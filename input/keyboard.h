@@ -10,6 +10,8 @@ namespace vorlan {
 void readKeyboard();
 // True when the key with this scan code was held at the last snapshot.
 bool keyHeld(int scanCode);
+// True while Escape (either of its codes) is held at the last snapshot.
+bool escapeHeld();
 // The scan code a game's key number stands for: truncated, then its low
 // byte (256 is 0, -56 is 200); NaN and numbers beyond 32 bits are 0.
 int scanCodeOf(double code);

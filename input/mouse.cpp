@@ -1,11 +1,12 @@
 #include "input/mouse.h"
 
+#include <vorlan/app.h>
 #include <vorlan/input.h>
 
 #include <algorithm>
 
-#include "app/frame_loop.h"
-#include "app/renderer.h"
+#include "core/event_pump.h"
+#include "gfx2d/game_window.h"
 #include "input/input_state.h"
 #include "platform/mouse.h"
 #include "value/number_conversion.h"
@@ -109,8 +110,8 @@ void readMouse(double& x, double& y, double& left, double& right) {
         return;
     }
     InputState& state = *inputState;
-    int32_t width = renderer ? renderer->screenWidth : 0;
-    int32_t height = renderer ? renderer->screenHeight : 0;
+    int32_t width = gameWindow ? gameWindow->screenWidth : 0;
+    int32_t height = gameWindow ? gameWindow->screenHeight : 0;
     if (state.x >= width) state.x = width - 1;
     if (state.y >= height) state.y = height - 1;
     if (state.x < 0) state.x = 0;

@@ -8,17 +8,19 @@
 
 #include <vorlan/app.h>
 
+#include "core/errors.h"
+
 namespace vorlan {
 
 namespace detail {
 
 void arrayIndexError() {
-    raiseError(9);
+    raiseError(RuntimeError::IndexOutOfRange);
     endProgram();
 }
 
 void arrayStorageError() {
-    raiseError(7);
+    raiseError(RuntimeError::OutOfRange);
     endProgram();
 }
 

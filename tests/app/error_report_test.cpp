@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/error_report.h"
-#include "app/runtime_state.h"
+#include "core/errors.h"
+#include "core/runtime_state.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {

@@ -31,6 +31,9 @@ TEST(FrameClock, DeadlinesStayOnTheirGridAndSkipMissedSlots) {
         {25, 40.0}, {30.9, 1000.0 / 30}, {0.5, 2.0}, {-60, 2.0}, {NAN, 2.0}};
     for (auto [rate, frameTime] : rates)
         EXPECT_DOUBLE_EQ(frameTimeForRate(rate), frameTime) << rate;
+    // The start-up setting is worked out in single precision.
+    EXPECT_DOUBLE_EQ(startupFrameTime(60), double(1000.0f / 60.0f));
+    EXPECT_DOUBLE_EQ(startupFrameTime(0), 2.0);
     EXPECT_DOUBLE_EQ(frameInterval(100.0, 100.25), 0.25);  // below 1 stays
     EXPECT_DOUBLE_EQ(frameInterval(100.0, 90.0), 1.0);     // out of order
 }

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/error_report.h"
+#include "core/errors.h"
 #include "files/media_archive.h"
 #include "files/test_archives.h"
 #include "platform/temp_dir.h"

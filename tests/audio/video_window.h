@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/renderer.h"
+#include "gfx2d/game_window.h"
 #include "input/input_state.h"
 #include "support/process_window.h"
 #include "support/subprocess.h"
@@ -17,9 +17,9 @@ namespace vorlan::test {
 class VideoWindow : public testing::Test {
   protected:
     void SetUp() override {
-        renderer = new OpenGLZererazo();
-        ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
-        renderer->leaveFullscreen();
+        gameWindow = new GameWindow();
+        ASSERT_TRUE(gameWindow->createSurface(320, 240, 0, 0));
+        gameWindow->leaveFullscreen();
         createInputState();
         initInput(false);
     }
@@ -28,8 +28,8 @@ class VideoWindow : public testing::Test {
     void TearDown() override {
         shutdownInput();
         destroyInputState();
-        delete renderer;
-        renderer = nullptr;
+        delete gameWindow;
+        gameWindow = nullptr;
     }
 };
 

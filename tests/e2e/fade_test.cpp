@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/frame_loop.h"
+#include "core/event_pump.h"
 #include "gfx2d/gl_surface.h"
 #include "support/process_window.h"
 #include "support/subprocess.h"

@@ -78,7 +78,7 @@ void vorlan::gameMain() {
     for (long frame = 1;; ++frame) {
         if (frame % 30 == 0) say("frame " + std::to_string(frame));
         if (frame == 10 && hasWord("error9")) {
-            raiseError(9);
+            raiseError(RuntimeError::IndexOutOfRange);
             endProgram();
         }
         if (frame == 10 && hasWord("ret")) return;

@@ -15,7 +15,7 @@
 
 #include <vorlan/vorlan.h>
 
-#include "app/runtime_state.h"
+#include "core/runtime_state.h"
 #include "support/child_entry.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"

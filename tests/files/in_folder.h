@@ -8,7 +8,7 @@
 
 #include <vorlan/files.h>
 
-#include "app/runtime_state.h"
+#include "core/runtime_state.h"
 #include "files/data_file.h"
 #include "support/temp_folder.h"
 

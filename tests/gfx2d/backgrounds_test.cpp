@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_surface.h"
 #include "gfx2d/image_writer.h"
 #include "gfx2d/tile_layout.h"
@@ -100,13 +101,13 @@ class Backgrounds : public test::GLSurface {
         setAutoPause(0);  // other tests' windows take the focus; these present frames
     }
     void resize(int32_t width, int32_t height) {
-        delete renderer;
-        renderer = new OpenGLZererazo();
-        ASSERT_TRUE(renderer->createSurface(width, height, 0, 60, 0));
+        delete gameWindow;
+        gameWindow = new GameWindow();
+        ASSERT_TRUE(gameWindow->createSurface(width, height, 0, 0));
     }
     // A picture drawn over the whole screen as a sprite.
     Picture drawGradient() {
-        Picture p = gradient(renderer->screenWidth, renderer->screenHeight);
+        Picture p = gradient(gameWindow->screenWidth, gameWindow->screenHeight);
         loadSprite(writePng("screen.png", p).c_str(), 9);
         drawSprite(9, 0, 0);
         return p;

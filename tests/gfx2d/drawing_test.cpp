@@ -13,8 +13,9 @@
 #include <functional>
 #include <map>
 
-#include "app/frame_loop.h"
-#include "app/runtime_state.h"
+#include "core/runtime_state.h"
+#include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_surface.h"
 #include "support/child_entry.h"
 #include "support/sanitizer.h"
@@ -319,7 +320,7 @@ TEST_F(DrawState, ViewportKeepsTheAlphaModeAndOffsetsDrawing) {
     EXPECT_EQ(getPixel(129, 20), 0xFFFFFF);
     EXPECT_EQ(getPixel(130, 20), 0) << "clipped at the viewport's edge";
     setViewport(0, 0, 0, 0);
-    EXPECT_EQ(renderer->viewport.width + renderer->viewport.height, 320 + 240);
+    EXPECT_EQ(gameWindow->viewport.width + gameWindow->viewport.height, 320 + 240);
 }
 
 // Every kind of draw, state changes, empty slots and read-backs in between.
@@ -370,7 +371,7 @@ TEST_F(DrawState, PresentingFlushesTheQueueAndResetsTheAlphaMode) {
     presentFrame();
     // Quads left over would land in the next frame, which starts clear.
     EXPECT_EQ(getPixel(37, 45), 0);
-    EXPECT_EQ(renderer->globalAlpha, 1.0f);
+    EXPECT_EQ(drawState.globalAlpha, 1.0f);
     fillRect(0, 0, 4, 4, 0xC0C0C0);
     EXPECT_EQ(getPixel(1, 1), 0xC0C0C0);
 }
@@ -379,8 +380,8 @@ TEST_F(DrawState, PresentingFlushesTheQueueAndResetsTheAlphaMode) {
 // holds; under ASan its own allocation cap serves.
 VORLAN_TEST_CHILD(PolygonOutOfMemory) {
     runtimeSettings.debugMode = 1;
-    renderer = new OpenGLZererazo();
-    if (!renderer->createSurface(320, 240, 0, 60, 0)) std::exit(3);
+    gameWindow = new GameWindow();
+    if (!gameWindow->createSurface(320, 240, 0, 0)) std::exit(3);
     if (!test::underAddressSanitizer()) {
         long pages = 0;
         std::ifstream("/proc/self/statm") >> pages;

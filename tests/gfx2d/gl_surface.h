@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/renderer.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/game_window.h"
 #include "gfx2d/test_images.h"
 #include "support/temp_folder.h"
 
@@ -69,14 +69,14 @@ class GLSurface : public testing::Test {
     virtual int samples() const { return 0; }
 
     void SetUp() override {
-        renderer = new OpenGLZererazo();
-        ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, samples()));
+        gameWindow = new GameWindow();
+        ASSERT_TRUE(gameWindow->createSurface(320, 240, 0, samples()));
         setDrawBatching(true);
         glClear(GL_COLOR_BUFFER_BIT);
     }
     void TearDown() override {
-        delete renderer;
-        renderer = nullptr;
+        delete gameWindow;
+        gameWindow = nullptr;
     }
 
     std::string writePng(const std::string& name, const Picture& p) {
@@ -88,7 +88,7 @@ class GLSurface : public testing::Test {
     // The whole back buffer, top row first.
     static Picture screen() {
         flushQuads();
-        Picture p = picture(renderer->screenWidth, renderer->screenHeight);
+        Picture p = picture(gameWindow->screenWidth, gameWindow->screenHeight);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadBuffer(GL_BACK);
         glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.pixels.data());

@@ -3,6 +3,7 @@
 #include <vorlan/sprites.h>
 
 #include "gfx2d/gl_surface.h"
+#include "gfx2d/sprite_slots.h"
 
 namespace vorlan {
 namespace {
@@ -41,7 +42,7 @@ TEST_P(SpriteGrab, GrabClearRedrawGivesTheSamePixels) {
         EXPECT_EQ(spriteSize(2), std::pair(c.width, c.height));
         int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
         int gw = static_cast<int>(c.width), gh = static_cast<int>(c.height);
-        Picture tex = texels(renderer->slots.texture[2]);
+        Picture tex = texels(spriteStore.slots.texture[2]);
         clearScreen();
         drawSprite(2, c.x, c.y);
         Picture after = screen();
@@ -59,12 +60,12 @@ TEST_P(SpriteGrab, GrabClearRedrawGivesTheSamePixels) {
 
 TEST_P(SpriteGrab, GrabsReuseTheTextureAndDropItsMipCopy) {
     loadSprite(writePng("m.png", gradient(20, 20)).c_str(), 3);
-    uint32_t texture = renderer->slots.texture[3];
-    uint32_t mip = renderer->slots.mipTexture[3];
+    uint32_t texture = spriteStore.slots.texture[3];
+    uint32_t mip = spriteStore.slots.mipTexture[3];
     ASSERT_NE(mip, 0u);
     grabSprite(3, 0, 0, 20, 20);
-    EXPECT_EQ(renderer->slots.texture[3], texture) << "same size, same name";
-    EXPECT_EQ(renderer->slots.mipTexture[3], 0u);
+    EXPECT_EQ(spriteStore.slots.texture[3], texture) << "same size, same name";
+    EXPECT_EQ(spriteStore.slots.mipTexture[3], 0u);
     EXPECT_FALSE(glIsTexture(mip));
     grabSprite(3, 0, 0, 40, 20);
     EXPECT_FALSE(glIsTexture(texture)) << "a new size, a new texture";
@@ -73,14 +74,14 @@ TEST_P(SpriteGrab, GrabsReuseTheTextureAndDropItsMipCopy) {
 TEST_P(SpriteGrab, BadSizesEmptyTheSlotAndOffSurfacePartsAreTransparent) {
     for (auto [w, h] : {std::pair{0.0, 10.0}, {10.0, -1.0}, {1e9, 10.0}, {10.0, 1e12}}) {
         grabSprite(4, 0, 0, 10, 10);
-        ASSERT_NE(renderer->slots.texture[4], 0u);
+        ASSERT_NE(spriteStore.slots.texture[4], 0u);
         grabSprite(4, 0, 0, w, h);
         EXPECT_EQ(spriteSize(4), kNoSize) << w << " x " << h;
-        EXPECT_EQ(renderer->slots.texture[4], 0u);
+        EXPECT_EQ(spriteStore.slots.texture[4], 0u);
     }
     fillRect(0, 0, 320, 240, 0x4080C0);
     grabSprite(4, -5, 230, 20, 20);
-    Picture tex = texels(renderer->slots.texture[4]);
+    Picture tex = texels(spriteStore.slots.texture[4]);
     // Texture row 0 is the grab's bottom row, 10 rows below the surface.
     EXPECT_EQ(tex.at(2, 15)[3], 0) << "left of the surface";
     EXPECT_EQ(tex.at(10, 5)[3], 0) << "below the surface";
@@ -101,7 +102,7 @@ TEST_P(SpriteGrab, KeyColouredPixelsTurnTransparentOnThePlainSurface) {
         fillRect(0, 0, 16, 16, c.drawn);
         setTransparentColour(c.key);
         grabSprite(5, 0, 0, 16, 16);
-        uint8_t alpha = texels(renderer->slots.texture[5]).at(4, 4)[3];
+        uint8_t alpha = texels(spriteStore.slots.texture[5]).at(4, 4)[3];
         // With destination alpha the surface's own alpha is copied.
         EXPECT_EQ(alpha, (c.keyed && GetParam() == 0) ? 0 : 255);
     }

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <functional>
 
+#include "gfx2d/game_window.h"
 #include "gfx2d/gl_surface.h"
+#include "gfx2d/sprite_slots.h"
 #include "gfx2d/sprite_store.h"
 
 namespace vorlan {
@@ -35,8 +37,8 @@ TEST_F(SpriteStore, PicturesGetPowerOfTwoTexturesFlippedAndPaddedTransparent) {
         Picture source = gradient(c.width, c.height);
         loadSprite(writePng("p.png", source).c_str(), 7);
         EXPECT_EQ(spriteSize(7), std::pair(double(std::min(c.width, maxSize)), double(c.height)));
-        EXPECT_EQ(renderer->slots.textureWidth[7], c.textureWidth);
-        Picture tex = texels(renderer->slots.texture[7]);
+        EXPECT_EQ(spriteStore.slots.textureWidth[7], c.textureWidth);
+        Picture tex = texels(spriteStore.slots.texture[7]);
         ASSERT_EQ(tex.width * 100000 + tex.height, c.textureWidth * 100000 + c.textureHeight);
         for (int32_t y = 0; y < tex.height; ++y) {
             for (int32_t x = 0; x < tex.width; ++x) {
@@ -59,15 +61,15 @@ TEST_F(SpriteStore, TransparentTexelsTakeNeighboursColourAndMipsReachOnePixelExc
     loadSprite(file.c_str(), 65510);
     for (int32_t slot : {3, 65510}) {
         SCOPED_TRACE(slot);
-        Picture tex = texels(renderer->slots.texture[slot]);
+        Picture tex = texels(spriteStore.slots.texture[slot]);
         // Picture (1, 1) is texel (1, 2); its neighbour (2, 2) is transparent.
         EXPECT_EQ(tex.at(1, 2)[0], 255);
         EXPECT_EQ(tex.at(2, 2)[0], slot == 3 ? 255 : 0);
         EXPECT_EQ(tex.at(2, 2)[3], 0);
         EXPECT_EQ(tex.at(3, 3)[0], 0) << "no opaque neighbour";
     }
-    EXPECT_EQ(renderer->slots.mipTexture[65510], 0u) << "fonts have none";
-    uint32_t mip = renderer->slots.mipTexture[3];
+    EXPECT_EQ(spriteStore.slots.mipTexture[65510], 0u) << "fonts have none";
+    uint32_t mip = spriteStore.slots.mipTexture[3];
     ASSERT_NE(mip, 0u);
     Picture first = texels(mip, 0);
     int level = 0;
@@ -93,8 +95,8 @@ TEST_F(SpriteStore, KeyColourTurnsTransparentUnlessKeyingIsOff) {
     for (auto [key, alpha] : {std::pair{0x8000FF, 0}, {-1, 255}}) {
         setTransparentColour(key);
         loadSprite(file.c_str(), 2);
-        EXPECT_EQ(texels(renderer->slots.texture[2]).at(0, 0)[3], alpha) << key;
-        EXPECT_EQ(renderer->fontKeyColour, renderer->spriteKeyColour);
+        EXPECT_EQ(texels(spriteStore.slots.texture[2]).at(0, 0)[3], alpha) << key;
+        EXPECT_EQ(spriteStore.fontKeyColour, spriteStore.spriteKeyColour);
     }
 }
 
@@ -104,15 +106,15 @@ TEST_F(SpriteStore, FailedReloadEmptiesTheSlotAndReloadsLeakNoTextures) {
     test::writeWholeFile(bad, "not a picture");
     for (const std::string& failing : {bad, temp_.file("missing.png").string()}) {
         loadSprite(good.c_str(), 9);
-        ASSERT_NE(renderer->slots.texture[9], 0u);
+        ASSERT_NE(spriteStore.slots.texture[9], 0u);
         RtString name(failing.c_str());
         loadSprite(name, 9);
         EXPECT_STREQ(name.cStr(), failing.c_str()) << "resolved into a text of its own";
         EXPECT_EQ(spriteSize(9), kNoSize);
-        EXPECT_EQ(renderer->slots.texture[9] + renderer->slots.mipTexture[9], 0u);
+        EXPECT_EQ(spriteStore.slots.texture[9] + spriteStore.slots.mipTexture[9], 0u);
     }
     for (int i = 0; i < 1000; ++i) loadSprite(good.c_str(), 9);
-    uint32_t highest = std::max(renderer->slots.texture[9], renderer->slots.mipTexture[9]);
+    uint32_t highest = std::max(spriteStore.slots.texture[9], spriteStore.slots.mipTexture[9]);
     int live = 0;
     for (GLuint texture = 1; texture <= highest + 2100; ++texture) live += glIsTexture(texture);
     EXPECT_EQ(live, 2) << "only the slot's texture and mip texture";
@@ -140,7 +142,7 @@ TEST_F(SpriteStore, SlotNumbersOutsideTheTableDoNothing) {
         EXPECT_EQ(spriteCollision(0, 0, 0, slot, 0, 0), 0) << slot;
     }
     EXPECT_EQ(screen().pixels, before.pixels);
-    EXPECT_NE(renderer->slots.texture[0], 0u) << "slot 0 untouched";
+    EXPECT_NE(spriteStore.slots.texture[0], 0u) << "slot 0 untouched";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -148,7 +150,7 @@ TEST(SpriteStoreWithoutSurface, CommandsDoNothingAndLoadsFail) {
     test::TempFolder temp;
     std::string file = temp.file("p.png").string();
     test::writeWholeFile(file, test::rgbaPng(1, 1, {1, 2, 3, 255}));
-    renderer = new OpenGLZererazo();  // no window, no context
+    gameWindow = new GameWindow();  // no window, no context
     loadSprite(file.c_str(), 1);
     EXPECT_FALSE(loadSpriteFile(2, file.c_str(), -1, false));
     drawSprite(1, 0, 0);
@@ -156,8 +158,8 @@ TEST(SpriteStoreWithoutSurface, CommandsDoNothingAndLoadsFail) {
     setAlphaMode(-0.5);
     clearScreen();
     EXPECT_EQ(test::spriteSize(1), test::kNoSize);
-    delete renderer;
-    renderer = nullptr;
+    delete gameWindow;
+    gameWindow = nullptr;
     loadSprite(file.c_str(), 1);
     EXPECT_EQ(test::spriteSize(1), test::kNoSize);
 }
@@ -166,12 +168,12 @@ TEST_F(SpriteStore, DestroyingTheSurfaceFreesEverySlot) {
     std::string file = writePng("d.png", gradient(4, 4));
     loadSprite(file.c_str(), 5);
     loadSprite(file.c_str(), 65504);
-    GLuint names[] = {renderer->slots.texture[5], renderer->slots.mipTexture[5],
-                      renderer->slots.texture[65504]};
-    renderer->destroySurface();
-    EXPECT_EQ(renderer->slots.texture[5] + renderer->slots.texture[65504], 0u);
+    GLuint names[] = {spriteStore.slots.texture[5], spriteStore.slots.mipTexture[5],
+                      spriteStore.slots.texture[65504]};
+    gameWindow->destroySurface();
+    EXPECT_EQ(spriteStore.slots.texture[5] + spriteStore.slots.texture[65504], 0u);
     // A new surface on the kept context sees the names gone.
-    ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
+    ASSERT_TRUE(gameWindow->createSurface(320, 240, 0, 0));
     for (GLuint name : names) EXPECT_FALSE(glIsTexture(name)) << name;
 }
 
@@ -217,7 +219,7 @@ TEST_F(SpriteCollision, OpaquePixelsAtTheSamePlaceCollide) {
 
 TEST_F(SpriteCollision, TheMaskFollowsTheSlotsTexture) {
     EXPECT_EQ(spriteCollision(3, 0, 0, 1, 1, 1), 1);
-    ASSERT_TRUE(renderer->slots.alphaMask[3]);
+    ASSERT_TRUE(spriteStore.slots.alphaMask[3]);
     // Reloaded fully transparent: the old mask must go.
     loadSprite(writePng("clear.png", picture(4, 4, 0x00FF0000)).c_str(), 3);
     EXPECT_EQ(spriteCollision(3, 0, 0, 1, 1, 1), 0);
@@ -234,14 +236,14 @@ TEST_F(SpriteCollision, BumpMapsHoldTheNormalsOfTheBlueHeightField) {
     Picture p = picture(8, 8, 0x000080FF);  // blue rising to the right
     for (int i = 0; i < 64; ++i) p.at(i % 8, i / 8)[2] = static_cast<uint8_t>(40 + i % 8 * 20);
     loadBumpMap(writePng("bump.png", p).c_str(), 5);
-    Picture tex = texels(renderer->slots.texture[5]);
+    Picture tex = texels(spriteStore.slots.texture[5]);
     ASSERT_EQ(tex.width, 8);
     const uint8_t* inner = tex.at(3, 3);
     EXPECT_LT(inner[0], 127) << "tilted along the rows";
     EXPECT_EQ(inner[1], 127) << "flat down the columns";
     EXPECT_LT(inner[2], 255);
     EXPECT_EQ(inner[3], 255);
-    EXPECT_NE(renderer->slots.mipTexture[5], 0u);
+    EXPECT_NE(spriteStore.slots.mipTexture[5], 0u);
 }
 
 }  // namespace

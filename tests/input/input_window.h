@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/renderer.h"
+#include "gfx2d/game_window.h"
 #include "input/input_state.h"
 #include "support/focus_lock.h"
 #include "support/process_window.h"
@@ -22,9 +22,9 @@ class InputWindow : public testing::Test {
     void SetUp() override {
         setAutoPause(0);
         setEscQuits(0);
-        renderer = new OpenGLZererazo();
-        ASSERT_TRUE(renderer->createSurface(320, 240, 0, 60, 0));
-        renderer->leaveFullscreen();
+        gameWindow = new GameWindow();
+        ASSERT_TRUE(gameWindow->createSurface(320, 240, 0, 0));
+        gameWindow->leaveFullscreen();
         createInputState();
         initInput(captureMouse_);
         window_ = processWindow(getpid());
@@ -36,8 +36,8 @@ class InputWindow : public testing::Test {
     void TearDown() override {
         shutdownInput();
         destroyInputState();
-        delete renderer;
-        renderer = nullptr;
+        delete gameWindow;
+        gameWindow = nullptr;
     }
 
     // Presents frames until the condition holds, at most `frames` of them.

@@ -14,7 +14,7 @@
 
 #include <vorlan/vorlan.h>
 
-#include "app/runtime_state.h"
+#include "core/runtime_state.h"
 #include "support/sanitizer.h"
 #include "support/temp_folder.h"
 

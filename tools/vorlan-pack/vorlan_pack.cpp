@@ -253,13 +253,13 @@ int listArchive(const std::string& path) {
             break;
     }
     vorlan::archive::Entry entry;
-    bool failed = false;
-    while (reader.nextEntry(entry, failed)) {
+    ArchiveReader::Walk walk;
+    while ((walk = reader.nextEntry(entry)) == ArchiveReader::Walk::Entry) {
         std::fwrite(entry.name.data(), 1, entry.name.size(), stdout);
         std::fputc('\n', stdout);
     }
     if (std::fflush(stdout) != 0) return fail("cannot write the list");
-    if (failed) return fail(path + ": the directory is cut short");
+    if (walk == ArchiveReader::Walk::Broken) return fail(path + ": the directory is cut short");
     return 0;
 }
 

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "app/renderer.h"
-#include "app/runtime_state.h"
+#include "core/runtime_state.h"
+#include "gfx2d/game_window.h"
 #include "platform/file_dialog.h"
 #include "platform/program_path.h"
 #include "platform/window.h"
@@ -44,16 +44,16 @@ std::vector<platform::FileFilter> parseFilter(std::string_view text) {
 RtString fileRequester(double open, const RtString& filter) {
     std::string folder = platform::currentDirectory();
     // The dialog cannot show over a full-screen surface.
-    if (renderer) renderer->hideSurface();
+    if (gameWindow) gameWindow->hideSurface();
     std::string chosen;
     bool accepted = platform::chooseFile(truthOf(open), parseFilter(filter.cStr()), folder, chosen);
     // A folder change made in the dialog does not outlive it.
     if (!folder.empty()) platform::changeDirectory(folder);
-    if (renderer) {
+    if (gameWindow) {
         if (runtimeSettings.fullScreen == 0) {
-            renderer->leaveFullscreen();
+            gameWindow->leaveFullscreen();
         } else {
-            renderer->enterFullscreen();
+            gameWindow->enterFullscreen();
         }
     }
     // Without the focus the window would hold the game in the focus pause.

@@ -1,4 +1,4 @@
-#include "app/runtime_state.h"
+#include "core/runtime_state.h"
 
 namespace vorlan {
 

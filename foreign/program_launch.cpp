@@ -1,6 +1,6 @@
 #include <vorlan/system.h>
 
-#include "app/command_line.h"
+#include "foreign/command_line.h"
 #include "platform/spawn.h"
 #include "platform/temp_dir.h"
 #include "value/number_conversion.h"

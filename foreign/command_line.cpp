@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "foreign/command_line.h"
 
 namespace vorlan {
 

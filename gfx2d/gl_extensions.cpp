@@ -1,12 +1,38 @@
-#include "app/gl_extensions.h"
+#include "gfx2d/gl_extensions.h"
 
+#include <GL/gl.h>
 #include <vorlan/app.h>
 
+#include <cstring>
+
+#include "gfx2d/game_window.h"
 #include "platform/window.h"
 
 namespace vorlan {
 
 GLExtensionEntryPoints glExtensions;
+
+bool extensionListed(const char* extensions, const char* name) {
+    if (!extensions || !name || !*name) return false;
+    size_t length = std::strlen(name);
+    for (const char* p = std::strstr(extensions, name); p; p = std::strstr(p + 1, name)) {
+        bool starts = p == extensions || p[-1] == ' ';
+        bool ends = p[length] == '\0' || p[length] == ' ';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+bool hasExtension(const char* name) {
+    if (!gameWindow || !platform::windowExists()) return false;
+    return extensionListed(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
+}
+
+bool isSoftwareRenderer(const char* name) {
+    if (!name) return false;
+    return std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") ||
+           std::strstr(name, "Software Rasterizer") || std::strstr(name, "swrast");
+}
 
 void loadExtensionEntryPoints() {
     GLExtensionEntryPoints& e = glExtensions;

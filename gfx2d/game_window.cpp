@@ -1,12 +1,12 @@
+#include "gfx2d/game_window.h"
+
 #include <GL/gl.h>
 
-#include <cstring>
 #include <initializer_list>
 
-#include "app/error_report.h"
-#include "app/gl_extensions.h"
-#include "app/renderer.h"
+#include "core/errors.h"
 #include "gfx2d/draw_state.h"
+#include "gfx2d/gl_extensions.h"
 #include "gfx2d/sprite_store.h"
 #include "gfx2d/tile_sets.h"
 #include "platform/clock.h"
@@ -15,7 +15,7 @@
 
 namespace vorlan {
 
-OpenGLZererazo* renderer = nullptr;
+GameWindow* gameWindow = nullptr;
 
 namespace {
 
@@ -49,16 +49,14 @@ int createMultisampleWindow(int width, int height, int samples) {
 
 }  // namespace
 
-OpenGLZererazo::OpenGLZererazo() = default;
+GameWindow::GameWindow() = default;
 
-OpenGLZererazo::~OpenGLZererazo() {
+GameWindow::~GameWindow() {
     destroySurface();
     platform::destroyGLWindow(true);
 }
 
-bool OpenGLZererazo::createSurface(int32_t width, int32_t height, int32_t bpp, int32_t frameRate,
-                                   int32_t samples) {
-    frameTime = frameRate > 0 ? static_cast<double>(1000.0f / static_cast<float>(frameRate)) : 2.0;
+bool GameWindow::createSurface(int32_t width, int32_t height, int32_t bpp, int32_t samples) {
     multisampleSamples = samples > 0 ? createMultisampleWindow(width, height, samples) : 0;
     if (multisampleSamples == 0 && !platform::createGLWindow("CVorlan", width, height, 0)) {
         return false;
@@ -79,8 +77,6 @@ bool OpenGLZererazo::createSurface(int32_t width, int32_t height, int32_t bpp, i
 
     warnIfSoftware();
     windowOpen = true;
-    timeBase = platform::nowMs();
-    frameDeadline = timeBase;
     loadExtensionEntryPoints();
     platform::showWindow();
     setup2D(0, 0, 0, 0);
@@ -88,7 +84,7 @@ bool OpenGLZererazo::createSurface(int32_t width, int32_t height, int32_t bpp, i
     return true;
 }
 
-void OpenGLZererazo::setup2D(int32_t x, int32_t y, int32_t width, int32_t height) {
+void GameWindow::setup2D(int32_t x, int32_t y, int32_t width, int32_t height) {
     // Queued quads belong to the old state; the texture enable changes.
     flushQuads();
     forgetTextureBinding();
@@ -126,7 +122,7 @@ void OpenGLZererazo::setup2D(int32_t x, int32_t y, int32_t width, int32_t height
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
 }
 
-bool OpenGLZererazo::enterFullscreen() {
+bool GameWindow::enterFullscreen() {
     if (!platform::enterFullscreenMode(screenWidth, screenHeight)) {
         platform::beep();
         appendErrorLog("No Fullscreen Mode available");
@@ -141,7 +137,7 @@ bool OpenGLZererazo::enterFullscreen() {
     return true;
 }
 
-bool OpenGLZererazo::leaveFullscreen() {
+bool GameWindow::leaveFullscreen() {
     if (fullscreen) {
         platform::leaveFullscreenMode();
         // Give the display time to settle back into the desktop mode.
@@ -155,14 +151,14 @@ bool OpenGLZererazo::leaveFullscreen() {
     return true;
 }
 
-bool OpenGLZererazo::hideSurface() {
+bool GameWindow::hideSurface() {
     if (fullscreen) platform::leaveFullscreenMode();
     platform::hideWindow();
     fullscreen = false;
     return true;
 }
 
-void OpenGLZererazo::setScreenMode(int32_t width, int32_t height, int32_t bpp, bool full) {
+void GameWindow::setScreenMode(int32_t width, int32_t height, int32_t bpp, bool full) {
     if (width != 0) screenWidth = width;
     if (height != 0) screenHeight = height;
     if (bpp != 0) bitsPerPixel = bpp;
@@ -174,11 +170,11 @@ void OpenGLZererazo::setScreenMode(int32_t width, int32_t height, int32_t bpp, b
     }
 }
 
-void OpenGLZererazo::destroySurface() {
+void GameWindow::destroySurface() {
     if (!windowOpen) return;
     // Texture names die with the context: free them while it is current.
     flushQuads();
-    freeAllSprites();
+    resetSpriteStore();
     freeAllTileSets();
     discardQuads();
     contextReady = false;
@@ -190,31 +186,20 @@ void OpenGLZererazo::destroySurface() {
     screenHeight = 0;
 }
 
-bool extensionListed(const char* extensions, const char* name) {
-    if (!extensions || !name || !*name) return false;
-    size_t length = std::strlen(name);
-    for (const char* p = std::strstr(extensions, name); p; p = std::strstr(p + 1, name)) {
-        bool starts = p == extensions || p[-1] == ' ';
-        bool ends = p[length] == '\0' || p[length] == ' ';
-        if (starts && ends) return true;
+void prepareBackBuffer() {
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+    drawState.globalAlpha = 1;
+    if (gameWindow) {
+        gameWindow->setup2D(0, 0, 0, 0);
+        // After setup2D: a game's own viewport must not shift the background.
+        drawTileSet(0);
     }
-    return false;
-}
-
-bool hasExtension(const char* name) {
-    if (!renderer || !platform::windowExists()) return false;
-    return extensionListed(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
-}
-
-bool isSoftwareRenderer(const char* name) {
-    if (!name) return false;
-    return std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") ||
-           std::strstr(name, "Software Rasterizer") || std::strstr(name, "swrast");
 }
 
 void getScreenSize(double& width, double& height) {
-    width = renderer ? renderer->screenWidth : 0;
-    height = renderer ? renderer->screenHeight : 0;
+    width = gameWindow ? gameWindow->screenWidth : 0;
+    height = gameWindow ? gameWindow->screenHeight : 0;
 }
 
 }  // namespace vorlan

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/command_line.h"
+#include "foreign/command_line.h"
 #include "support/child_entry.h"
 #include "support/temp_folder.h"
 

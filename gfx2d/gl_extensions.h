@@ -36,4 +36,11 @@ extern GLExtensionEntryPoints glExtensions;
 
 void loadExtensionEntryPoints();
 
+// Whole-word search of the OpenGL extension string.
+bool extensionListed(const char* extensions, const char* name);
+
+// True when the OpenGL renderer is a software rasterizer (llvmpipe,
+// softpipe, swrast).
+bool isSoftwareRenderer(const char* rendererName);
+
 }  // namespace vorlan

@@ -1,12 +1,29 @@
+#include "core/errors.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <string>
 
-#include "app/error_report.h"
+#include "core/runtime_state.h"
 #include "platform/temp_dir.h"
 
 namespace vorlan {
+
+double raiseError(double code) {
+    errorState.errorNumber = code;
+    errorState.errorLine = errorState.currentLine;
+    return code;
+}
+
+double raiseError(RuntimeError error) {
+    return raiseError(static_cast<double>(error));
+}
+
+void setCurrentLine(double module, double line) {
+    errorState.currentModule = module;
+    errorState.currentLine = line;
+}
 
 std::string errorLogPath() {
     std::string dir = platform::temporaryDirectory();

@@ -1,7 +1,6 @@
 // Runtime errors and the log: the internal side. Errors are numbers: the
-// operation that meets a fatal condition calls raiseError and then
-// endProgram, which never returns. Numbers in use: 3 file read or write
-// failed, 7 argument out of range or no storage, 9 array index out of range.
+// operation that meets a fatal condition raises one and then calls
+// endProgram, which never returns.
 #pragma once
 
 #include <vorlan/app.h>
