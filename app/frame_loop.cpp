@@ -19,9 +19,6 @@ namespace vorlan {
 
 namespace {
 
-constexpr int kKeyLeftAlt = 56;
-constexpr int kKeyF4 = 62;
-
 // Frame pacing: the time stamps of the last two frames, the time between
 // frame deadlines and the next deadline.
 struct FrameClock {

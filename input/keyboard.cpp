@@ -16,13 +16,8 @@ namespace vorlan {
 
 namespace {
 
-constexpr int kKeyEscape = 1;
 constexpr int kKeyEscapeAlias = 129;
-constexpr int kKeyBackspace = 14;
-constexpr int kKeyEnter = 28;
 constexpr int kKeyPadEnter = 156;
-constexpr int kKeyLeftShift = 42;
-constexpr int kKeyRightShift = 54;
 
 uint8_t keyState[platform::kKeyCount] = {};
 // The character last reported, so that a held key types once.

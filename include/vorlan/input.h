@@ -1,16 +1,39 @@
 // Mouse, keyboard and joysticks.
 //
-// Keys are keyboard scan codes: 1 Escape, 2 to 11 the digit row, 17 W,
-// 28 Enter, 30 A, 31 S, 32 D, 57 Space, 200 up, 203 left, 205 right,
-// 208 down, 201 Page Up, 209 Page Down. Every query reads the devices
-// afresh (and handles the window's pending events), so a loop that only
-// asks for a key sees it go up again.
+// Keys are keyboard scan codes, named by the kKey constants below. Every
+// query reads the devices afresh (and handles the window's pending events),
+// so a loop that only asks for a key sees it go up again.
 #pragma once
 
 #include <vorlan/rt_string.h>
 
 namespace vorlan {
 
+// --- Key codes -------------------------------------------------------------
+
+// Letters.
+inline constexpr int kKeyA = 30, kKeyB = 48, kKeyC = 46, kKeyD = 32, kKeyE = 18, kKeyF = 33,
+                     kKeyG = 34, kKeyH = 35, kKeyI = 23, kKeyJ = 36, kKeyK = 37, kKeyL = 38,
+                     kKeyM = 50, kKeyN = 49, kKeyO = 24, kKeyP = 25, kKeyQ = 16, kKeyR = 19,
+                     kKeyS = 31, kKeyT = 20, kKeyU = 22, kKeyV = 47, kKeyW = 17, kKeyX = 45,
+                     kKeyY = 21, kKeyZ = 44;
+// The digit row.
+inline constexpr int kKey0 = 11, kKey1 = 2, kKey2 = 3, kKey3 = 4, kKey4 = 5, kKey5 = 6, kKey6 = 7,
+                     kKey7 = 8, kKey8 = 9, kKey9 = 10;
+// Function keys.
+inline constexpr int kKeyF1 = 59, kKeyF2 = 60, kKeyF3 = 61, kKeyF4 = 62, kKeyF5 = 63, kKeyF6 = 64,
+                     kKeyF7 = 65, kKeyF8 = 66, kKeyF9 = 67, kKeyF10 = 68, kKeyF11 = 87,
+                     kKeyF12 = 88;
+// Cursor keys and the block above them.
+inline constexpr int kKeyUp = 200, kKeyDown = 208, kKeyLeft = 203, kKeyRight = 205,
+                     kKeyPageUp = 201, kKeyPageDown = 209, kKeyHome = 199, kKeyEnd = 207,
+                     kKeyInsert = 210, kKeyDelete = 211;
+// Enter is the main one; the keypad's Enter is 156.
+inline constexpr int kKeyEnter = 28, kKeySpace = 57, kKeyEscape = 1, kKeyTab = 15,
+                     kKeyBackspace = 14;
+// Modifiers.
+inline constexpr int kKeyLeftShift = 42, kKeyRightShift = 54, kKeyLeftCtrl = 29,
+                     kKeyRightCtrl = 157, kKeyLeftAlt = 56, kKeyRightAlt = 184;
 // --- Mouse ---------------------------------------------------------------
 
 // The pointer position, held inside the surface, and the left and right
