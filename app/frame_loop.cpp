@@ -10,7 +10,6 @@
 #include "core/runtime_state.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
-#include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/clock.h"
 #include "platform/window.h"
@@ -101,9 +100,8 @@ void presentFrame() {
         pumpMessages();
         platform::sleepMs(100);
     }
-    readKeyboard();
-    markNewFrame();
-    if ((frameState.escQuits && escapeHeld()) || (keyHeld(kKeyLeftAlt) && keyHeld(kKeyF4))) {
+    beginInputFrame();
+    if (quitKeysPressed()) {
         errorState.errorNumber = 0;
         errorState.errorLine = errorState.currentLine;
         endProgram();

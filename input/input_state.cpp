@@ -3,6 +3,7 @@
 #include <vorlan/app.h>
 #include <vorlan/input.h>
 
+#include "input/input_events.h"
 #include "input/joystick.h"
 #include "platform/events.h"
 #include "platform/mouse.h"
@@ -12,10 +13,13 @@ namespace vorlan {
 InputState* inputState = nullptr;
 
 void createInputState() {
-    if (!inputState) inputState = new InputState();
+    if (inputState) return;
+    inputState = new InputState();
+    startInputEvents();
 }
 
 void destroyInputState() {
+    if (inputState) stopInputEvents();
     delete inputState;
     inputState = nullptr;
 }

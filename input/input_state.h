@@ -32,6 +32,7 @@ struct InputState {
 // The process-wide input state; null before start-up and after shutdown.
 extern InputState* inputState;
 
+// Creating the state starts recording input events; destroying it stops.
 void createInputState();
 void destroyInputState();
 void markNewFrame();

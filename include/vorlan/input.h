@@ -1,8 +1,10 @@
 // Mouse, keyboard and joysticks.
 //
 // Keys are keyboard scan codes, named by the kKey constants below. Every
-// query reads the devices afresh (and handles the window's pending events),
-// so a loop that only asks for a key sees it go up again.
+// query handles the window's pending events first, so a loop that only asks
+// for a key sees it go up again; and the presses, clicks and characters that
+// came and went between two reads are kept until they are read, so a quick
+// tap is never missed.
 #pragma once
 
 #include <vorlan/rt_string.h>
@@ -34,10 +36,14 @@ inline constexpr int kKeyEnter = 28, kKeySpace = 57, kKeyEscape = 1, kKeyTab = 1
 // Modifiers.
 inline constexpr int kKeyLeftShift = 42, kKeyRightShift = 54, kKeyLeftCtrl = 29,
                      kKeyRightCtrl = 157, kKeyLeftAlt = 56, kKeyRightAlt = 184;
+// Mouse buttons, for mouseHit.
+inline constexpr int kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 3;
+
 // --- Mouse ---------------------------------------------------------------
 
 // The pointer position, held inside the surface, and the left and right
-// buttons as 1 or 0.
+// buttons as 1 or 0. A button reads 1 while held, and once more for a click
+// that came and went since the last read of it.
 void readMouse(double& x, double& y, double& left, double& right);
 // 0: movement in x, 1: in y, 2: wheel (-1, 0, 1; only with the captured
 // mouse device), 3, 4, 5: left, right, middle button as 1 or 0; else 0.
@@ -45,6 +51,9 @@ void readMouse(double& x, double& y, double& left, double& right);
 double mouseAxis(double index);
 // 1 while any of the three buttons is pressed.
 double anyMouseButton();
+// How many times the button (kMouseLeft, kMouseRight, kMouseMiddle) went
+// down since the last mouseHit of that button; 0 for any other number.
+double mouseHit(double button);
 // Waits until no button is pressed, then until one is; returns 1.
 double waitMouseClick();
 // Non-zero frees and shows the system pointer; 0 captures it.
@@ -54,18 +63,27 @@ void setMousePosition(double x, double y);
 
 // --- Keyboard ------------------------------------------------------------
 
-// 1 while the key is held. The code's low byte counts: 256 is key 0.
+// 1 while the key is held, and once more for a tap that came and went since
+// the last keyDown of that key. The code's low byte counts: 256 is key 0.
 double keyDown(double scanCode);
-// The character just typed (a held key types once), or empty text. Enter
-// gives the character 10, Backspace 8.
+// How many times the key went down since the last keyHit of that key; a
+// held key counts once.
+double keyHit(double scanCode);
+// The oldest character typed and not yet read, or empty text. Typed
+// characters wait in one queue (the newest 1024 are kept) shared by
+// readKeyChar, keyCharPressed, waitKey and inputLine; when the game reads
+// no text for a whole frame, what was typed before that frame is dropped,
+// so keys pressed for play do not turn up in a later line. A held key
+// types once; Enter gives the character 10, Backspace 8, characters beyond
+// Latin-1 '?'.
 RtString readKeyChar();
 // As readKeyChar, 1 for a character and 0 for none.
 double keyCharPressed();
-// Waits until a character key is pressed.
+// Waits until a character is typed, and takes it.
 void waitKey();
 // Lets the player edit the text at (x, y) with the current font, frame by
 // frame over the screen as it was, until Enter; Backspace removes the last
-// character. Typed characters beyond Latin-1 are dropped.
+// character. What is typed after the Enter waits for the next read.
 void inputLine(RtString& text, double x, double y);
 
 // --- Joysticks (numbers 0 to 9) -----------------------------------------

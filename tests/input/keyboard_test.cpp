@@ -2,9 +2,11 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <utility>
 
 #include "input/input_window.h"
+#include "platform/keyboard.h"
 #include "support/temp_folder.h"
 
 namespace vorlan::test {
@@ -62,13 +64,13 @@ TEST_F(Keyboard, TheLayoutDecidesTheCharacterAndTextBecomesLatin1) {
         std::string typed;  // one press, however many frames it is held
     };
     // On the French layout the key of "2" types an e acute and Shift gives
-    // the digit; the euro sign is beyond Latin-1 and types nothing.
+    // the digit; the euro sign is beyond Latin-1 and types "?".
     const Case cases[] = {
         {"us", "a", "a"},          {"us", "shift+a", "A"},   {"us", "Return", "\n"},
         {"us", "BackSpace", "\b"}, {"us", "Escape", ""},     {"us", "Tab", ""},
         {"us", "shift+2", "@"},    {"us", "KP_Enter", "\n"}, {"us", "space", " "},
         {"fr", "a", "a"},          {"fr", "eacute", "\xE9"}, {"fr", "shift+eacute", "2"},
-        {"fr", "EuroSign", ""},
+        {"fr", "EuroSign", "?"},
     };
     std::string layout = "us";
     for (const Case& c : cases) {
@@ -77,6 +79,110 @@ TEST_F(Keyboard, TheLayoutDecidesTheCharacterAndTextBecomesLatin1) {
         EXPECT_EQ(typedBy(c.keys), c.typed);
     }
     runCommand("setxkbmap us");
+}
+
+// Tapped all at once while nothing reads: each key is counted once under its
+// name, its tap is seen once, and what the keys typed comes in order.
+TEST_F(Keyboard, EveryNamedKeyAnswersToItsNameAndTapsBetweenReadsAreKept) {
+    const std::pair<const char*, int> keys[] = {{"a", kKeyA},
+                                                {"b", kKeyB},
+                                                {"c", kKeyC},
+                                                {"d", kKeyD},
+                                                {"e", kKeyE},
+                                                {"f", kKeyF},
+                                                {"g", kKeyG},
+                                                {"h", kKeyH},
+                                                {"i", kKeyI},
+                                                {"j", kKeyJ},
+                                                {"k", kKeyK},
+                                                {"l", kKeyL},
+                                                {"m", kKeyM},
+                                                {"n", kKeyN},
+                                                {"o", kKeyO},
+                                                {"p", kKeyP},
+                                                {"q", kKeyQ},
+                                                {"r", kKeyR},
+                                                {"s", kKeyS},
+                                                {"t", kKeyT},
+                                                {"u", kKeyU},
+                                                {"v", kKeyV},
+                                                {"w", kKeyW},
+                                                {"x", kKeyX},
+                                                {"y", kKeyY},
+                                                {"z", kKeyZ},
+                                                {"1", kKey1},
+                                                {"2", kKey2},
+                                                {"3", kKey3},
+                                                {"4", kKey4},
+                                                {"5", kKey5},
+                                                {"6", kKey6},
+                                                {"7", kKey7},
+                                                {"8", kKey8},
+                                                {"9", kKey9},
+                                                {"0", kKey0},
+                                                {"space", kKeySpace},
+                                                {"Return", kKeyEnter},
+                                                {"BackSpace", kKeyBackspace},
+                                                {"F1", kKeyF1},
+                                                {"F2", kKeyF2},
+                                                {"F3", kKeyF3},
+                                                {"F4", kKeyF4},
+                                                {"F5", kKeyF5},
+                                                {"F6", kKeyF6},
+                                                {"F7", kKeyF7},
+                                                {"F8", kKeyF8},
+                                                {"F9", kKeyF9},
+                                                {"F10", kKeyF10},
+                                                {"F11", kKeyF11},
+                                                {"F12", kKeyF12},
+                                                {"Up", kKeyUp},
+                                                {"Down", kKeyDown},
+                                                {"Left", kKeyLeft},
+                                                {"Right", kKeyRight},
+                                                {"Prior", kKeyPageUp},
+                                                {"Next", kKeyPageDown},
+                                                {"Home", kKeyHome},
+                                                {"End", kKeyEnd},
+                                                {"Insert", kKeyInsert},
+                                                {"Delete", kKeyDelete},
+                                                {"Escape", kKeyEscape},
+                                                {"Tab", kKeyTab},
+                                                {"Shift_L", kKeyLeftShift},
+                                                {"Shift_R", kKeyRightShift},
+                                                {"Control_L", kKeyLeftCtrl},
+                                                {"Control_R", kKeyRightCtrl},
+                                                {"Alt_L", kKeyLeftAlt},
+                                                {"Alt_R", kKeyRightAlt}};
+    std::string names;
+    for (auto [name, code] : keys) names += std::string(" ") + name;
+    xdotool("key --delay 5" + names);
+    std::map<int, int> hits;
+    std::string typed;
+    EXPECT_TRUE(presentUntil([&] {
+        for (auto [name, code] : keys) hits[code] += keyHit(code);
+        for (RtString c = readKeyChar(); c.length() > 0; c = readKeyChar()) typed += c.cStr();
+        return hits[kKeyRightAlt] > 0;
+    }));
+    // xdotool presses the left-hand modifier along with a right-hand one.
+    for (int code : {kKeyLeftShift, kKeyLeftCtrl, kKeyLeftAlt}) hits[code] -= 1;
+    for (auto [name, code] : keys) {
+        EXPECT_EQ(hits[code], 1) << name;
+        EXPECT_EQ(keyDown(code), 1) << name << ": the tap is seen once";
+        EXPECT_EQ(keyDown(code), 0) << name;
+    }
+    EXPECT_EQ(typed, "abcdefghijklmnopqrstuvwxyz1234567890 \n\b");
+}
+
+TEST(TypedText, Utf8BecomesLatin1AndAnythingElseOneQuestionMark) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\xC3\xA9\xC3\xBF", "a\xE9\xFF"},      // e acute, y diaeresis
+        {"\xE2\x82\xAC\xF0\x9F\x98\x80", "??"},  // beyond Latin-1
+        {"\xC3", "?"},                           // cut short
+        {"\xC3(\x80x\xFF", "?(?x?"},             // broken sequences cost a byte each
+        {"\x01\ta\x7F", "a\x7F"}};               // control characters type nothing
+    for (const auto& [utf8, latin1] : cases) {
+        EXPECT_EQ(platform::latin1FromUtf8(utf8.c_str()), latin1) << utf8;
+    }
 }
 
 TEST_F(Keyboard, WaitKeyReturnsOnceACharacterKeyIsPressed) {
