@@ -8,7 +8,9 @@
 #include <limits>
 #include <utility>
 
+#include "input/joystick.h"
 #include "platform/events.h"
+#include "platform/joystick.h"
 
 namespace vorlan {
 
@@ -53,6 +55,8 @@ struct Recorded {
     bool textRead = false;
     bool escapePressed = false;
     bool altF4 = false;
+    std::bitset<256> joystickUnseen[platform::kMaxJoysticks];
+    std::bitset<32> padUnseen[platform::kMaxJoysticks];
     uint64_t events = 0;
 };
 
@@ -81,6 +85,10 @@ void keyWentDown(int code) {
     if (code == kKeyBackspace) type(8);
 }
 
+bool validSlot(int slot) {
+    return slot >= 0 && slot < platform::kMaxJoysticks;
+}
+
 void record(const platform::InputEvent& event) {
     using Kind = platform::InputEvent::Kind;
     int code = event.code;
@@ -97,6 +105,24 @@ void record(const platform::InputEvent& event) {
             break;
         case Kind::MouseDown:
             recorded.buttons.press(code);
+            break;
+        case Kind::JoystickDown:
+            if (validSlot(event.slot) && code >= 0 && code < 256) {
+                recorded.joystickUnseen[event.slot].set(code);
+            }
+            break;
+        case Kind::PadDown:
+            if (validSlot(event.slot) && code >= 0 && code < 32) {
+                recorded.padUnseen[event.slot].set(code);
+            }
+            break;
+        case Kind::JoystickAdded:
+        case Kind::JoystickRemoved:
+            if (!validSlot(event.slot)) break;
+            // A new joystick in the slot inherits nothing.
+            recorded.joystickUnseen[event.slot].reset();
+            recorded.padUnseen[event.slot].reset();
+            noteJoystickSlot(event.slot, event.kind == Kind::JoystickAdded);
             break;
     }
 }
@@ -162,6 +188,20 @@ bool takeButtonPress(int button) {
 
 uint32_t takeButtonHits(int button) {
     return recorded.buttons.takeHits(button);
+}
+
+bool takeJoystickPress(int slot, int button) {
+    if (!validSlot(slot) || button < 0 || button >= 256) return false;
+    bool was = recorded.joystickUnseen[slot][button];
+    recorded.joystickUnseen[slot].reset(button);
+    return was;
+}
+
+bool takePadPress(int slot, int button) {
+    if (!validSlot(slot) || button < 0 || button >= 32) return false;
+    bool was = recorded.padUnseen[slot][button];
+    recorded.padUnseen[slot].reset(button);
+    return was;
 }
 
 }  // namespace vorlan

@@ -37,4 +37,9 @@ void ageTypedText();
 bool takeButtonPress(int button);
 uint32_t takeButtonHits(int button);
 
+// Joystick buttons, and the standard pad buttons, pressed since the last
+// look at that button.
+bool takeJoystickPress(int slot, int button);
+bool takePadPress(int slot, int button);
+
 }  // namespace vorlan

@@ -46,18 +46,15 @@ void initInput(bool captureMouse) {
     } else {
         state.pointerVisible = true;
     }
-    state.joystickCount = platform::openJoysticks(platform::kMaxJoysticks);
-    for (int slot = 0; slot < state.joystickCount; ++slot) {
-        state.joystickNames[slot] =
-            cutOnCharacterBoundary(platform::joystickName(slot), kJoystickNameBytes);
-    }
+    // Each joystick found is listed as an input event, as one plugged in later.
+    platform::startJoysticks();
 }
 
 void shutdownInput() {
     if (!inputState) return;
     if (!inputState->pointerVisible) setPointerMode(1);
     platform::closeJoysticks();
-    inputState->joystickCount = 0;
+    for (int slot = 0; slot < platform::kMaxJoysticks; ++slot) noteJoystickSlot(slot, false);
 }
 
 }  // namespace vorlan

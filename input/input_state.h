@@ -25,7 +25,10 @@ struct InputState {
     int16_t lastDy = 0;
     int16_t lastWheel = 0;
 
+    // The joysticks plugged in, by number; a number keeps its joystick
+    // while it stays plugged in.
     int32_t joystickCount = 0;
+    bool joystickListed[platform::kMaxJoysticks] = {};
     std::string joystickNames[platform::kMaxJoysticks];
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/joystick.h"
 #include "platform/keyboard.h"
 #include "platform/mouse.h"
 
@@ -19,8 +20,8 @@ InputEventHandler inputHandler = nullptr;
 // key types once.
 bool textOfRepeat = false;
 
-void deliver(Kind kind, int code) {
-    deliverInputEvent(InputEvent{kind, code});
+void deliver(Kind kind, int code, int slot = 0) {
+    deliverInputEvent(InputEvent{kind, code, slot});
 }
 
 void noteKey(const SDL_KeyboardEvent& key) {
@@ -58,6 +59,20 @@ void noteInput(const SDL_Event& event) {
         case SDL_MOUSEWHEEL:
             noteWheel(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y
                                                                       : event.wheel.y);
+            break;
+        case SDL_JOYDEVICEADDED:
+        case SDL_JOYDEVICEREMOVED:
+            refreshJoysticks();
+            break;
+        case SDL_JOYBUTTONDOWN:
+            if (int slot = joystickSlotOf(event.jbutton.which); slot >= 0) {
+                deliver(Kind::JoystickDown, event.jbutton.button, slot);
+            }
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+            if (int slot = joystickSlotOf(event.cbutton.which); slot >= 0) {
+                deliver(Kind::PadDown, event.cbutton.button, slot);
+            }
             break;
         default:
             break;

@@ -14,10 +14,14 @@ using WindowEventHandler = void (*)(WindowEvent);
 // reads is still seen.
 struct InputEvent {
     enum class Kind : uint8_t {
-        KeyDown,    // code: the key's scan code; auto-repeat is left out
-        KeyUp,      // code: the key's scan code
-        Character,  // code: the Latin-1 byte a key typed
-        MouseDown,  // code: 0 left, 1 right, 2 middle
+        KeyDown,          // code: the key's scan code; auto-repeat is left out
+        KeyUp,            // code: the key's scan code
+        Character,        // code: the Latin-1 byte a key typed
+        MouseDown,        // code: 0 left, 1 right, 2 middle
+        JoystickDown,     // code: the button; slot: the joystick
+        PadDown,          // code: the standard pad button; slot: the joystick
+        JoystickAdded,    // slot: the joystick
+        JoystickRemoved,  // slot: the joystick
     };
     Kind kind = Kind::KeyDown;
     int code = 0;

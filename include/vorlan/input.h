@@ -38,6 +38,14 @@ inline constexpr int kKeyLeftShift = 42, kKeyRightShift = 54, kKeyLeftCtrl = 29,
                      kKeyRightCtrl = 157, kKeyLeftAlt = 56, kKeyRightAlt = 184;
 // Mouse buttons, for mouseHit.
 inline constexpr int kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 3;
+// The standard pad layout, for padButton.
+inline constexpr int kPadA = 0, kPadB = 1, kPadX = 2, kPadY = 3, kPadBack = 4, kPadGuide = 5,
+                     kPadStart = 6, kPadLeftStick = 7, kPadRightStick = 8, kPadLeftShoulder = 9,
+                     kPadRightShoulder = 10, kPadUp = 11, kPadDown = 12, kPadLeft = 13,
+                     kPadRight = 14;
+// Its axes, for padAxis: sticks -1 to 1 (up and left negative), triggers 0 to 1.
+inline constexpr int kPadLeftX = 0, kPadLeftY = 1, kPadRightX = 2, kPadRightY = 3,
+                     kPadLeftTrigger = 4, kPadRightTrigger = 5;
 
 // --- Mouse ---------------------------------------------------------------
 
@@ -86,7 +94,7 @@ void waitKey();
 // character. What is typed after the Enter waits for the next read.
 void inputLine(RtString& text, double x, double y);
 
-// --- Joysticks (numbers 0 to 9) -----------------------------------------
+// --- Joysticks (numbers 0 to 9, plugged in or out while the game runs) --
 
 // Axes from -1 to 1; 0 for a number without a joystick.
 double joystickX(double n);
@@ -101,8 +109,19 @@ double joystickHatY(double n);
 // Joystick 0: x and y as -1, 0 or 1, and the first two buttons (128 while
 // pressed).
 void readJoystick(double& x, double& y, double& button1, double& button2);
+// Button b (from 0) of joystick n: 1 while held, and once more for a press
+// that came and went since the last read of it; 0 for a button it lacks.
+double joystickButton(double n, double b);
+// The standard pad layout (kPadA ...), for joysticks SDL's mapping
+// database knows (most common pads, or SDL_GAMECONTROLLERCONFIG); read as
+// joystickButton reads. 0 for a joystick without a mapping.
+double padButton(double n, double button);
+// A pad axis (kPadLeftX ...); 0 for a joystick without a mapping.
+double padAxis(double n, double axis);
 // Empty text for a number without a joystick.
 RtString joystickName(double n);
+// Joysticks plugged in now. One keeps its number while it stays plugged in;
+// a new one takes the lowest free number.
 double joystickCount();
 // Shakes the joystick for the time given with the force (fx, fy), each
 // -1 to 1; nothing for a joystick that cannot.
