@@ -74,12 +74,6 @@ TEST(InputProgram, DialogsAndLineInputReturnWhatWasTypedAndTheGameGoesOn) {
     }
 }
 
-}  // namespace
-}  // namespace vorlan::test
-
-namespace vorlan::test {
-namespace {
-
 // xdotool's arguments for keys tapped for 5 ms, 20 ms apart.
 std::string taps(const std::string& key, int times = 1) {
     std::string arguments;
@@ -117,11 +111,8 @@ TEST(InputProgram, TapsAndFastTypingIntoAStallingGameAllArrive) {
         const char* key;
         int code, taps;
         bool burst;  // all taps at once, most of them within one frame
-    } cases[] = {{"Up", kKeyUp, 3, false},
-                 {"w", kKeyW, 2, false},
-                 {"space", kKeySpace, 4, true},
-                 {"F1", kKeyF1, 3, true},
-                 {"Next", kKeyPageDown, 1, false}};
+    } cases[] = {
+        {"Up", kKeyUp, 3, false}, {"space", kKeySpace, 4, true}, {"Next", kKeyPageDown, 2, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
         for (int tapped = c.burst ? c.taps : 1; tapped <= c.taps; ++tapped) {

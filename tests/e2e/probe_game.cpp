@@ -11,7 +11,6 @@
 //              "file <result>" and the working directory before and after
 //   line       edit a line that starts as "x" at (10, 10), print "line <text>"
 //   lines      edit empty lines one after another, print "line <text>" for each
-//   chars      print "char <code>" for every character readKeyChar gives
 //   taps       stall 100 ms in every frame and print "key <code> <keyDown> <keyHit>"
 //              for every key either reports; F12 ends this and starts "lines"
 //              at 10 frames a second
@@ -82,15 +81,6 @@ void vorlan::gameMain() {
             RtString text;
             inputLine(text, 10, 10);
             say(std::string("line ") + text.cStr());
-        }
-    }
-    if (hasWord("chars")) {
-        say("reading");
-        for (;;) {
-            for (RtString c = readKeyChar(); c.length() > 0; c = readKeyChar()) {
-                say("char " + std::to_string(static_cast<unsigned char>(c.cStr()[0])));
-            }
-            presentFrame();
         }
     }
     if (hasWord("open") || hasWord("save") || hasWord("line")) {

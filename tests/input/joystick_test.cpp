@@ -145,25 +145,17 @@ TEST_F(Joysticks, EveryPadButtonAnswersToItsNameAndATapIsSeenOnce) {
     attach(1, "", SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1);
     SDL_GameController* pad = SDL_GameControllerOpen(0);
     ASSERT_NE(pad, nullptr);
-    const std::pair<int, SDL_GameControllerButton> buttons[] = {
-        {kPadA, SDL_CONTROLLER_BUTTON_A},
-        {kPadB, SDL_CONTROLLER_BUTTON_B},
-        {kPadX, SDL_CONTROLLER_BUTTON_X},
-        {kPadY, SDL_CONTROLLER_BUTTON_Y},
-        {kPadBack, SDL_CONTROLLER_BUTTON_BACK},
-        {kPadGuide, SDL_CONTROLLER_BUTTON_GUIDE},
-        {kPadStart, SDL_CONTROLLER_BUTTON_START},
-        {kPadLeftStick, SDL_CONTROLLER_BUTTON_LEFTSTICK},
-        {kPadRightStick, SDL_CONTROLLER_BUTTON_RIGHTSTICK},
-        {kPadLeftShoulder, SDL_CONTROLLER_BUTTON_LEFTSHOULDER},
-        {kPadRightShoulder, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER},
-        {kPadUp, SDL_CONTROLLER_BUTTON_DPAD_UP},
-        {kPadDown, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
-        {kPadLeft, SDL_CONTROLLER_BUTTON_DPAD_LEFT},
-        {kPadRight, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}};
-    for (auto [name, sdl] : buttons) {
+    // In the order of SDL's own numbering of the layout.
+    // clang-format off
+    const int buttons[] = {kPadA, kPadB, kPadX, kPadY, kPadBack, kPadGuide, kPadStart,
+                           kPadLeftStick, kPadRightStick, kPadLeftShoulder, kPadRightShoulder,
+                           kPadUp, kPadDown, kPadLeft, kPadRight};
+    // clang-format on
+    for (int sdl = 0; sdl < SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1; ++sdl) {
+        int name = buttons[sdl];
         SCOPED_TRACE(name);
-        int raw = SDL_GameControllerGetBindForButton(pad, sdl).value.button;
+        int raw =
+            SDL_GameControllerGetBindForButton(pad, SDL_GameControllerButton(sdl)).value.button;
         for (Uint8 state : {SDL_PRESSED, SDL_RELEASED}) {
             SDL_JoystickSetVirtualButton(first_, raw, state);
             SDL_PumpEvents();
@@ -172,7 +164,7 @@ TEST_F(Joysticks, EveryPadButtonAnswersToItsNameAndATapIsSeenOnce) {
         EXPECT_EQ(joystickButton(0, raw), 1);
         EXPECT_EQ(padButton(0, name) + joystickButton(0, raw), 0) << "seen twice";
         SDL_JoystickSetVirtualButton(first_, raw, SDL_PRESSED);
-        for (auto [other, unused] : buttons) EXPECT_EQ(padButton(0, other), other == name);
+        for (int other : buttons) EXPECT_EQ(padButton(0, other), other == name) << other;
         SDL_JoystickSetVirtualButton(first_, raw, SDL_RELEASED);
     }
     const struct {
