@@ -15,9 +15,9 @@ namespace {
 class Keyboard : public InputWindow {
   protected:
     // What readKeyChar reports over the frames of one press and release.
-    static std::string typedBy(const std::string& keys) {
+    static std::string typedBy(const std::string& keys, int heldFrames = 8) {
         std::string typed;
-        for (auto [step, frames] : {std::pair{"keydown ", 8}, std::pair{"keyup ", 4}}) {
+        for (auto [step, frames] : {std::pair{"keydown ", heldFrames}, std::pair{"keyup ", 4}}) {
             xdotool(step + keys);
             for (int frame = 0; frame < frames; ++frame) {
                 typed += readKeyChar().cStr();
@@ -79,6 +79,8 @@ TEST_F(Keyboard, TheLayoutDecidesTheCharacterAndTextBecomesLatin1) {
         EXPECT_EQ(typedBy(c.keys), c.typed);
     }
     runCommand("setxkbmap us");
+    // Held past the server's auto-repeat delay (660 ms), a key still types once.
+    EXPECT_EQ(typedBy("b", 60), "b");
 }
 
 // Tapped all at once while nothing reads: each key is counted once under its
