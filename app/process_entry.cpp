@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/runtime_state.h"
 #include "gfx2d/game_window.h"
+#include "platform/program_path.h"
 
 namespace vorlan {
 
@@ -14,10 +15,12 @@ void runGame(const char* line, int showCommand) {
     frameState.commandLine = line;
     runtimeSettings = RuntimeSettings{};
     configureRuntime(runtimeSettings);
-    startRuntime(runtimeSettings.title, showCommand);
+    const char* chosen = runtimeSettings.title;
+    std::string title = chosen && *chosen ? chosen : platform::programName();
+    startRuntime(title.c_str(), showCommand);
     if (!gameWindow || !gameWindow->windowOpen) {
         // Nothing of the runtime is there to run the game against.
-        std::fprintf(stderr, "%s: cannot open an OpenGL window\n", runtimeSettings.title);
+        std::fprintf(stderr, "%s: cannot open an OpenGL window\n", title.c_str());
         endProgram();
     }
     errorState = ErrorState{};

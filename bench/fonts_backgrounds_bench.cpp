@@ -1,7 +1,7 @@
 // Text and background costs on the real driver: printing a 40-character
-// line, a full-screen grab (with the texture memory it takes, against one
-// tile of the driver's largest texture size), and one cross-fade frame.
-// Every measured step ends in glFinish, so the driver's work is counted.
+// line (ASCII, and UTF-8 that printing decodes), a full-screen grab (with the texture memory it
+// takes, against one tile of the driver's largest texture size), and one cross-fade frame. Every
+// measured step ends in glFinish, so the driver's work is counted.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
@@ -39,17 +39,25 @@ bool surface(benchmark::State& state, int32_t width, int32_t height) {
     return true;
 }
 
-void printLine(benchmark::State& state) {
+void printLine(benchmark::State& state, const char* text) {
     if (!surface(state, 320, 240)) return;
-    RtString line = "The snail is 12 cells away: press W now!";
+    RtString line = text;
     for (auto _ : state) {
         printText(line, 0, 100);
         flushQuads();
         glFinish();
     }
-    state.SetItemsProcessed(state.iterations() * line.length());
+    state.SetItemsProcessed(state.iterations() * 40);
 }
-BENCHMARK(printLine)->Name("PrintText40Characters")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(printLine, ascii, "The snail is 12 cells away: press W now!")
+    ->Name("PrintText40Characters")
+    ->Unit(benchmark::kMicrosecond);
+// The same 40 characters, ten of them two-byte UTF-8.
+BENCHMARK_CAPTURE(printLine, utf8,
+                  "Th\xC3\xA9 sn\xC3\xA4il \xC3\xAEs 12 c\xC3\xA9lls \xC3\xA0w\xC3\xA4y: "
+                  "pr\xC3\xA9ss W n\xC3\xB6w\xC2\xA1")
+    ->Name("PrintText40CharactersUtf8")
+    ->Unit(benchmark::kMicrosecond);
 
 void grab(benchmark::State& state) {
     int32_t width = static_cast<int32_t>(state.range(0));

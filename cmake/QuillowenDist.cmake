@@ -1,6 +1,7 @@
 # The single-file Quillowen (build/dist/quillowen): the program with its
 # media appended by vorlan-pack, so it runs from any folder with nothing
-# beside it. That file is what installs, with its desktop entry and icon.
+# beside it. That file is what installs, with its desktop entry and icon, as
+# the install component "game", apart from the runtime.
 set(QUILLOWEN_MEDIA_DIR ${PROJECT_SOURCE_DIR}/tools/quillowen-media)
 if(NOT EXISTS ${QUILLOWEN_MEDIA_DIR}/CMakeLists.txt)
     return()
@@ -17,8 +18,8 @@ add_custom_command(OUTPUT ${QUILLOWEN_DIST}
     COMMENT "Packing Quillowen and its media into one file")
 add_custom_target(quillowen-dist ALL DEPENDS ${QUILLOWEN_DIST})
 
-install(PROGRAMS ${QUILLOWEN_DIST} DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${QUILLOWEN_DIST} DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillowen.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
 install(FILES ${QUILLOWEN_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps
-        RENAME quillowen.png)
+        RENAME quillowen.png COMPONENT game)

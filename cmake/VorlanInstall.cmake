@@ -1,8 +1,10 @@
-# Installs the runtime for games built outside this tree: the public headers,
-# the two static libraries, vorlan-pack, a CMake package (Vorlan::vorlan,
-# Vorlan::vorlan_main) and vorlan.pc. The dependency lists of the package
-# and of vorlan.pc are read from the vorlan target's links at the end of the
-# configure step, so a library linked anywhere later is listed too.
+# Installs the runtime for games built outside this tree, as the install
+# component "runtime": the public headers, the two static libraries,
+# vorlan-pack, an example font sheet, a CMake package (Vorlan::vorlan,
+# Vorlan::vorlan_main) and vorlan.pc. No game comes with it. The dependency
+# lists of the package and of vorlan.pc are read from the vorlan target's
+# links at the end of the configure step, so a library linked anywhere later
+# is listed too.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -19,17 +21,24 @@ if(VORLAN_TSAN)
     target_link_options(vorlan INTERFACE $<INSTALL_INTERFACE:-fsanitize=thread>)
 endif()
 
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vorlan DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vorlan DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+        COMPONENT runtime)
 install(TARGETS vorlan vorlan_main EXPORT VorlanTargets
-        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(EXPORT VorlanTargets NAMESPACE Vorlan:: DESTINATION ${VORLAN_CMAKE_DIR})
+install(EXPORT VorlanTargets NAMESPACE Vorlan:: DESTINATION ${VORLAN_CMAKE_DIR} COMPONENT runtime)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/VorlanConfigVersion.cmake
                                  COMPATIBILITY SameMinorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/VorlanConfig.cmake
               ${PROJECT_BINARY_DIR}/VorlanConfigVersion.cmake
-        DESTINATION ${VORLAN_CMAKE_DIR})
-install(FILES ${PROJECT_BINARY_DIR}/vorlan.pc DESTINATION ${VORLAN_PC_DIR})
+        DESTINATION ${VORLAN_CMAKE_DIR} COMPONENT runtime)
+install(FILES ${PROJECT_BINARY_DIR}/vorlan.pc DESTINATION ${VORLAN_PC_DIR} COMPONENT runtime)
+# A font sheet to look at and start from: 16 x 8 cells of 8 x 8 pixels,
+# characters 0 to 127, black transparent.
+if(TARGET quillowen-media-files)
+    install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/smalfont.bmp
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlan COMPONENT runtime)
+endif()
 
 # Imported targets of CMake's find modules and the pkg-config module that
 # gives the same library.

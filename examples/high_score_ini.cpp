@@ -1,14 +1,15 @@
 // Text input and a saved high score: type a name and press Enter; the best
-// score so far is kept in "scores.ini" beside the program.
+// score so far is kept in "scores.ini" in the user's data folder
+// (~/.local/share/example_high_score_ini/).
 #include <vorlan/vorlan.h>
 
 using namespace vorlan;
 
 void vorlan::gameMain() {
     loadFont("", 0);  // no file: the built-in 8 x 8 font
-    openIniFile("scores.ini");
+    openIniFile(userDataFolder() + "scores.ini");
     RtString best = readIniValue("best", "name");
-    double bestScore = isEqual(best, "NO_DATA") ? 0 : textToNumber(readIniValue("best", "score"));
+    double bestScore = best == "NO_DATA" ? 0 : textToNumber(readIniValue("best", "score"));
     RtString name;
     double score = randomUpTo(1000);
     for (;;) {

@@ -38,10 +38,9 @@ void vorlan::gameMain() {
     double volume = 0.5;
     for (;;) {
         RtString typed = readKeyChar();
-        if (isEqual(typed, " ")) playSound(0, 0, 1);
-        if (isEqual(typed, "+") || isEqual(typed, "="))
-            volume = volume + 0.1 > 1 ? 1 : volume + 0.1;
-        if (isEqual(typed, "-")) volume = volume - 0.1 < 0 ? 0 : volume - 0.1;
+        if (typed == " ") playSound(0, 0, 1);
+        if (typed == "+" || typed == "=") volume = volume + 0.1 > 1 ? 1 : volume + 0.1;
+        if (typed == "-") volume = volume - 0.1 < 0 ? 0 : volume - 0.1;
         setMusicVolume(volume);
         clearScreen();
         fillRect(40, 100, 240, 40, 0x404040);

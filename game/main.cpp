@@ -6,6 +6,10 @@
 #include "game/media.h"
 #include "game/round.h"
 
+void vorlan::configureRuntime(vorlan::RuntimeSettings& settings) {
+    settings.title = "Quillowen";
+}
+
 void vorlan::gameMain() {
     using namespace quillowen;
     setFrameLimit(60);

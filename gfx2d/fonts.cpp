@@ -53,13 +53,19 @@ void printString(int32_t font, const char* text, size_t length, double x, double
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
     double left = std::ceil(x);
     double top = std::ceil(y);
-    // A fixed block, however long the text.
+    // Fixed blocks, however long the text.
     static GlyphQuad batch[kTextBatch];
-    for (size_t done = 0; done < length; done += kTextBatch) {
-        size_t count = std::min(kTextBatch, length - done);
-        layoutGlyphs(grid, bytes + done, count, left + static_cast<double>(done) * grid.cellWidth,
-                     top, batch);
+    static uint8_t codes[kTextBatch];
+    size_t at = 0, printed = 0;
+    while (at < length) {
+        size_t count = 0;
+        while (count < kTextBatch && at < length) {
+            at += nextCharacter(bytes + at, length - at, codes[count++]);
+        }
+        layoutGlyphs(grid, codes, count, left + static_cast<double>(printed) * grid.cellWidth, top,
+                     batch);
         for (size_t i = 0; i < count; ++i) drawQuad(batch[i]);
+        printed += count;
     }
 }
 
@@ -86,6 +92,11 @@ void printText(const RtString& text, double x, double y) {
 void printNumber(double number, double x, double y) {
     RtString text = numberToText(number);
     printString(current, text.cStr(), text.length(), x, y);
+}
+
+double textWidth(const RtString& text) {
+    return static_cast<double>(printedLength(text.cStr(), text.length())) *
+           fontGridOf(current).cellWidth;
 }
 
 void getFontSize(double& width, double& height) {

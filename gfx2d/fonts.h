@@ -23,8 +23,8 @@ void makeBuiltinFont(int32_t font);
 // The cell grid of the font as its slot holds it.
 FontGrid fontGridOf(int32_t font);
 
-// Draws `length` bytes with the font, the first cell's top-left corner at
-// (x, y) rounded up to whole pixels.
+// Draws the text of `length` bytes, read as nextCharacter says, with the
+// font; the first cell's top-left corner at (x, y) rounded up to whole pixels.
 void printString(int32_t font, const char* bytes, size_t length, double x, double y);
 
 }  // namespace vorlan

@@ -23,14 +23,51 @@ int32_t fontNumber(double number) {
     return static_cast<int32_t>(number);
 }
 
-void layoutGlyphs(const FontGrid& grid, const uint8_t* bytes, size_t count, double x, double y,
+size_t nextCharacter(const uint8_t* bytes, size_t length, uint8_t& code) {
+    uint8_t lead = bytes[0];
+    code = lead;
+    // The valid range of the second byte follows the lead byte, so that
+    // overlong forms, surrogates and code points beyond U+10FFFF stay bytes.
+    size_t size = 0;
+    uint8_t low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        size = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        size = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        size = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    }
+    if (size == 0 || size > length || bytes[1] < low || bytes[1] > high) return 1;
+    for (size_t i = 2; i < size; ++i) {
+        if ((bytes[i] & 0xC0) != 0x80) return 1;
+    }
+    // Two-byte sequences from C2 and C3 are U+0080..U+00FF.
+    code = size == 2 && lead <= 0xC3 ? static_cast<uint8_t>((lead & 0x03) << 6 | (bytes[1] & 0x3F))
+                                     : static_cast<uint8_t>('?');
+    return size;
+}
+
+size_t printedLength(const char* text, size_t length) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+    size_t characters = 0;
+    uint8_t code = 0;
+    for (size_t at = 0; at < length; ++characters)
+        at += nextCharacter(bytes + at, length - at, code);
+    return characters;
+}
+
+void layoutGlyphs(const FontGrid& grid, const uint8_t* codes, size_t count, double x, double y,
                   GlyphQuad* out) {
     float fs = grid.columnStep;
     float ft = grid.rowStep;
     float top = static_cast<float>(y);
     float bottom = static_cast<float>(y + grid.cellHeight);
     for (size_t i = 0; i < count; ++i) {
-        int32_t code = glyphCode(bytes[i], grid);
+        int32_t code = glyphCode(codes[i], grid);
         float s0 = static_cast<float>(code % kFontColumns) * fs;
         // Texture row 0 is the picture's bottom row.
         float t0 = static_cast<float>(grid.rows - 1 - code / kFontColumns) * ft;

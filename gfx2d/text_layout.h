@@ -32,10 +32,20 @@ FontGrid fontGrid(int32_t width, int32_t height, int32_t textureWidth, int32_t t
 // that huge values and NaN (which gives 0) stay in range.
 int32_t fontNumber(double number);
 
-// The cell a byte prints: bytes are unsigned and fold modulo the cell count.
-inline int32_t glyphCode(uint8_t byte, const FontGrid& grid) {
-    return byte % grid.cellCount();
+// The cell a character prints: codes fold modulo the cell count.
+inline int32_t glyphCode(uint8_t code, const FontGrid& grid) {
+    return code % grid.cellCount();
 }
+
+// Reads the next character of a text at `bytes` (length > 0) into `code`
+// and gives the bytes it took. A UTF-8 sequence for U+0080..U+00FF is that
+// character; one for any other character beyond ASCII is "?". A byte that
+// starts no valid sequence is itself, so Latin-1 text prints as it always
+// did.
+size_t nextCharacter(const uint8_t* bytes, size_t length, uint8_t& code);
+
+// The number of characters (cells) the text prints.
+size_t printedLength(const char* text, size_t length);
 
 // One glyph's quad: bottom-left, bottom-right, top-right, top-left.
 using GlyphQuad = QuadCorner[4];
@@ -44,9 +54,10 @@ using GlyphQuad = QuadCorner[4];
 // vertex block has a fixed size.
 inline constexpr size_t kTextBatch = 256;
 
-// Writes one quad per byte for `count` bytes whose first cell's top-left
-// corner is (x, y); the cells follow each other one cell width apart.
-void layoutGlyphs(const FontGrid& grid, const uint8_t* bytes, size_t count, double x, double y,
+// Writes one quad per character for `count` character codes whose first
+// cell's top-left corner is (x, y); the cells follow each other one cell
+// width apart.
+void layoutGlyphs(const FontGrid& grid, const uint8_t* codes, size_t count, double x, double y,
                   GlyphQuad* out);
 
 }  // namespace vorlan

@@ -18,6 +18,11 @@ std::string programPath() {
     }
 }
 
+std::string programName() {
+    std::string path = programPath();
+    return path.substr(path.find_last_of('/') + 1);
+}
+
 bool changeDirectory(const std::string& path) {
     return chdir(path.c_str()) == 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -22,8 +23,18 @@ RtString::RtString(const char* text) {
     assignBytes(text, byteLength(text));
 }
 
+RtString::RtString(std::string_view text) {
+    assignBytes(text.data(), textLength(text));
+}
+
+RtString::RtString(const std::string& text) : RtString(std::string_view(text)) {}
+
 RtString::RtString(const RtString& other) {
     assignBytes(other.data_, other.length_);
+}
+
+RtString::RtString(char character) {
+    *this = character;
 }
 
 RtString::RtString(RtString&& other) noexcept
@@ -55,6 +66,15 @@ RtString& RtString::operator=(const char* text) {
     return *this;
 }
 
+RtString& RtString::operator=(std::string_view text) {
+    assignBytes(text.data(), textLength(text));
+    return *this;
+}
+
+RtString& RtString::operator=(const std::string& text) {
+    return *this = std::string_view(text);
+}
+
 RtString& RtString::operator=(const RtString& other) {
     if (this != &other) assignBytes(other.data_, other.length_);
     return *this;
@@ -67,6 +87,11 @@ RtString& RtString::operator=(RtString&& other) noexcept {
         capacity_ = std::exchange(other.capacity_, 0);
         length_ = std::exchange(other.length_, 0);
     }
+    return *this;
+}
+
+RtString& RtString::operator=(char character) {
+    assignBytes(&character, character != '\0' ? 1 : 0);
     return *this;
 }
 
@@ -87,8 +112,19 @@ RtString& RtString::operator+=(const char* text) {
     appendBytes(text, byteLength(text));
     return *this;
 }
+RtString& RtString::operator+=(std::string_view text) {
+    appendBytes(text.data(), textLength(text));
+    return *this;
+}
+RtString& RtString::operator+=(const std::string& text) {
+    return *this += std::string_view(text);
+}
 RtString& RtString::operator+=(const RtString& other) {
     appendBytes(other.data_, other.length_);
+    return *this;
+}
+RtString& RtString::operator+=(char character) {
+    appendBytes(&character, character != '\0' ? 1 : 0);
     return *this;
 }
 RtString& RtString::operator+=(int32_t value) {
@@ -140,6 +176,14 @@ void RtString::truncateAt(uint32_t index) {
     if (capacity_ == 0) return;
     data_[index] = '\0';
     syncLength();
+}
+
+uint32_t RtString::textLength(std::string_view text) {
+    size_t end = text.find('\0');
+    size_t length = end == std::string_view::npos ? text.size() : end;
+    // Beyond the largest buffer reserve() can give.
+    if (length >= 0xFFFFFE00u) throw std::bad_alloc();
+    return static_cast<uint32_t>(length);
 }
 
 void RtString::assignBytes(const char* bytes, uint32_t count) {
@@ -283,6 +327,10 @@ double textToNumber(const char* text) {
     }
     std::string number(start, p);
     return std::strtod(number.c_str(), nullptr);
+}
+
+std::ostream& operator<<(std::ostream& out, const RtString& text) {
+    return out << text.view();
 }
 
 namespace detail {

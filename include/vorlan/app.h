@@ -19,8 +19,8 @@ struct RuntimeSettings {
     int32_t multisampleSamples = 0;
     int32_t exclusiveMouse = 0;
     int32_t debugMode = 0;
-    // The window caption.
-    const char* title = "Quillowen";
+    // The window caption; nullptr or "" is the program file's name.
+    const char* title = nullptr;
 };
 
 // Every game defines gameMain; the runtime's own main() starts the runtime
@@ -36,7 +36,8 @@ const RtString& commandLine();
 
 // Escape ends the program from presentFrame while set (initially on).
 void setEscQuits(double enabled);
-// The program pauses while its window has lost the focus (initially on).
+// The program pauses in presentFrame while its window has lost the focus
+// (initially on); a game in a network session turns it off.
 void setAutoPause(double enabled);
 
 // --- Frames and time ------------------------------------------------------
@@ -70,6 +71,8 @@ enum class RuntimeError : int {
 // Records a runtime error number; fatal errors then call endProgram.
 double raiseError(double code);
 double raiseError(RuntimeError error);
+// Records where the game is (a module and a line number of its own); a
+// runtime error and the end report in debug mode name that line.
 void setCurrentLine(double module, double line);
 // Shuts the runtime down and exits with code 0; never returns.
 [[noreturn]] void endProgram();
@@ -78,12 +81,16 @@ void appendErrorLog(const char* text);
 inline void appendErrorLog(const RtString& text) {
     appendErrorLog(text.cStr());
 }
-// Messages for an attached debugger ("BP" + hex number, "TX" + text).
+// Messages for an attached debugger ("BP" + hex number, "TX" + text);
+// nothing without one.
 void debugBreak(double number);
+// Sends "TX" + text to an attached debugger; nothing without one.
 void debugOutput(const char* text);
 inline void debugOutput(const RtString& text) {
     debugOutput(text.cStr());
 }
+// Does nothing: the program already has the standard streams it was
+// started with.
 void openConsole();
 
 }  // namespace vorlan

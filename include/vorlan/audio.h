@@ -26,6 +26,7 @@ void stopAllSounds();
 // until stopMusic or the next playMusic. A name that is not found plays
 // nothing.
 void playMusic(const RtString& fileName);
+// Stops the music; nothing when none plays.
 void stopMusic();
 // 1 is normal; clamped to 0..1. Without music it does nothing.
 void setMusicVolume(double volume);

@@ -98,14 +98,14 @@ void inputLine(RtString& text, double x, double y);
 
 // Axes from -1 to 1; 0 for a number without a joystick.
 double joystickX(double n);
-double joystickY(double n);
-double joystickZ(double n);
-double joystickRX(double n);
-double joystickRY(double n);
-double joystickRZ(double n);
+double joystickY(double n);   // As joystickX, the y axis: -1 up, 1 down.
+double joystickZ(double n);   // As joystickX, the device's third axis.
+double joystickRX(double n);  // As joystickX, its fourth axis.
+double joystickRY(double n);  // As joystickX, its fifth axis.
+double joystickRZ(double n);  // As joystickX, its sixth axis.
 // The hat: 1 right, -1 left; -1 up, 1 down; 0 otherwise (diagonals too).
 double joystickHatX(double n);
-double joystickHatY(double n);
+double joystickHatY(double n);  // As joystickHatX, up and down.
 // Joystick 0: x and y as -1, 0 or 1, and the first two buttons (128 while
 // pressed).
 void readJoystick(double& x, double& y, double& button1, double& button2);

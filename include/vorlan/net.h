@@ -18,10 +18,17 @@ double httpDownload(const RtString& host, const RtString& path, double port,
 
 // --- Sessions --------------------------------------------------------------
 // Ids cross as texts holding a whole number. A port of 0 or less is 26000.
+// One session at a time: hosting or joining ends the last one. A game in
+// a session turns off the pause on focus loss (setAutoPause(0)): paused,
+// it draws no frames and reads and sends no messages while its window is
+// in the background.
 
-// Hosts a session: listens on the port and joins it over loopback.
+// Hosts a session: listens on the port and joins it over loopback. 1 when
+// it hosts; 0 when the port cannot be listened on (another program has it,
+// for example) or the loopback join fails.
 double hostSession(double port);
-// Joins the session of host ("" is this machine); 1 once the host answered.
+// Joins the session of host ("" is this machine); 1 once the host answered,
+// 0 when it cannot be reached or does not answer.
 double joinSession(const RtString& host, double port);
 // Registers a player of this instance; its id, or "-1".
 RtString createPlayer(const RtString& name);

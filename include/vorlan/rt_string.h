@@ -1,12 +1,20 @@
 // RtString: the runtime's one text type. A NUL-terminated byte string that
 // owns its buffer exclusively and grows in 512-byte steps. Text is plain
-// 8-bit bytes; there is no Unicode handling and a text never holds a NUL.
+// 8-bit bytes (printing reads UTF-8, see fonts.h); a text never holds a NUL.
+//
+// It meets the standard library half way: it is made from and assigned
+// std::string and std::string_view, views its bytes as std::string_view,
+// compares with ==, != and < against any text and prints with <<. A char is
+// one character; an int, float or double is written as its number text.
 #pragma once
 
 #include <compare>
 #include <concepts>
 #include <cstdint>
 #include <cstring>
+#include <iosfwd>
+#include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace vorlan {
@@ -14,31 +22,54 @@ namespace vorlan {
 class RtString {
   public:
     RtString() = default;
-    RtString(const char* text);  // NOLINT: implicit, text converts freely
+    // Text converts freely; the bytes are copied up to the first NUL (a
+    // null pointer is the empty text). Texts of 4 GiB or more throw
+    // std::bad_alloc.
+    RtString(const char* text);         // NOLINT: implicit
+    RtString(std::string_view text);    // NOLINT: implicit
+    RtString(const std::string& text);  // NOLINT: implicit
     RtString(const RtString& other);
     RtString(RtString&& other) noexcept;
+    // One character; '\0' gives the empty text.
+    explicit RtString(char character);
+    // The number's text, as numberToText writes it (an int without a point).
     explicit RtString(int32_t value);
     explicit RtString(float value);
     explicit RtString(double value);
     ~RtString();
 
+    // Assignment and appending take the same operands as construction: a
+    // char is one character, a number its text ('B' gives "B", 66 "66").
     RtString& operator=(const char* text);
+    RtString& operator=(std::string_view text);
+    RtString& operator=(const std::string& text);
     RtString& operator=(const RtString& other);
     RtString& operator=(RtString&& other) noexcept;
+    RtString& operator=(char character);
     RtString& operator=(int32_t value);
     RtString& operator=(float value);
     RtString& operator=(double value);
 
     RtString& operator+=(const char* text);
+    RtString& operator+=(std::string_view text);
+    RtString& operator+=(const std::string& text);
     RtString& operator+=(const RtString& other);
+    RtString& operator+=(char character);
     RtString& operator+=(int32_t value);
     RtString& operator+=(float value);
     RtString& operator+=(double value);
 
+    // The bytes, without the NUL; valid until the text next changes.
+    std::string_view view() const { return {cStr(), length_}; }
+    operator std::string_view() const { return view(); }  // NOLINT: implicit
+
     // Grows so that capacity > n; never shrinks.
     void reserve(uint32_t n);
+    // Bytes before the NUL.
     uint32_t length() const { return length_; }
+    // The buffer's size: 0 for the shared empty text, else a multiple of 512.
     uint32_t capacity() const { return capacity_; }
+    // The NUL-terminated bytes; never null.
     const char* cStr() const { return length_ > 0 ? data_ : ""; }
     // Room for n bytes plus the NUL, for callers that write into the buffer
     // directly; call syncLength() afterwards.
@@ -52,6 +83,8 @@ class RtString {
   private:
     void assignBytes(const char* bytes, uint32_t count);
     void appendBytes(const char* bytes, uint32_t count);
+    // The length of a text from outside: up to its first NUL, below 4 GiB.
+    static uint32_t textLength(std::string_view text);
     void writeNumber(double value);
     void writeInteger(int32_t value);
 
@@ -113,6 +146,7 @@ requires(TextOperand<L> || TextOperand<R>) RtString concat(const L& left, const 
     result += right;
     return result;
 }
+// concat written as +, where one operand is an RtString: "VOL: " + text.
 template <StringOperand L, StringOperand R>
 requires(std::same_as<std::remove_cvref_t<L>, RtString> ||
          std::same_as<std::remove_cvref_t<R>, RtString>) RtString
@@ -125,10 +159,50 @@ inline int compareText(const RtString& a, const char* b) {
     return detail::compareTexts(a.cStr(), detail::textOf(b));
 }
 
+// The C++ relations of text with text, as bool: bytes compare as unsigned
+// values and a prefix sorts first (as isEqual and isLess do). A null pointer
+// is the empty text.
+inline bool operator==(const RtString& a, const RtString& b) noexcept {
+    return a.view() == b.view();
+}
+inline bool operator==(const RtString& a, std::string_view b) noexcept {
+    return a.view() == b;
+}
+inline bool operator==(const RtString& a, const std::string& b) noexcept {
+    return a.view() == std::string_view(b);
+}
+inline bool operator==(const RtString& a, const char* b) noexcept {
+    return a.view() == std::string_view(detail::textOf(b));
+}
+inline std::strong_ordering operator<=>(const RtString& a, std::string_view b) noexcept {
+    return a.view().compare(b) <=> 0;
+}
+inline std::strong_ordering operator<=>(const RtString& a, const RtString& b) noexcept {
+    return a <=> b.view();
+}
+inline std::strong_ordering operator<=>(const RtString& a, const std::string& b) noexcept {
+    return a <=> std::string_view(b);
+}
+inline std::strong_ordering operator<=>(const RtString& a, const char* b) noexcept {
+    return a <=> std::string_view(detail::textOf(b));
+}
+// Text against a number has no operator: `text == 0` would not say whether
+// the bytes or the number count. isEqual, isLess and the others read the
+// text as a number.
+template <NumberOperand N>
+bool operator==(const RtString&, N) = delete;
+template <NumberOperand N>
+std::strong_ordering operator<=>(const RtString&, N) = delete;
+
+// Writes the text's bytes.
+std::ostream& operator<<(std::ostream& out, const RtString& text);
+
 // Comparisons give the runtime's truth values, 1.0 and 0.0. Text against
 // text compares bytes; text against a number reads the text as a number.
 enum class Relation { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual };
 
+// 1.0 when a three-way result (negative, 0, positive) stands in the
+// relation to 0, else 0.0.
 template <typename T>
 double relate(Relation relation, const T& order) {
     bool result = false;
@@ -155,6 +229,8 @@ double relate(Relation relation, const T& order) {
     return result ? 1.0 : 0.0;
 }
 
+// The relation between two operands as 1.0 or 0.0: bytes for two texts, the
+// numbers for a text and a number.
 template <TextOperand L, TextOperand R>
 double compare(Relation relation, const L& left, const R& right) {
     if constexpr (std::same_as<std::remove_cvref_t<L>, RtString> &&
@@ -181,26 +257,32 @@ double compare(Relation relation, L left, const R& right) {
     return compareNumbers(relation, detail::numberOf(left), textToNumber(detail::textOf(right)));
 }
 
+// 1.0 when l == r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isEqual(const L& l, const R& r) {
     return compare(Relation::Equal, l, r);
 }
+// 1.0 when l != r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isNotEqual(const L& l, const R& r) {
     return compare(Relation::NotEqual, l, r);
 }
+// 1.0 when l < r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isLess(const L& l, const R& r) {
     return compare(Relation::Less, l, r);
 }
+// 1.0 when l > r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isGreater(const L& l, const R& r) {
     return compare(Relation::Greater, l, r);
 }
+// 1.0 when l <= r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isLessOrEqual(const L& l, const R& r) {
     return compare(Relation::LessOrEqual, l, r);
 }
+// 1.0 when l >= r, else 0.0 (as compare says).
 template <StringOperand L, StringOperand R>
 requires(TextOperand<L> || TextOperand<R>) double isGreaterOrEqual(const L& l, const R& r) {
     return compare(Relation::GreaterOrEqual, l, r);

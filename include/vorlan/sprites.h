@@ -4,8 +4,10 @@
 // Slot numbers are truncated toward zero; numbers outside 0..65535 make
 // loads, grabs and frees do nothing, sizes 0 x 0, collisions 0 and draws
 // draw nothing. Coordinates are pixels from the top-left of the viewport.
-// Colours are red + 256 x green + 65536 x blue. Without a window every
-// command does nothing.
+// Colours are red + 256 x green + 65536 x blue, written 0xBBGGRR: 0x0000FF
+// is red, 0x00FF00 green, 0xFF0000 blue, 0x00FFFF yellow, 0x0080FF orange,
+// 0xFFFFFF white and 0x808080 grey. Without a window every command does
+// nothing.
 #pragma once
 
 #include <vorlan/rt_string.h>
@@ -22,7 +24,9 @@ void loadBumpMap(const RtString& fileName, double slot);
 // Copies a rectangle of the back buffer into the slot; back-buffer pixels
 // in the key colour become transparent.
 void grabSprite(double slot, double x, double y, double width, double height);
-// The key colour of later loads and grabs; -1 turns keying off.
+// The key colour of later sprite and font loads and grabs; -1 turns keying
+// off. Until it is called sprites key 0x8000FF, a pink pictures rarely
+// hold (so in effect nothing), and fonts key black.
 void setTransparentColour(double colour);
 // The picture size; 0 x 0 for an empty slot.
 void getSpriteSize(double slot, double& width, double& height);
@@ -32,10 +36,13 @@ double spriteCollision(double slotA, double xA, double yA, double slotB, double 
 
 // --- Drawing ---------------------------------------------------------------
 
+// Clears the back buffer to black and drops the background picture.
 void clearScreen();
 // 0: opaque; negative: translucent with alpha -a; positive: additive with
 // strength a. The magnitude is limited to 1.
 void setAlphaMode(double alpha);
+// The picture with its top-left corner at (x, y), rounded up to whole
+// pixels; an empty slot draws nothing.
 void drawSprite(double slot, double x, double y);
 // Negative sizes mirror the picture.
 void drawSpriteStretched(double slot, double x, double y, double width, double height);
@@ -43,11 +50,14 @@ void drawSpriteStretched(double slot, double x, double y, double width, double h
 void drawSpriteZoomed(double slot, double x, double y, double zoomX, double zoomY);
 // Turned counter-clockwise about the picture's centre, angle in degrees.
 void drawSpriteRotated(double slot, double x, double y, double angle);
+// Turned as drawSpriteRotated and scaled by zoom, both about the centre.
 void drawSpriteRotoZoom(double slot, double x, double y, double angle, double zoom);
 
+// One pixel.
 void plotPoint(double x, double y, double colour);
 // Both end pixels included.
 void drawLine(double x1, double y1, double x2, double y2, double colour);
+// A negative width or height reaches left or up from (x, y).
 void fillRect(double x, double y, double width, double height, double colour);
 // The back-buffer colour at (x, y); -1 outside the surface.
 double getPixel(double x, double y);
@@ -55,7 +65,9 @@ double getPixel(double x, double y);
 // A triangle fan, textured from the slot (-1 for none) and coloured per
 // vertex; texture x and y are picture pixels from its top-left.
 void startPolygon(double slot);
+// The next corner of the fan.
 void addPolygonVertex(double x, double y, double textureX, double textureY, double colour);
+// Draws the fan; nothing without corners.
 void endPolygon();
 
 // The 2D viewport; a width or height not positive means the whole surface.

@@ -43,8 +43,9 @@ RtString midText(const RtString& text, double start, double count);
 // text. An empty needle leaves the text unchanged.
 RtString replaceText(RtString text, const RtString& needle, const RtString& replacement);
 
-// Copies with A-Z turned into a-z, or a-z into A-Z; other bytes unchanged.
+// A copy with A-Z turned into a-z; other bytes unchanged.
 RtString toLowerText(const RtString& text);
+// A copy with a-z turned into A-Z; other bytes unchanged.
 RtString toUpperText(const RtString& text);
 
 // The first byte as a signed 8-bit value (bytes 128-255 give -128 to -1);
@@ -82,9 +83,9 @@ double forwardSlashes(RtString& text);
 // arguments) or multiplying by it (for results).
 inline constexpr double kDegreesPerRadian = 57.29577951308232;
 
-double sinDeg(double degrees);
-double cosDeg(double degrees);
-double tanDeg(double degrees);
+double sinDeg(double degrees);  // the sine of an angle in degrees
+double cosDeg(double degrees);  // the cosine of an angle in degrees
+double tanDeg(double degrees);  // the tangent of an angle in degrees
 // 90 for x >= 1, -90 for x <= -1, else the arc sine in degrees.
 double asinDeg(double x);
 // 0 for x >= 1, 180 for x <= -1, else the arc cosine in degrees.

@@ -151,6 +151,7 @@ TEST(Quillowen, CommittingAtOnceLosesWithTheFailPictureAndSound) {
     Game game(seed);
     game.start();
     ASSERT_TRUE(game.waitForTrace("route ", 5000));
+    EXPECT_EQ(runCommand("xdotool getwindowname " + game.window()), "Quillowen");
     // Left and Right together cancel out, but for the moments between the
     // two presses and the two releases: 24 frames, a few scrolls at most.
     // Right alone then moves 4 pixels a frame.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -78,6 +79,49 @@ TEST_F(FileSystem, WorkingDirectoryOfAnyLength) {
         EXPECT_EQ(std::string(currentDirectory().cStr()), deep + "/");
     }
     EXPECT_EQ(setCurrentDirectory("missing"), 0.0);
+}
+
+// Saves go to the user's data folder, named by the program, made private.
+TEST_F(FileSystem, UserDataFolderIsMadePrivateUnderTheDataHome) {
+    const std::string here = fs::current_path().string(), program = "/files_tests/";
+    test::writeWholeFile("plain", "a file where a folder should be");
+    std::pair<const char*, std::optional<std::string>> saved[] = {{"HOME", {}},
+                                                                  {"XDG_DATA_HOME", {}}};
+    for (auto& [name, value] : saved) {
+        if (const char* now = std::getenv(name)) value = now;
+    }
+    const struct {
+        const char *dataHome, *home;
+        std::string folder;  // "" when none can be had
+    } cases[] = {
+        {"/data/deep", "/home", here + "/data/deep" + program},
+        {nullptr, "/home", here + "/home/.local/share" + program},
+        {"relative/ignored", "/home", here + "/home/.local/share" + program},
+        {"/plain", "/home", ""},
+    };
+    for (const auto& c : cases) {
+        std::string home = here + c.home, dataHome = c.dataHome ? c.dataHome : "";
+        if (!dataHome.empty() && dataHome[0] == '/') dataHome = here + dataHome;
+        setenv("HOME", home.c_str(), 1);
+        c.dataHome ? setenv("XDG_DATA_HOME", dataHome.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+        std::string folder = userDataFolder().cStr();
+        EXPECT_EQ(folder, c.folder) << dataHome;
+        if (folder.empty()) continue;
+        // Every folder made on the way is private.
+        for (fs::path made = folder; made.string().size() > here.size();
+             made = made.parent_path()) {
+            if (made.filename().empty()) continue;
+            EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+        }
+        openIniFile(folder + "scores.ini");
+        writeIniValue("best", "score", "10");
+        openIniFile("");
+        EXPECT_EQ(test::readWholeFile(folder + "scores.ini"), "[best]\r\nscore=10\r\n");
+    }
+    EXPECT_FALSE(fs::exists("plain/files_tests"));
+    for (auto& [name, value] : saved) {
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    }
 }
 
 TEST_F(FileSystem, ListingPutsFoldersFirstInCaseInsensitiveOrder) {

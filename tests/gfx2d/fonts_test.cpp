@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "gfx2d/builtin_font.h"
 #include "gfx2d/fonts.h"
@@ -113,17 +114,35 @@ TEST_F(Fonts, CellFontsOfManySizesPrintTheirCells) {
         double w = 0, h = 0;
         getFontSize(w, h);
         ASSERT_TRUE(w == c.cellWidth && h == c.cellHeight) << w << "x" << h;
-        const std::string text =
-            "\x01\x11"
-            "A\x7F\x80\xC1\xFF";
-        printText(text.c_str(), 4, 7);
+        // UTF-8 for U+0080..U+00FF prints the character's cell, other
+        // characters "?"; bytes that are no UTF-8 (Latin-1) their own cells.
+        const struct {
+            const char* text;
+            std::vector<int32_t> cells;
+        } lines[] = {
+            {"\x01\x11"
+             "A\x7F\x80\xC1\xFF",
+             {0x01, 0x11, 'A', 0x7F, 0x80, 0xC1, 0xFF}},
+            {"caf\xC3\xA9 caf\xE9", {'c', 'a', 'f', 0xE9, ' ', 'c', 'a', 'f', 0xE9}},
+            {"\xC2\x80\xC3\xBF\xE2\x82\xAC\xF0\x9F\x98\x80", {0x80, 0xFF, '?', '?'}},
+            {"\xC3(\xC0\xAF\xED\xA0\x80\xE2\x82",
+             {0xC3, '(', 0xC0, 0xAF, 0xED, 0xA0, 0x80, 0xE2, 0x82}},
+        };
+        for (size_t line = 0; line < std::size(lines); ++line) {
+            printText(lines[line].text, 4, 7 + c.cellHeight * static_cast<double>(line));
+        }
         Picture shown = screen();
         int32_t cells = c.width < c.height ? 256 : 128;
-        for (size_t i = 0; i < text.size(); ++i) {
-            uint32_t want = cellColour(static_cast<uint8_t>(text[i]) % cells);
-            for (int32_t p = 0; p < c.cellWidth * c.cellHeight; ++p) {
-                int32_t x = 4 + static_cast<int32_t>(i) * c.cellWidth + p % c.cellWidth;
-                ASSERT_EQ(shown.rgbAt(x, 7 + p / c.cellWidth), want) << "byte " << i;
+        for (size_t line = 0; line < std::size(lines); ++line) {
+            const std::vector<int32_t>& want = lines[line].cells;
+            EXPECT_EQ(textWidth(lines[line].text), want.size() * c.cellWidth) << line;
+            for (size_t i = 0; i < want.size(); ++i) {
+                for (int32_t p = 0; p < c.cellWidth * c.cellHeight; ++p) {
+                    int32_t x = 4 + static_cast<int32_t>(i) * c.cellWidth + p % c.cellWidth;
+                    int32_t y = 7 + static_cast<int32_t>(line) * c.cellHeight + p / c.cellWidth;
+                    ASSERT_EQ(shown.rgbAt(x, y), cellColour(want[i] % cells))
+                        << "line " << line << ", character " << i;
+                }
             }
         }
     }

@@ -1,4 +1,6 @@
+#include <vorlan/fonts.h>
 #include <vorlan/rt_string.h>
+#include <vorlan/sprites.h>
 
 #include <gtest/gtest.h>
 
@@ -8,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace vorlan {
 namespace {
@@ -161,6 +165,58 @@ TEST(RtString, ConcatenationAndComparison) {
         {isLessOrEqual(std::nan(""), "1"), 0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].got, cases[i].want) << i;
+}
+
+// What a game's C++ writes with standard text; each line must compile and
+// give its result. A char is a character, a number stays its text.
+TEST(RtString, TakesStandardTextAndCharacters) {
+    const std::string standard = "caf\xC3\xA9";
+    RtString t;
+    std::ostringstream out;
+    struct Case {
+        std::string got, want;
+    };
+    const Case cases[] = {
+        {RtString(standard).cStr(), standard},
+        {RtString(std::string_view("viewed", 4)).cStr(), "view"},
+        {RtString(std::string("a\0b", 3)).cStr(), "a"},  // a NUL ends the text
+        {(t = 'B', t.cStr()), "B"},
+        {(t += 'A', t.cStr()), "BA"},
+        {(t += '\0', t.cStr()), "BA"},
+        {(t += std::string_view("!?", 1), t.cStr()), "BA!"},
+        {(t = 66, t.cStr()), "66"},
+        {(t += 2.5, t += 0.1f, t.cStr()), "662.50.1000000015"},
+        {(t = standard, t += standard, t.cStr()), standard + standard},
+        {RtString('x').cStr(), "x"},
+        {std::string(RtString("hello").view().substr(1, 3)), "ell"},
+        {std::string(RtString("as view")), "as view"},
+        {(out << RtString("n=") << RtString(3.0), out.str()), "n=3"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].got, cases[i].want) << i;
+
+    // A game's own std::string goes straight to the runtime's operations.
+    static_assert(requires(std::string s) {
+        printText(s, 0, 0);
+        loadSprite(s, 1);
+    });
+    struct Relation {
+        bool got, want;
+    };
+    const Relation relations[] = {
+        {RtString(" ") == " ", true},
+        {" " == RtString(" "), true},
+        {RtString("ab") == std::string("ab"), true},
+        {RtString("ab") != std::string_view("abc"), true},
+        {RtString("ab") == RtString("ab"), true},
+        {RtString("2") < "10", false},  // bytes, not numbers
+        {RtString("ab") < std::string("abc"), true},
+        {RtString("\xC8") < "a", false},  // bytes are unsigned
+        {std::string("b") > RtString("a"), true},
+        {RtString() == static_cast<const char*>(nullptr), true},
+    };
+    for (size_t i = 0; i < std::size(relations); ++i) {
+        EXPECT_EQ(relations[i].got, relations[i].want) << i;
+    }
 }
 
 }  // namespace
