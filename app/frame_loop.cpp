@@ -4,6 +4,7 @@
 #include <vorlan/input.h>
 
 #include <cmath>
+#include <utility>
 
 #include "app/frame_clock.h"
 #include "core/event_pump.h"
@@ -80,8 +81,7 @@ double waitForDeadline(double deadline) {
 }
 
 double swapAndWait() {
-    flushQuads();
-    platform::swapBuffers();
+    if (gameWindow) gameWindow->presentSurface();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     double t0 = clockMs();
     double t = waitForDeadline(frameClock.deadline);
@@ -105,6 +105,9 @@ void presentFrame() {
         errorState.errorNumber = 0;
         errorState.errorLine = errorState.currentLine;
         endProgram();
+    }
+    if (std::exchange(frameState.fullscreenToggleAsked, false) && gameWindow) {
+        gameWindow->toggleFullscreen();
     }
     swapAndWait();
     prepareBackBuffer();

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/frame_loop.h"
 #include "audio/music.h"
@@ -18,6 +19,7 @@
 #include "foreign/library_table.h"
 #include "gfx2d/game_window.h"
 #include "gfx2d/png_decoder.h"
+#include "gfx2d/window_scale.h"
 #include "input/input_state.h"
 #include "net/session.h"
 #include "platform/clock.h"
@@ -70,14 +72,26 @@ void setAutoPause(double enabled) {
 }
 
 int startRuntime(const char* title, int showCommand) {
+    const RuntimeSettings& s = runtimeSettings;
+    if (s.screenWidth <= 0 || s.screenHeight <= 0 || s.scale < 0) {
+        // Refused before anything is made.
+        std::fprintf(stderr,
+                     "%s: window size %d x %d at scale %d refused: the width and height must be "
+                     "1 or more, the scale 0 (automatic) or more\n",
+                     title ? title : "", s.screenWidth, s.screenHeight, s.scale);
+        std::exit(1);
+    }
     frameState.autoPause = true;
     // The old log goes before the window is made, so that the window's own
     // diagnostics (software OpenGL) survive into the new log.
     deleteErrorLog();
 
     gameWindow = new GameWindow();
-    const RuntimeSettings& s = runtimeSettings;
-    if (!gameWindow->createSurface(s.screenWidth, s.screenHeight, 0, s.multisampleSamples)) {
+    SurfaceOptions surface;
+    surface.scale = scaleSetting(s.scale);
+    surface.offscreen = !directDrawingAsked();
+    if (!gameWindow->createSurface(s.screenWidth, s.screenHeight, 0, s.multisampleSamples,
+                                   surface)) {
         return 0;
     }
     startFramePacing(s.frameRate);

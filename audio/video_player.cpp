@@ -44,9 +44,9 @@ void runVideo(platform::VideoDecoder* video, bool looped) {
     int width = 0;
     int height = 0;
     platform::videoSize(video, width, height);
-    int clientWidth = 0;
-    int clientHeight = 0;
-    platform::windowSize(clientWidth, clientHeight);
+    // Into the game's surface, which the window shows at its scale.
+    int clientWidth = gameWindow->screenWidth;
+    int clientHeight = gameWindow->screenHeight;
     VideoRect rect = videoPlacement(width, height, clientWidth, clientHeight);
     VideoScreen screen(width, height);
     waitForQuietInput();

@@ -109,7 +109,7 @@ void VideoScreen::show(const uint8_t* rgba, const VideoRect& rect, int clientWid
         glVertex2f(right, top);
         glEnd();
     }
-    platform::swapBuffers();
+    if (gameWindow) gameWindow->presentSurface();
 }
 
 }  // namespace vorlan

@@ -28,6 +28,9 @@ void handleWindowEvent(platform::WindowEvent event) {
         case platform::WindowEvent::FocusGained:
             setPaused(false);
             break;
+        case platform::WindowEvent::ToggleFullscreen:
+            frameState.fullscreenToggleAsked = true;
+            break;
         case platform::WindowEvent::Close:
             endProgram();
     }

@@ -12,6 +12,9 @@ struct FrameState {
     bool escQuits = true;
     bool autoPause = true;
     bool paused = false;
+    // Alt+Enter seen by the pump; presentFrame switches between window and
+    // fullscreen, between two frames.
+    bool fullscreenToggleAsked = false;
     RtString applicationTitle;
     RtString commandLine;
 };

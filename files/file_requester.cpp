@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "core/runtime_state.h"
 #include "gfx2d/game_window.h"
 #include "platform/file_dialog.h"
 #include "platform/program_path.h"
@@ -43,14 +42,16 @@ std::vector<platform::FileFilter> parseFilter(std::string_view text) {
 
 RtString fileRequester(double open, const RtString& filter) {
     std::string folder = platform::currentDirectory();
-    // The dialog cannot show over a full-screen surface.
+    // The dialog cannot show over a full-screen surface. The player may
+    // have switched since start-up: back to what was shown.
+    bool wasFullscreen = gameWindow && gameWindow->fullscreen;
     if (gameWindow) gameWindow->hideSurface();
     std::string chosen;
     bool accepted = platform::chooseFile(truthOf(open), parseFilter(filter.cStr()), folder, chosen);
     // A folder change made in the dialog does not outlive it.
     if (!folder.empty()) platform::changeDirectory(folder);
     if (gameWindow) {
-        if (runtimeSettings.fullScreen == 0) {
+        if (!wasFullscreen) {
             gameWindow->leaveFullscreen();
         } else {
             gameWindow->enterFullscreen();

@@ -95,7 +95,7 @@ void saveScreen(const RtString& fileName) {
     flushQuads();
     PixelStoreScope packed;  // rows of exactly width x 3 bytes
     std::vector<uint8_t> block(static_cast<size_t>(width) * 3 * static_cast<size_t>(height));
-    glReadBuffer(GL_BACK);
+    glReadBuffer(gameWindow->surfaceReadBuffer());
     glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, block.data());
     BgrImage image{block.data(), width, height, static_cast<size_t>(width) * 3, height};
     writeImageFile(fileName.cStr(), image, spriteStore.spriteKeyColour);

@@ -1,7 +1,9 @@
 #include "gfx2d/game_window.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
+#include <cmath>
 #include <initializer_list>
 
 #include "core/errors.h"
@@ -9,6 +11,7 @@
 #include "gfx2d/gl_extensions.h"
 #include "gfx2d/sprite_store.h"
 #include "gfx2d/tile_sets.h"
+#include "gfx2d/window_scale.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
@@ -56,20 +59,14 @@ GameWindow::~GameWindow() {
     platform::destroyGLWindow(true);
 }
 
-bool GameWindow::createSurface(int32_t width, int32_t height, int32_t bpp, int32_t samples) {
+bool GameWindow::createSurface(int32_t width, int32_t height, int32_t bpp, int32_t samples,
+                               SurfaceOptions options) {
+    if (width <= 0 || height <= 0) return false;
     multisampleSamples = samples > 0 ? createMultisampleWindow(width, height, samples) : 0;
     if (multisampleSamples == 0 && !platform::createGLWindow("CVorlan", width, height, 0)) {
         return false;
     }
-
-    int createdWidth = 0;
-    int createdHeight = 0;
-    platform::windowSize(createdWidth, createdHeight);
     if (bpp == 0) bpp = platform::desktopBitsPerPixel();
-    if (width == 0 || height == 0) {
-        width = createdWidth;
-        height = createdHeight;
-    }
     fullscreen = false;
     bitsPerPixel = bpp;
     screenWidth = width;
@@ -78,10 +75,33 @@ bool GameWindow::createSurface(int32_t width, int32_t height, int32_t bpp, int32
     warnIfSoftware();
     windowOpen = true;
     loadExtensionEntryPoints();
+    // The off-screen surface would lose the multisampled format.
+    bool offscreen =
+        options.offscreen && multisampleSamples == 0 && offscreen_.create(width, height);
+    copies_ = offscreen && options.copyOnSoftwareRenderer &&
+              isSoftwareRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    const platform::ScreenRect area = platform::usableDesktopArea();
+    windowScale = offscreen ? chooseWindowScale(options.scale, width, height,
+                                                {area.x, area.y, area.width, area.height})
+                            : 1;
+    platform::setWindowResizable(offscreen);
+    placeOnDesktop();
     platform::showWindow();
     setup2D(0, 0, 0, 0);
     contextReady = true;
     return true;
+}
+
+void GameWindow::placeOnDesktop() {
+    const platform::ScreenRect area = platform::usableDesktopArea();
+    int32_t width = screenWidth * windowScale;
+    int32_t height = screenHeight * windowScale;
+    if (area.width <= 0 || area.height <= 0) {
+        platform::setWindowRect({0, 0, width, height});
+        return;
+    }
+    PixelRect place = placeWindow({area.x, area.y, area.width, area.height}, width, height);
+    platform::setWindowRect({place.x, place.y, place.width, place.height});
 }
 
 void GameWindow::setup2D(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -123,7 +143,9 @@ void GameWindow::setup2D(int32_t x, int32_t y, int32_t width, int32_t height) {
 }
 
 bool GameWindow::enterFullscreen() {
-    if (!platform::enterFullscreenMode(screenWidth, screenHeight)) {
+    bool entered = drawsOffscreen() ? platform::enterDesktopFullscreen()
+                                    : platform::enterFullscreenMode(screenWidth, screenHeight);
+    if (!entered) {
         platform::beep();
         appendErrorLog("No Fullscreen Mode available");
         leaveFullscreen();
@@ -140,15 +162,21 @@ bool GameWindow::enterFullscreen() {
 bool GameWindow::leaveFullscreen() {
     if (fullscreen) {
         platform::leaveFullscreenMode();
-        // Give the display time to settle back into the desktop mode.
-        platform::sleepMs(500);
-        platform::centreWindow(screenWidth, screenHeight);
+        if (!drawsOffscreen()) {
+            // Give the display time to settle back into the desktop mode.
+            platform::sleepMs(500);
+            placeOnDesktop();
+        }
     }
     platform::showWindow();
     platform::raiseWindow();
     setup2D(0, 0, 0, 0);
     fullscreen = false;
     return true;
+}
+
+bool GameWindow::toggleFullscreen() {
+    return fullscreen ? leaveFullscreen() : enterFullscreen();
 }
 
 bool GameWindow::hideSurface() {
@@ -162,7 +190,16 @@ void GameWindow::setScreenMode(int32_t width, int32_t height, int32_t bpp, bool 
     if (width != 0) screenWidth = width;
     if (height != 0) screenHeight = height;
     if (bpp != 0) bitsPerPixel = bpp;
-    if (!fullscreen) platform::centreWindow(screenWidth, screenHeight);
+    if (drawsOffscreen() && (width != 0 || height != 0)) {
+        flushQuads();
+        if (!offscreen_.create(screenWidth, screenHeight)) {
+            // Drawn straight from now on: the window is the surface.
+            windowScale = 1;
+            copies_ = false;
+            platform::setWindowResizable(false);
+        }
+    }
+    if (!fullscreen) placeOnDesktop();
     if (full) {
         enterFullscreen();
     } else {
@@ -177,6 +214,7 @@ void GameWindow::destroySurface() {
     resetSpriteStore();
     freeAllTileSets();
     discardQuads();
+    offscreen_.destroy();
     contextReady = false;
     if (fullscreen) platform::leaveFullscreenMode();
     fullscreen = false;
@@ -184,6 +222,64 @@ void GameWindow::destroySurface() {
     windowOpen = false;
     screenWidth = 0;
     screenHeight = 0;
+}
+
+bool GameWindow::showSurface() {
+    flushQuads();
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    platform::drawableSize(drawableWidth, drawableHeight);
+    if (!drawsOffscreen() || drawableWidth <= 0 || drawableHeight <= 0) return false;
+    PixelRect shown = pictureRect(screenWidth, screenHeight, drawableWidth, drawableHeight);
+    if (copies_ && offscreen_.copyTo(shown)) return true;
+    offscreen_.showIn(drawableWidth, drawableHeight, shown);
+    return false;
+}
+
+void GameWindow::presentSurface() {
+    if (!showSurface()) platform::swapBuffers();
+}
+
+uint32_t GameWindow::surfaceReadBuffer() const {
+    return drawsOffscreen() ? GL_COLOR_ATTACHMENT0_EXT : GL_BACK;
+}
+
+PixelRect GameWindow::picture() const {
+    if (!drawsOffscreen()) return {0, 0, screenWidth, screenHeight};
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    platform::drawableSize(drawableWidth, drawableHeight);
+    return pictureRect(screenWidth, screenHeight, drawableWidth, drawableHeight);
+}
+
+namespace {
+
+// Window units to drawable pixels or back (they differ on HiDPI displays).
+int32_t rescaled(int32_t value, int from, int to) {
+    if (from <= 0 || from == to) return value;
+    return static_cast<int32_t>(std::floor(static_cast<double>(value) * to / from));
+}
+
+}  // namespace
+
+void GameWindow::windowToSurface(int32_t& x, int32_t& y) const {
+    if (!drawsOffscreen()) return;
+    int windowWidth = 0, windowHeight = 0, drawableWidth = 0, drawableHeight = 0;
+    platform::windowSize(windowWidth, windowHeight);
+    platform::drawableSize(drawableWidth, drawableHeight);
+    x = rescaled(x, windowWidth, drawableWidth);
+    y = rescaled(y, windowHeight, drawableHeight);
+    drawableToSurface(picture(), screenWidth, screenHeight, x, y);
+}
+
+void GameWindow::surfaceToWindow(int32_t& x, int32_t& y) const {
+    if (!drawsOffscreen()) return;
+    int windowWidth = 0, windowHeight = 0, drawableWidth = 0, drawableHeight = 0;
+    platform::windowSize(windowWidth, windowHeight);
+    platform::drawableSize(drawableWidth, drawableHeight);
+    surfaceToDrawable(picture(), screenWidth, screenHeight, x, y);
+    x = rescaled(x, drawableWidth, windowWidth);
+    y = rescaled(y, drawableHeight, windowHeight);
 }
 
 void prepareBackBuffer() {

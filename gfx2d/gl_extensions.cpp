@@ -4,6 +4,7 @@
 #include <vorlan/app.h>
 
 #include <cstring>
+#include <string>
 
 #include "gfx2d/game_window.h"
 #include "platform/window.h"
@@ -64,6 +65,22 @@ void loadExtensionEntryPoints() {
         e.getUniformLocation = fetch("glGetUniformLocationARB");
         e.uniform1f = fetch("glUniform1fARB");
         e.uniform1i = fetch("glUniform1iARB");
+    }
+    const char* suffix = hasExtension("GL_ARB_framebuffer_object")   ? ""
+                         : hasExtension("GL_EXT_framebuffer_object") ? "EXT"
+                                                                     : nullptr;
+    if (suffix) {
+        auto named = [&](const char* name) { return fetch((std::string(name) + suffix).c_str()); };
+        e.genFramebuffers = named("glGenFramebuffers");
+        e.bindFramebuffer = named("glBindFramebuffer");
+        e.deleteFramebuffers = named("glDeleteFramebuffers");
+        e.framebufferTexture2D = named("glFramebufferTexture2D");
+        e.checkFramebufferStatus = named("glCheckFramebufferStatus");
+        e.genRenderbuffers = named("glGenRenderbuffers");
+        e.bindRenderbuffer = named("glBindRenderbuffer");
+        e.deleteRenderbuffers = named("glDeleteRenderbuffers");
+        e.renderbufferStorage = named("glRenderbufferStorage");
+        e.framebufferRenderbuffer = named("glFramebufferRenderbuffer");
     }
 }
 

@@ -30,6 +30,18 @@ struct GLExtensionEntryPoints {
     void* getUniformLocation = nullptr;
     void* uniform1f = nullptr;
     void* uniform1i = nullptr;
+    // Framebuffer objects (GL_ARB_framebuffer_object or
+    // GL_EXT_framebuffer_object: the same calls and numbers).
+    void* genFramebuffers = nullptr;
+    void* bindFramebuffer = nullptr;
+    void* deleteFramebuffers = nullptr;
+    void* framebufferTexture2D = nullptr;
+    void* checkFramebufferStatus = nullptr;
+    void* genRenderbuffers = nullptr;
+    void* bindRenderbuffer = nullptr;
+    void* deleteRenderbuffers = nullptr;
+    void* renderbufferStorage = nullptr;
+    void* framebufferRenderbuffer = nullptr;
 };
 
 extern GLExtensionEntryPoints glExtensions;

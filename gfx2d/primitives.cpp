@@ -93,7 +93,7 @@ double getPixel(double xArgument, double yArgument) {
     PixelStoreScope tightRows;
     GLint readBuffer = GL_BACK;
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(gameWindow->surfaceReadBuffer());
     GLubyte rgb[3] = {0, 0, 0};
     glReadPixels(x, gameWindow->screenHeight - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     glReadBuffer(static_cast<GLenum>(readBuffer));

@@ -137,7 +137,7 @@ void grabSprite(double slotArgument, double xArgument, double yArgument, double 
     PixelStoreScope tightRows;
     GLint readBuffer = GL_BACK;
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(gameWindow->surfaceReadBuffer());
     GLint alphaBits = 0;
     glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
     bool copyOnCard = alphaBits != 0;

@@ -121,7 +121,7 @@ void grabTileSet(int32_t number) {
     }
     TextureBindingScope keepBinding;
     PixelStoreScope packed;
-    glReadBuffer(GL_BACK);
+    glReadBuffer(gameWindow->surfaceReadBuffer());
     for (int32_t j = 0; j < grid.rows; ++j) {
         for (int32_t i = 0; i < grid.columns; ++i) {
             Tile& tile = set->at(i, j);

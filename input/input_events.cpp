@@ -80,8 +80,10 @@ void keyWentDown(int code) {
     if ((code == kKeyF4 && keys.held[kKeyLeftAlt]) || (code == kKeyLeftAlt && keys.held[kKeyF4])) {
         recorded.altF4 = true;
     }
-    // These type no text of their own.
-    if (code == kKeyEnter || code == kPadEnter) type(10);
+    // These type no text of their own. Alt+Enter switches the window to or
+    // from fullscreen and types nothing.
+    bool alt = keys.held[kKeyLeftAlt] || keys.held[kKeyRightAlt];
+    if ((code == kKeyEnter || code == kPadEnter) && !alt) type(10);
     if (code == kKeyBackspace) type(8);
 }
 

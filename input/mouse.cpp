@@ -32,6 +32,7 @@ void followPointer(InputState& state, MouseSample& sample) {
     int x = 0;
     int y = 0;
     platform::pointerInWindow(x, y);
+    if (gameWindow) gameWindow->windowToSurface(x, y);
     sample.dx = saturateToInt16(int64_t{x} - state.x);
     sample.dy = saturateToInt16(int64_t{y} - state.y);
     state.x = x;
@@ -69,7 +70,10 @@ void takeMovement(InputState& state, MouseSample& sample) {
 
 void freePointer(InputState& state) {
     platform::setRelativeMode(false);
-    platform::movePointerInWindow(state.x, state.y);
+    int32_t x = state.x;
+    int32_t y = state.y;
+    if (gameWindow) gameWindow->surfaceToWindow(x, y);
+    platform::movePointerInWindow(x, y);
     platform::showArrowCursor();
 }
 

@@ -101,6 +101,10 @@ void pumpEvents(WindowEventHandler handler) {
         if (!handler) continue;
         if (event.type == SDL_QUIT) {
             handler(WindowEvent::Close);
+        } else if (event.type == SDL_KEYDOWN && event.key.repeat == 0 &&
+                   (event.key.keysym.mod & KMOD_ALT) != 0 &&
+                   (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER)) {
+            handler(WindowEvent::ToggleFullscreen);
         } else if (event.type == SDL_WINDOWEVENT) {
             switch (event.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:

@@ -5,7 +5,8 @@
 
 namespace vorlan::platform {
 
-enum class WindowEvent { FocusLost, FocusGained, Close };
+// ToggleFullscreen: Alt+Enter was pressed (not a key repeat).
+enum class WindowEvent { FocusLost, FocusGained, Close, ToggleFullscreen };
 
 using WindowEventHandler = void (*)(WindowEvent);
 

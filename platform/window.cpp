@@ -3,9 +3,14 @@
 #include "platform/sdl_window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 namespace vorlan::platform {
 
@@ -13,10 +18,17 @@ namespace {
 
 SDL_Window* mainWindow = nullptr;
 SDL_GLContext glContext = nullptr;
+// Set while the window covers its display by itself (no window manager to
+// make it fullscreen); the rect it had before.
+bool coveringDisplay = false;
+SDL_Rect rectBeforeCover{};
 
 bool ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    // The window's own surface (showPixels) must come from the window
+    // system: made through SDL's renderer it would take the game's context.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     // When the display cannot be opened SDL falls back to drawing off screen,
     // and the game would run with no window: only an explicit choice may.
@@ -48,7 +60,27 @@ void setAttributes(int samples, bool alpha) {
 
 SDL_Window* makeWindow(const char* title, int width, int height) {
     return SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+}
+
+// Fullscreen on X is a request to the window manager; with none running
+// (a bare X server, a test display) nobody would act on it.
+bool windowManagerRuns() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(mainWindow, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    Display* display = info.info.x11.display;
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                    XA_WINDOW, &type, &format, &count, &after, &data);
+    bool found = status == Success && data && count == 1;
+    if (data) XFree(data);
+    return found;
 }
 
 }  // namespace
@@ -96,6 +128,7 @@ bool createGLWindow(const char* title, int width, int height, int samples) {
 }
 
 void destroyGLWindow(bool releaseContext) {
+    coveringDisplay = false;
     if (mainWindow) SDL_GL_MakeCurrent(mainWindow, nullptr);
     if (releaseContext && glContext) {
         SDL_GL_DeleteContext(glContext);
@@ -128,6 +161,11 @@ bool windowExists() {
 void windowSize(int& width, int& height) {
     width = height = 0;
     if (mainWindow) SDL_GetWindowSize(mainWindow, &width, &height);
+}
+
+void drawableSize(int& width, int& height) {
+    width = height = 0;
+    if (mainWindow) SDL_GL_GetDrawableSize(mainWindow, &width, &height);
 }
 
 int desktopBitsPerPixel() {
@@ -170,14 +208,95 @@ bool enterFullscreenMode(int width, int height) {
     return SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN) == 0;
 }
 
-void leaveFullscreenMode() {
-    if (mainWindow) SDL_SetWindowFullscreen(mainWindow, 0);
+bool enterDesktopFullscreen() {
+    if (!mainWindow) return false;
+    if (coveringDisplay) return true;
+    if (windowManagerRuns()) {
+        return SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    }
+    int display = SDL_GetWindowDisplayIndex(mainWindow);
+    SDL_Rect bounds;
+    if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) return false;
+    SDL_GetWindowPosition(mainWindow, &rectBeforeCover.x, &rectBeforeCover.y);
+    SDL_GetWindowSize(mainWindow, &rectBeforeCover.w, &rectBeforeCover.h);
+    SDL_SetWindowPosition(mainWindow, bounds.x, bounds.y);
+    SDL_SetWindowSize(mainWindow, bounds.w, bounds.h);
+    SDL_RaiseWindow(mainWindow);
+    coveringDisplay = true;
+    return true;
 }
 
-void centreWindow(int width, int height) {
+void leaveFullscreenMode() {
     if (!mainWindow) return;
-    SDL_SetWindowSize(mainWindow, width, height);
-    SDL_SetWindowPosition(mainWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    if (coveringDisplay) {
+        coveringDisplay = false;
+        SDL_SetWindowSize(mainWindow, rectBeforeCover.w, rectBeforeCover.h);
+        SDL_SetWindowPosition(mainWindow, rectBeforeCover.x, rectBeforeCover.y);
+        return;
+    }
+    SDL_SetWindowFullscreen(mainWindow, 0);
+}
+
+ScreenRect usableDesktopArea() {
+    SDL_Rect area{};
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || SDL_GetDisplayUsableBounds(0, &area) != 0) return {};
+    return {area.x, area.y, area.w, area.h};
+}
+
+void setWindowRect(const ScreenRect& rect) {
+    if (!mainWindow) return;
+    SDL_SetWindowSize(mainWindow, rect.width, rect.height);
+    SDL_SetWindowPosition(mainWindow, rect.x, rect.y);
+}
+
+void setWindowResizable(bool resizable) {
+    if (mainWindow) SDL_SetWindowResizable(mainWindow, resizable ? SDL_TRUE : SDL_FALSE);
+}
+
+bool showPixels(const uint8_t* pixels, int width, int height, const ScreenRect& picture) {
+    if (!mainWindow || !pixels || width <= 0 || height <= 0 || picture.width <= 0 ||
+        picture.height <= 0 || SDL_BYTEORDER != SDL_LIL_ENDIAN) {
+        return false;
+    }
+    SDL_Surface* surface = SDL_GetWindowSurface(mainWindow);
+    if (!surface) return false;
+    // B, G, R, A bytes read as one little-endian word are ARGB.
+    Uint32 format = surface->format->format;
+    if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) return false;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    const Uint32 black = format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u;
+    const int left = std::clamp(picture.x, 0, surface->w);
+    const int right = std::clamp(picture.x + picture.width, left, surface->w);
+    static std::vector<int> sourceColumn;
+    sourceColumn.resize(static_cast<size_t>(right - left));
+    for (int x = left; x < right; ++x) {
+        sourceColumn[x - left] = static_cast<int>(int64_t{x - picture.x} * width / picture.width);
+    }
+    auto* base = static_cast<uint8_t*>(surface->pixels);
+    const auto* source = reinterpret_cast<const Uint32*>(pixels);
+    int lastSourceRow = -1;
+    for (int y = 0; y < surface->h; ++y) {
+        auto* row = reinterpret_cast<Uint32*>(base + static_cast<size_t>(y) * surface->pitch);
+        if (y < picture.y || y >= picture.y + picture.height) {
+            std::fill(row, row + surface->w, black);
+            lastSourceRow = -1;
+            continue;
+        }
+        int sourceRow = static_cast<int>(int64_t{y - picture.y} * height / picture.height);
+        if (sourceRow == lastSourceRow) {
+            // Every surface row shows on several window rows at once.
+            std::memcpy(row, base + static_cast<size_t>(y - 1) * surface->pitch,
+                        static_cast<size_t>(surface->w) * 4);
+            continue;
+        }
+        lastSourceRow = sourceRow;
+        const Uint32* from = source + static_cast<size_t>(height - 1 - sourceRow) * width;
+        std::fill(row, row + left, black);
+        for (int x = left; x < right; ++x) row[x] = from[sourceColumn[x - left]] | black;
+        std::fill(row + right, row + surface->w, black);
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    return SDL_UpdateWindowSurface(mainWindow) == 0;
 }
 
 void* glProcAddress(const char* name) {

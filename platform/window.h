@@ -16,7 +16,10 @@ bool createGLWindow(const char* title, int width, int height, int samples);
 void destroyGLWindow(bool releaseContext);
 bool windowExists();
 
+// The window's size in screen units, and the size of its drawing area in
+// pixels (larger on HiDPI displays).
 void windowSize(int& width, int& height);
+void drawableSize(int& width, int& height);
 int desktopBitsPerPixel();
 void showWindow();
 void hideWindow();
@@ -26,11 +29,34 @@ void focusWindow();
 void setWindowTitle(const char* title);
 void swapBuffers();
 
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The first display's area that windows may use: panels and task bars
+// excluded. Empty when there is no display.
+ScreenRect usableDesktopArea();
+// Places and sizes the window, in screen units.
+void setWindowRect(const ScreenRect& rect);
+void setWindowResizable(bool resizable);
+
+// Shows a picture through the window system instead of OpenGL: `pixels`
+// are B, G, R, A bytes, width x height, bottom row first, scaled (nearest)
+// into `picture` (pixels from the window's top-left) with black around it.
+// False, with nothing shown, when the window has no surface of 32-bit
+// pixels for it.
+bool showPixels(const uint8_t* pixels, int width, int height, const ScreenRect& picture);
+
 // Fullscreen at exactly width × height; false (and nothing changed) when
 // the display has no such mode.
 bool enterFullscreenMode(int width, int height);
+// Fullscreen on the desktop's own mode: the window covers its display.
+bool enterDesktopFullscreen();
+// Back to the window as it was, from either kind of fullscreen.
 void leaveFullscreenMode();
-void centreWindow(int width, int height);
 
 void* glProcAddress(const char* name);
 

@@ -12,10 +12,21 @@ namespace vorlan {
 
 // Settings fixed before the runtime starts.
 struct RuntimeSettings {
+    // The surface the game draws on, in pixels: 1 or more each.
     int32_t screenWidth = 320;
     int32_t screenHeight = 240;
+    // Frames per second.
     int32_t frameRate = 60;
+    // Non-zero: fullscreen on the desktop's own mode, the picture at the
+    // largest whole scale with black around it. Alt+Enter switches.
     int32_t fullScreen = 0;
+    // The window is the surface times this whole number; 0 picks the
+    // largest that fits the desktop (panels excluded). VORLAN_SCALE
+    // overrides it (VORLAN_SCALE=1: a window of the surface's own size).
+    int32_t scale = 0;
+    // Samples per pixel (0: none; a multisampled surface is drawn straight
+    // into a window of its own size, at scale 1), the captured mouse, and
+    // debug mode.
     int32_t multisampleSamples = 0;
     int32_t exclusiveMouse = 0;
     int32_t debugMode = 0;

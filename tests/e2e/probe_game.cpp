@@ -14,6 +14,12 @@
 //   taps       stall 100 ms in every frame and print "key <code> <keyDown> <keyHit>"
 //              for every key either reports; F12 ends this and starts "lines"
 //              at 10 frames a second
+//   size=WxH   a surface of W x H; scale=N the window scale setting; full
+//              start in fullscreen
+//   pattern    draw a pattern of single pixels once, keep it as the
+//              background, save the screen as shot.bmp and print
+//              "pattern <sum of getPixel over the screen>"
+//   mouse      print "mouse X Y" whenever the pointer's position changes
 // It prints "frame N" every 30 frames, and after a dialog or a line it prints
 // "after N" every 20 frames and ends after 60.
 #include <cstdio>
@@ -23,6 +29,8 @@
 #include <thread>
 
 #include <vorlan/vorlan.h>
+
+#include "probe_pattern.h"
 
 namespace {
 
@@ -39,10 +47,44 @@ std::string workingFolder() {
     return std::filesystem::current_path().string();
 }
 
+void drawPattern() {
+    double width = 0, height = 0;
+    vorlan::getScreenSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) vorlan::plotPoint(x, y, vorlan::test::patternColour(x, y));
+    }
+    vorlan::grabBackground();
+    vorlan::saveScreen("shot.bmp");
+    double sum = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) sum += vorlan::getPixel(x, y);
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, "pattern %.0f", sum);
+    say(line);
+}
+
+void sayMouse() {
+    static double lastX = -1, lastY = -1;
+    double x = 0, y = 0, left = 0, right = 0;
+    vorlan::readMouse(x, y, left, right);
+    if (x == lastX && y == lastY) return;
+    lastX = x;
+    lastY = y;
+    say("mouse " + std::to_string(int(x)) + " " + std::to_string(int(y)));
+}
+
 }  // namespace
 
 void vorlan::configureRuntime(RuntimeSettings& settings) {
     if (hasWord("debug")) settings.debugMode = 1;
+    if (hasWord("full")) settings.fullScreen = 1;
+    if (const char* size = std::strstr(commandLine().cStr(), "size=")) {
+        std::sscanf(size, "size=%dx%d", &settings.screenWidth, &settings.screenHeight);
+    }
+    if (const char* scale = std::strstr(commandLine().cStr(), "scale=")) {
+        std::sscanf(scale, "scale=%d", &settings.scale);
+    }
 }
 
 void vorlan::gameMain() {
@@ -102,8 +144,10 @@ void vorlan::gameMain() {
         }
         return;
     }
+    if (hasWord("pattern")) drawPattern();
     for (long frame = 1;; ++frame) {
         if (frame % 30 == 0) say("frame " + std::to_string(frame));
+        if (hasWord("mouse")) sayMouse();
         if (frame == 10 && hasWord("error9")) {
             raiseError(RuntimeError::IndexOutOfRange);
             endProgram();

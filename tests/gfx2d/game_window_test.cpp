@@ -10,6 +10,7 @@
 #include "core/errors.h"
 #include "gfx2d/game_window.h"
 #include "gfx2d/gl_extensions.h"
+#include "gfx2d/window_scale.h"
 #include "support/focus_lock.h"
 #include "support/temp_folder.h"
 
@@ -22,9 +23,9 @@ using test::TempFolder;
 // A window made for one test and destroyed after it. Showing it takes the
 // focus, so it waits for the tests that type into their own window.
 struct Window {
-    explicit Window(int samples = 0) {
+    explicit Window(int samples = 0, SurfaceOptions options = {}) {
         gameWindow = new GameWindow();
-        made = gameWindow->createSurface(320, 240, 0, samples);
+        made = gameWindow->createSurface(320, 240, 0, samples, options);
     }
     ~Window() {
         delete gameWindow;
@@ -60,15 +61,45 @@ TEST(Surface, MadeAsAskedAndSetUpForTwoDimensions) {
     glGetFloatv(GL_ALPHA_TEST_REF, &reference);
     EXPECT_NEAR(reference, 0.15f, 1e-6);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_TRUE(gameWindow->drawsOffscreen());
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    std::string first(list, std::strcspn(list, " "));
+    EXPECT_TRUE(hasExtension(first.c_str()));
+    EXPECT_FALSE(hasExtension(first.substr(0, first.size() - 1).c_str()));
+}
+
+TEST(Surface, DrawnStraightFullscreenNeedsAModeOfTheSurfacesSizeAndNoSizeIsRefused) {
+    TempFolder temp;
+    Window window(0, {.scale = 3, .offscreen = false});
+    ASSERT_TRUE(window.made);
+    EXPECT_FALSE(gameWindow->drawsOffscreen());
+    EXPECT_EQ(gameWindow->windowScale, 1);
     // The virtual display has one mode, its own size; 320 x 240 is not one.
     EXPECT_FALSE(gameWindow->enterFullscreen());
     EXPECT_FALSE(gameWindow->fullscreen);
     EXPECT_NE(readWholeFile(temp.file("ErrorLog.txt")).find("No Fullscreen Mode available\r\n"),
               std::string::npos);
-    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    std::string first(list, std::strcspn(list, " "));
-    EXPECT_TRUE(hasExtension(first.c_str()));
-    EXPECT_FALSE(hasExtension(first.substr(0, first.size() - 1).c_str()));
+    GameWindow other;
+    EXPECT_FALSE(other.createSurface(0, 240, 0, 0));
+    EXPECT_FALSE(other.createSurface(320, -5, 0, 0));
+}
+
+// What the program's tests cannot reach on their one screen size.
+TEST(Surface, ScaleForPanelsAndPicturesBelowOneAndTheScaleVariable) {
+    EXPECT_EQ(chooseWindowScale(0, 320, 240, {0, 40, 1920, 1040}), 4);
+    EXPECT_EQ(chooseWindowScale(0, 320, 240, {0, 40, 1920, 950}), 3);
+    EXPECT_EQ(chooseWindowScale(64, 4000, 10, {0, 0, 1920, 1080}), 4);  // 16384 wide at most
+    EXPECT_EQ(pictureRect(320, 240, 160, 240), (PixelRect{0, 60, 160, 120}));
+    EXPECT_EQ(pictureRect(320, 240, 320, 100), (PixelRect{93, 0, 133, 100}));
+    EXPECT_EQ(pictureRect(320, 240, 0, 240), PixelRect{});
+    const std::pair<const char*, int> values[] = {{"64", 64}, {"0", 0}, {"65", 7}, {" 2", 7}};
+    for (auto [text, scale] : values) {
+        TempFolder temp;
+        setenv("VORLAN_SCALE", text, 1);
+        EXPECT_EQ(scaleSetting(7), scale) << text;
+        EXPECT_EQ(readWholeFile(temp.file("ErrorLog.txt")).empty(), scale != 7) << text;
+    }
+    setenv("VORLAN_SCALE", "1", 1);
 }
 
 TEST(Surface, ExtensionWordsAndSoftwareRenderers) {

@@ -90,7 +90,7 @@ class GLSurface : public testing::Test {
         flushQuads();
         Picture p = picture(gameWindow->screenWidth, gameWindow->screenHeight);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_BACK);
+        glReadBuffer(gameWindow->surfaceReadBuffer());
         glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.pixels.data());
         Picture flipped = p;
         for (int32_t y = 0; y < p.height; ++y) {

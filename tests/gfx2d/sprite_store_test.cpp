@@ -101,6 +101,9 @@ TEST_F(SpriteStore, KeyColourTurnsTransparentUnlessKeyingIsOff) {
 }
 
 TEST_F(SpriteStore, FailedReloadEmptiesTheSlotAndReloadsLeakNoTextures) {
+    // The window's own (the off-screen surface's texture) stay as they are.
+    int own = 0;
+    for (GLuint texture = 1; texture <= 64; ++texture) own += glIsTexture(texture);
     std::string good = writePng("g.png", gradient(5, 5));
     std::string bad = temp_.file("bad.png").string();
     test::writeWholeFile(bad, "not a picture");
@@ -117,7 +120,7 @@ TEST_F(SpriteStore, FailedReloadEmptiesTheSlotAndReloadsLeakNoTextures) {
     uint32_t highest = std::max(spriteStore.slots.texture[9], spriteStore.slots.mipTexture[9]);
     int live = 0;
     for (GLuint texture = 1; texture <= highest + 2100; ++texture) live += glIsTexture(texture);
-    EXPECT_EQ(live, 2) << "only the slot's texture and mip texture";
+    EXPECT_EQ(live, own + 2) << "only the slot's texture and mip texture";
 }
 
 TEST_F(SpriteStore, SlotNumbersOutsideTheTableDoNothing) {

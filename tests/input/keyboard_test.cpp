@@ -81,6 +81,7 @@ TEST_F(Keyboard, TheLayoutDecidesTheCharacterAndTextBecomesLatin1) {
     runCommand("setxkbmap us");
     // Held past the server's auto-repeat delay (660 ms), a key still types once.
     EXPECT_EQ(typedBy("b", 60), "b");
+    EXPECT_EQ(typedBy("alt+Return"), "") << "Alt+Enter is the fullscreen switch";
 }
 
 // Tapped all at once while nothing reads: each key is counted once under its
