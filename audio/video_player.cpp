@@ -16,6 +16,10 @@ namespace vorlan {
 namespace {
 
 constexpr double kFrameWaitMs = 5;
+// Between pictures the loop sleeps on the decoder: reading the input and
+// the window's messages once a picture, or every 40 ms, keeps a key press
+// quick to answer without polling.
+constexpr double kPictureWaitMs = 40;
 
 // What ends a video: a newly typed character key or a held mouse button.
 bool videoInterrupted() {
@@ -56,11 +60,11 @@ void runVideo(platform::VideoDecoder* video, bool looped) {
         return;
     }
     for (;;) {
-        if (const uint8_t* frame = platform::nextVideoFrame(video, kFrameWaitMs)) {
+        if (const uint8_t* frame = platform::nextVideoFrame(video, kPictureWaitMs)) {
             screen.show(frame, rect, clientWidth, clientHeight);
         }
+        // Reading the input pumps the window's messages too.
         if (videoInterrupted()) break;
-        pumpMessages();
         platform::VideoState state = platform::videoState(video);
         if (state == platform::VideoState::Failed) break;
         if (state == platform::VideoState::Ended && !(looped && platform::rewindVideo(video))) {

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
@@ -30,9 +31,12 @@ VideoScreen::VideoScreen(int frameWidth, int frameHeight)
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     if (frameWidth_ <= 0 || frameHeight_ <= 0) return;
-    // OpenGL 1.x textures need power-of-two sides.
-    textureWidth_ = powerOfTwoAbove(frameWidth_, 1);
-    textureHeight_ = powerOfTwoAbove(frameHeight_, 1);
+    // OpenGL 2 takes any size: one upload of the frame a picture. OpenGL 1.x
+    // needs power-of-two sides, and an edge repeated into the padding.
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    bool anySize = version && std::atoi(version) >= 2;
+    textureWidth_ = anySize ? frameWidth_ : powerOfTwoAbove(frameWidth_, 1);
+    textureHeight_ = anySize ? frameHeight_ : powerOfTwoAbove(frameHeight_, 1);
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

@@ -9,10 +9,10 @@
 //     filled rectangle and a line of text (20 font cells through drawQuad,
 //     as text printing draws them).
 // Every frame ends in glFinish, so the time is the drawing's, not the
-// queueing's. The software rasterizer draws on the calling thread
-// (LP_NUM_THREADS=0 unless set), so a frame's CPU time is all the work it
-// took, whatever else the machine runs; the ratios against SDL2, printed
-// after the table, compare those CPU times (the fastest repetition each).
+// queueing's. The software rasterizer draws on the calling thread (see
+// machine.cpp), so a frame's CPU time is all the work it took, whatever else
+// the machine runs; the ratios against SDL2, printed after the table,
+// compare those CPU times (the fastest repetition each).
 #include <GL/gl.h>
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -235,7 +235,15 @@ void sdlFinish(SDL_Renderer* r) {
     glFinish();
 }
 
-void BM_Sprites_SDLRenderer(benchmark::State& state) {
+// SDL2 samples its textures nearest by default; the runtime filters
+// linearly. The Linear variants sample as the runtime does.
+void useScaleMode(SDL_ScaleMode mode) {
+    sdlRenderer();
+    for (SDL_Texture* texture : world().sdlTextures) SDL_SetTextureScaleMode(texture, mode);
+}
+
+void sdlSprites(benchmark::State& state, SDL_ScaleMode mode) {
+    useScaleMode(mode);
     SDL_Renderer* r = sdlRenderer();
     World& w = world();
     int n = static_cast<int>(state.range(0));
@@ -273,7 +281,8 @@ void BM_GameFrame_Unbatched(benchmark::State& state) {
     runtimeGameFrame(state, false);
 }
 
-void BM_GameFrame_SDLRenderer(benchmark::State& state) {
+void sdlGameFrame(benchmark::State& state, SDL_ScaleMode mode) {
+    useScaleMode(mode);
     SDL_Renderer* r = sdlRenderer();
     World& w = world();
     for (auto _ : state) {
@@ -295,6 +304,22 @@ void BM_GameFrame_SDLRenderer(benchmark::State& state) {
     }
 }
 
+void BM_Sprites_SDLRenderer(benchmark::State& state) {
+    sdlSprites(state, SDL_ScaleModeNearest);
+}
+
+void BM_Sprites_SDLRendererLinear(benchmark::State& state) {
+    sdlSprites(state, SDL_ScaleModeLinear);
+}
+
+void BM_GameFrame_SDLRenderer(benchmark::State& state) {
+    sdlGameFrame(state, SDL_ScaleModeNearest);
+}
+
+void BM_GameFrame_SDLRendererLinear(benchmark::State& state) {
+    sdlGameFrame(state, SDL_ScaleModeLinear);
+}
+
 // The runtime's benchmarks first: the SDL renderer takes over the window
 // once made.
 BENCHMARK(BM_Sprites_Batched)->Arg(1000)->Arg(2500)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -308,22 +333,35 @@ BENCHMARK(BM_GameFrame_Batched)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameFrame_Unbatched)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sprites_SDLRenderer)->Arg(1000)->Arg(2500)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameFrame_SDLRenderer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sprites_SDLRendererLinear)
+    ->Arg(1000)
+    ->Arg(2500)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameFrame_SDLRendererLinear)->Unit(benchmark::kMillisecond);
 
 // Prints the table as usual and keeps each benchmark's fastest CPU time
 // per frame.
 class RatioReporter : public vorlan::bench::RunTimesReporter {
   public:
     void printRatios() const {
-        std::printf("\nCPU ms per frame and ratio to SDL2's renderer (below 1: faster):\n");
-        for (const char* n : {"/1000", "/2500", "/10000"}) {
-            std::string suffix = n;
-            for (const char* kind : {"Batched", "Unbatched", "RawDrawArrays"}) {
-                ratio("BM_Sprites_" + std::string(kind) + suffix,
-                      "BM_Sprites_SDLRenderer" + suffix);
+        for (const char* sdl : {"SDLRenderer", "SDLRendererLinear"}) {
+            std::printf("\nCPU ms per frame and ratio to %s (below 1: faster):\n", sdl);
+            for (const char* n : {"/1000", "/2500", "/10000"}) {
+                std::string suffix = n;
+                for (const char* kind : {"Batched", "Unbatched", "RawDrawArrays"}) {
+                    ratio("BM_Sprites_" + std::string(kind) + suffix,
+                          "BM_Sprites_" + std::string(sdl) + suffix);
+                }
             }
+            ratio("BM_GameFrame_Batched", "BM_GameFrame_" + std::string(sdl));
+            ratio("BM_GameFrame_Unbatched", "BM_GameFrame_" + std::string(sdl));
         }
-        ratio("BM_GameFrame_Batched", "BM_GameFrame_SDLRenderer");
-        ratio("BM_GameFrame_Unbatched", "BM_GameFrame_SDLRenderer");
+        std::printf("\nBatched against raw glDrawArrays (goal: at most 1.5):\n");
+        for (const char* n : {"/1000", "/2500", "/10000"}) {
+            ratio("BM_Sprites_Batched" + std::string(n),
+                  "BM_Sprites_RawDrawArrays" + std::string(n));
+        }
     }
 
   protected:
@@ -338,7 +376,7 @@ class RatioReporter : public vorlan::bench::RunTimesReporter {
         auto a = ms_.find(own);
         auto b = ms_.find(base);
         if (a == ms_.end() || b == ms_.end()) return;
-        std::printf("  %-34s %8.3f ms   SDL2 %8.3f ms   ratio %5.2f\n", own.c_str(), a->second,
+        std::printf("  %-34s %8.3f ms   against %8.3f ms   ratio %5.2f\n", own.c_str(), a->second,
                     b->second, a->second / b->second);
     }
     std::map<std::string, double> ms_;
@@ -347,7 +385,6 @@ class RatioReporter : public vorlan::bench::RunTimesReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("LP_NUM_THREADS", "0", 0);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     world();  // the window and pictures, made before the clock runs

@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <unordered_map>
 #include <vector>
 
 #include "gfx2d/game_window.h"
@@ -40,20 +42,88 @@ struct TextureBinding {
 TextureBinding binding;
 bool batching = true;
 
-// Quads of one texture, in drawing order.
+// Quads of one texture. A quad joins the last run of its texture when no
+// later run has drawn near it: quads that share no pixel give the same
+// bytes in any order, and every texture change costs the driver a copy of
+// its whole fragment state.
 struct QuadRun {
     GLuint texture;
-    GLint first;
+    GLint first;  // set when the queue is drawn
     GLsizei count;
 };
 
 // Enough quads to keep a whole frame of sprites in one flush.
-constexpr size_t kBatchVertices = 6 * 4096;
+constexpr size_t kBatchVertices = 6 * 16384;
 // A single quad costs less as an immediate primitive than as arrays set up
 // and torn down; both give the same pixels.
 constexpr size_t kImmediateVertices = 6;
-std::vector<QuadCorner> queued;
+std::vector<QuadCorner> queued;  // six corners a quad, in drawing order
+std::vector<int32_t> quadRuns;   // the run of each queued quad
 std::vector<QuadRun> runs;
+std::vector<QuadCorner> sorted;  // the queue run by run, for the upload
+std::unordered_map<GLuint, int32_t> lastRunOf;
+
+// Screen cells of kCell pixels; each holds the latest run that drew over it.
+constexpr int32_t kCell = 16;
+std::vector<int32_t> cellRuns;
+int32_t cellColumns = 0;
+int32_t cellRows = 0;
+
+void startQueue() {
+    cellColumns = gameWindow->viewport.width / kCell + 1;
+    cellRows = gameWindow->viewport.height / kCell + 1;
+    cellRuns.assign(static_cast<size_t>(cellColumns) * static_cast<size_t>(cellRows), -1);
+}
+
+int32_t cellOf(float v, int32_t count) {
+    if (!(v > 0)) return 0;  // NaN too
+    return v >= static_cast<float>(count * kCell) ? count - 1 : static_cast<int32_t>(v) / kCell;
+}
+
+// The run the quad joins, given its box in pixels (a pixel of margin
+// covers the rasterizer's rounding).
+int32_t placeQuad(GLuint texture, float left, float top, float right, float bottom) {
+    int32_t x0 = cellOf(left - 1, cellColumns), x1 = cellOf(right + 1, cellColumns);
+    int32_t y0 = cellOf(top - 1, cellRows), y1 = cellOf(bottom + 1, cellRows);
+    int32_t latest = -1;
+    for (int32_t y = y0; y <= y1; ++y) {
+        for (int32_t x = x0; x <= x1; ++x) latest = std::max(latest, cellRuns[y * cellColumns + x]);
+    }
+    auto [found, fresh] = lastRunOf.try_emplace(texture, -1);
+    if (fresh || found->second < latest) {
+        found->second = static_cast<int32_t>(runs.size());
+        runs.push_back({texture, 0, 0});
+    }
+    int32_t run = found->second;
+    for (int32_t y = y0; y <= y1; ++y) {
+        for (int32_t x = x0; x <= x1; ++x) cellRuns[y * cellColumns + x] = run;
+    }
+    return run;
+}
+
+// The queue in run order; each run's first vertex set.
+void sortQueue() {
+    GLint first = 0;
+    for (QuadRun& run : runs) {
+        run.first = first;
+        first += run.count;
+    }
+    sorted.resize(queued.size());
+    std::vector<GLint> next(runs.size());
+    for (size_t r = 0; r < runs.size(); ++r) next[r] = runs[r].first;
+    for (size_t q = 0; q < quadRuns.size(); ++q) {
+        GLint& at = next[static_cast<size_t>(quadRuns[q])];
+        std::copy_n(&queued[q * 6], 6, &sorted[static_cast<size_t>(at)]);
+        at += 6;
+    }
+}
+
+void clearQueue() {
+    queued.clear();
+    quadRuns.clear();
+    runs.clear();
+    lastRunOf.clear();
+}
 
 void bindUnit0(GLuint texture) {
     if (binding.unit0Bound == texture) return;
@@ -84,23 +154,6 @@ GLuint slotTexture(int32_t slot, bool mip, const uint32_t* table) {
     if (!validSlot(slot)) return 0;
     if (table) return table[slot];
     return mip ? spriteStore.slots.mipTexture[slot] : spriteStore.slots.texture[slot];
-}
-
-GLuint vertexBuffer = 0;
-PFNGLBINDBUFFERARBPROC bindArrayBuffer = nullptr;
-
-// Puts the queue into the vertex buffer, made on first use; false when the
-// driver has no buffer objects.
-bool uploadQueue() {
-    auto gen = reinterpret_cast<PFNGLGENBUFFERSARBPROC>(glExtensions.genBuffers);
-    auto data = reinterpret_cast<PFNGLBUFFERDATAARBPROC>(glExtensions.bufferData);
-    bindArrayBuffer = reinterpret_cast<PFNGLBINDBUFFERARBPROC>(glExtensions.bindBuffer);
-    if (!gen || !data || !bindArrayBuffer) return false;
-    if (vertexBuffer == 0) gen(1, &vertexBuffer);
-    bindArrayBuffer(GL_ARRAY_BUFFER_ARB, vertexBuffer);
-    data(GL_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(queued.size() * sizeof(QuadCorner)),
-         queued.data(), GL_STREAM_DRAW_ARB);
-    return true;
 }
 
 // Only unit 0's texture changes, texturing stays on: the queue can take it.
@@ -151,7 +204,7 @@ void bindSlotTextures(int32_t slot, int32_t secondSlot, bool mip, const uint32_t
     binding.known = true;
 }
 
-void drawQuad(const QuadCorner (&corners)[4]) {
+void drawQuad(const QuadCorner (&corners)[4], bool inPixels) {
     if (!drawingReady()) return;
     if (!batching) {
         glBegin(GL_QUADS);
@@ -162,23 +215,35 @@ void drawQuad(const QuadCorner (&corners)[4]) {
         glEnd();
         return;
     }
-    if (queued.capacity() == 0) queued.reserve(kBatchVertices);
-    GLuint texture = binding.unit0Texture;
-    if (runs.empty() || runs.back().texture != texture) {
-        runs.push_back({texture, static_cast<GLint>(queued.size()), 0});
+    float left = corners[0].x, right = left, top = corners[0].y, bottom = top;
+    for (const QuadCorner& c : corners) {
+        left = std::min(left, c.x);
+        right = std::max(right, c.x);
+        top = std::min(top, c.y);
+        bottom = std::max(bottom, c.y);
     }
+    // Wholly outside the view it would draw no pixel, and may still cost a
+    // texture change.
+    float width = static_cast<float>(gameWindow->viewport.width);
+    float height = static_cast<float>(gameWindow->viewport.height);
+    if (inPixels && (right < -1 || bottom < -1 || left > width + 1 || top > height + 1)) return;
+    // Other corners are drawn alone.
+    if (!inPixels) flushQuads();
+    if (queued.empty()) startQueue();
+    if (queued.capacity() == 0) queued.reserve(kBatchVertices);
+    int32_t run = placeQuad(binding.unit0Texture, left, top, right, bottom);
     // Two triangles, split as the driver splits a quad, so the pixels match
     // a GL_QUADS primitive; triangles need no conversion in the driver.
     for (int i : {0, 1, 2, 0, 2, 3}) queued.push_back(corners[i]);
-    runs.back().count += 6;
-    if (queued.size() >= kBatchVertices) flushQuads();
+    quadRuns.push_back(run);
+    runs[static_cast<size_t>(run)].count += 6;
+    if (queued.size() >= kBatchVertices || !inPixels) flushQuads();
 }
 
 void flushQuads() {
     if (queued.empty()) return;
     if (!drawingReady()) {
-        queued.clear();
-        runs.clear();
+        clearQueue();
         return;
     }
     // Runs only differ in texture while texturing is on; with it off the
@@ -193,18 +258,14 @@ void flushQuads() {
         }
         glEnd();
     } else {
+        sortQueue();
         bool program = texturing && !binding.unit1Enabled && useSpriteProgram();
-        // One upload for the whole queue: client arrays would be copied
-        // again for every run.
-        bool buffered = uploadQueue();
-        // From a bound buffer the pointers are byte offsets into it.
-        const void* positions = buffered ? nullptr : &queued[0].x;
-        const void* coordinates =
-            buffered ? reinterpret_cast<const void*>(offsetof(QuadCorner, s)) : &queued[0].s;
+        // Client arrays: the driver copies each run's vertices once, as it
+        // draws them, and keeps no buffer of ours from frame to frame.
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glVertexPointer(2, GL_FLOAT, sizeof(QuadCorner), positions);
-        glTexCoordPointer(2, GL_FLOAT, sizeof(QuadCorner), coordinates);
+        glVertexPointer(2, GL_FLOAT, sizeof(QuadCorner), &sorted[0].x);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(QuadCorner), &sorted[0].s);
         for (const QuadRun& run : runs) {
             if (texturing) bindUnit0(run.texture);
             glDrawArrays(GL_TRIANGLES, run.first, run.count);
@@ -212,12 +273,10 @@ void flushQuads() {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
         if (program) stopSpriteProgram();
-        if (buffered) bindArrayBuffer(GL_ARRAY_BUFFER_ARB, 0);
     }
     // GL's binding is the asked one again, for code that binds on its own.
     if (texturing) bindUnit0(binding.unit0Texture);
-    queued.clear();
-    runs.clear();
+    clearQueue();
 }
 
 void forgetTextureBinding() {
@@ -226,13 +285,9 @@ void forgetTextureBinding() {
 
 void discardQuads() {
     drawState = DrawState{};
-    queued.clear();
-    runs.clear();
+    clearQueue();
     forgetTextureBinding();
     releaseSpriteProgram();
-    auto remove = reinterpret_cast<PFNGLDELETEBUFFERSARBPROC>(glExtensions.deleteBuffers);
-    if (vertexBuffer != 0 && remove) remove(1, &vertexBuffer);
-    vertexBuffer = 0;
 }
 
 void setDrawBatching(bool on) {

@@ -41,8 +41,12 @@ bool drawingReady();
 // slots as the bound ones. `secondSlot` >= 0 binds the first slot on unit 1
 // and the second on unit 0. Binds that change nothing are skipped.
 void bindSlotTextures(int32_t slot, int32_t secondSlot, bool mip, const uint32_t* table = nullptr);
-// One GL_QUADS primitive with the four corners in the given order.
-void drawQuad(const QuadCorner (&corners)[4]);
+// One GL_QUADS primitive with the four corners in the given order. The
+// corners are in the view's pixels (the 2D transform of setup2D) unless
+// `inPixels` is false: then the quad is drawn alone, never skipped.
+// While batching, a quad wholly outside the view is skipped, and quads that
+// share no pixel may be drawn in another order (the bytes are the same).
+void drawQuad(const QuadCorner (&corners)[4], bool inPixels = true);
 // Draws the queued quads; call before any GL state change or read-back.
 void flushQuads();
 // Drops the binder's idea of what is bound (after glBindTexture, texture

@@ -150,8 +150,8 @@ void drawSpriteRotoZoom(double slotArgument, double x, double y, double angle, d
     drawQuad({{-halfWidth, halfHeight, ds, dt},
               {halfWidth, halfHeight, v.s, dt},
               {halfWidth, -halfHeight, v.s, v.t},
-              {-halfWidth, -halfHeight, ds, v.t}});
-    flushQuads();
+              {-halfWidth, -halfHeight, ds, v.t}},
+             false);
     glPopMatrix();
 }
 

@@ -22,10 +22,17 @@ constexpr const char* kFragmentShader =
     "void main() {\n"
     "    gl_FragColor = texture2D(picture, gl_TexCoord[0].xy) * gl_Color;\n"
     "}\n";
+// With a white colour the product is the texel: the same bytes, one
+// multiply less for every pixel.
+constexpr const char* kWhiteFragmentShader =
+    "uniform sampler2D picture;\n"
+    "void main() {\n"
+    "    gl_FragColor = texture2D(picture, gl_TexCoord[0].xy);\n"
+    "}\n";
 
 enum class State { Unbuilt, Built, Unavailable };
 State state = State::Unbuilt;
-GLhandleARB program = 0;
+GLhandleARB programs[2] = {};  // coloured, white
 
 struct Calls {
     PFNGLCREATESHADEROBJECTARBPROC createShader;
@@ -69,20 +76,15 @@ GLhandleARB compiled(const Calls& c, GLenum kind, const char* text) {
     return shader;
 }
 
-bool build() {
-    Calls c = calls();
-    if (!c.createShader || !c.source || !c.compile || !c.createProgram || !c.attach || !c.link ||
-        !c.parameter || !c.use || !c.uniformLocation || !c.uniform1i || !c.remove) {
-        return false;
-    }
+GLhandleARB linked(const Calls& c, const char* fragmentText) {
     GLhandleARB vertex = compiled(c, GL_VERTEX_SHADER_ARB, kVertexShader);
-    GLhandleARB fragment = compiled(c, GL_FRAGMENT_SHADER_ARB, kFragmentShader);
+    GLhandleARB fragment = compiled(c, GL_FRAGMENT_SHADER_ARB, fragmentText);
     if (!vertex || !fragment) {
         if (vertex) c.remove(vertex);
         if (fragment) c.remove(fragment);
-        return false;
+        return 0;
     }
-    program = c.createProgram();
+    GLhandleARB program = c.createProgram();
     c.attach(program, vertex);
     c.attach(program, fragment);
     c.link(program);
@@ -93,13 +95,26 @@ bool build() {
     c.parameter(program, GL_OBJECT_LINK_STATUS_ARB, &ok);
     if (!ok) {
         c.remove(program);
-        program = 0;
-        return false;
+        return 0;
     }
     c.use(program);
     c.uniform1i(c.uniformLocation(program, "picture"), 0);
     c.use(0);
-    return true;
+    return program;
+}
+
+bool build() {
+    Calls c = calls();
+    if (!c.createShader || !c.source || !c.compile || !c.createProgram || !c.attach || !c.link ||
+        !c.parameter || !c.use || !c.uniformLocation || !c.uniform1i || !c.remove) {
+        return false;
+    }
+    programs[0] = linked(c, kFragmentShader);
+    programs[1] = programs[0] ? linked(c, kWhiteFragmentShader) : 0;
+    if (programs[1]) return true;
+    if (programs[0]) c.remove(programs[0]);
+    programs[0] = 0;
+    return false;
 }
 
 }  // namespace
@@ -107,7 +122,10 @@ bool build() {
 bool useSpriteProgram() {
     if (state == State::Unbuilt) state = build() ? State::Built : State::Unavailable;
     if (state != State::Built) return false;
-    calls().use(program);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    bool white = colour[0] == 1 && colour[1] == 1 && colour[2] == 1 && colour[3] == 1;
+    calls().use(programs[white ? 1 : 0]);
     return true;
 }
 
@@ -116,8 +134,10 @@ void stopSpriteProgram() {
 }
 
 void releaseSpriteProgram() {
-    if (state == State::Built) calls().remove(program);
-    program = 0;
+    if (state == State::Built) {
+        for (GLhandleARB& program : programs) calls().remove(program);
+    }
+    programs[0] = programs[1] = 0;
     state = State::Unbuilt;
 }
 

@@ -4,7 +4,6 @@
 #include <gst/gst.h>
 
 #include <cstring>
-#include <vector>
 
 #include "platform/audio_device.h"
 #include "platform/video_sound.h"
@@ -17,7 +16,10 @@ struct VideoDecoder {
     bool sound = false;
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> frame;
+    // The last frame handed out, mapped until the next one is asked for:
+    // the pictures go from GStreamer's buffer to the texture uncopied.
+    GstSample* shown = nullptr;
+    GstMapInfo shownMap{};
     bool ended = false;
 };
 
@@ -99,6 +101,13 @@ void addBranch(GstElement*, GstPad* pad, gpointer data) {
     gst_caps_unref(caps);
 }
 
+void releaseShown(VideoDecoder& video) {
+    if (!video.shown) return;
+    gst_buffer_unmap(gst_sample_get_buffer(video.shown), &video.shownMap);
+    gst_sample_unref(video.shown);
+    video.shown = nullptr;
+}
+
 void readPictureSize(VideoDecoder& video) {
     GstSample* preroll = gst_app_sink_pull_preroll(video.pictures);
     if (!preroll) return;
@@ -137,6 +146,7 @@ VideoDecoder* openVideo(const char* path) {
 
 void closeVideo(VideoDecoder* video) {
     if (!video) return;
+    releaseShown(*video);
     if (video->pipeline) {
         gst_element_set_state(video->pipeline, GST_STATE_NULL);
         gst_object_unref(video->pipeline);
@@ -167,22 +177,23 @@ const uint8_t* nextVideoFrame(VideoDecoder* video, double timeoutMs) {
         return nullptr;
     }
     GstSample* sample = gst_app_sink_try_pull_sample(video->pictures, timeout);
-    if (!sample) return nullptr;
-    const uint8_t* pixels = nullptr;
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
-    GstMapInfo map;
-    size_t bytes = static_cast<size_t>(video->width) * static_cast<size_t>(video->height) * 4;
-    if (buffer && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-        // RGBA rows are packed: the stride of 4-byte pixels is already
-        // aligned. A frame of another size (a caps change) is skipped.
-        if (map.size >= bytes) {
-            video->frame.assign(map.data, map.data + bytes);
-            pixels = video->frame.data();
-        }
-        gst_buffer_unmap(buffer, &map);
+    if (!sample) {
+        // Past the last picture the sink answers at once: wait here all the
+        // same, or the caller spins until the end is reported.
+        if (gst_app_sink_is_eos(video->pictures)) g_usleep(static_cast<gulong>(timeoutMs * 1000));
+        return nullptr;
     }
-    gst_sample_unref(sample);
-    return pixels;
+    releaseShown(*video);
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    size_t bytes = static_cast<size_t>(video->width) * static_cast<size_t>(video->height) * 4;
+    // RGBA rows are packed: the stride of 4-byte pixels is already aligned.
+    // A frame of another size (a caps change) is skipped.
+    if (!buffer || !gst_buffer_map(buffer, &video->shownMap, GST_MAP_READ)) {
+        gst_sample_unref(sample);
+        return nullptr;
+    }
+    video->shown = sample;
+    return video->shownMap.size >= bytes ? video->shownMap.data : nullptr;
 }
 
 VideoState videoState(VideoDecoder* video) {

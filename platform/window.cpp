@@ -6,6 +6,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -22,6 +23,18 @@ SDL_GLContext glContext = nullptr;
 // make it fullscreen); the rect it had before.
 bool coveringDisplay = false;
 SDL_Rect rectBeforeCover{};
+
+// The software rasterizer builds each frame in fresh heap blocks (a copy of
+// its whole fragment state for every texture change) and frees them after
+// the frame. Given back to the kernel every time, they come back as page
+// faults, which cost more than the drawing on some machines: keep them.
+void keepFreedMemory() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    mallopt(M_MMAP_THRESHOLD, 8 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+}
 
 bool ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
@@ -87,6 +100,7 @@ bool windowManagerRuns() {
 
 bool createGLWindow(const char* title, int width, int height, int samples) {
     if (!ensureVideo()) return false;
+    keepFreedMemory();
     if (samples > 0 && glContext) {
         // A context of a plain format does not fit a multisampled one.
         SDL_GL_DeleteContext(glContext);

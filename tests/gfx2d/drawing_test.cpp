@@ -333,6 +333,13 @@ void drawScene() {
         if (i % 50 == 0) setAlphaMode(i % 100 == 0 ? -0.6 : 0.3);
         if (i % 90 == 0) plotPoint(i % 320, i % 240, 0xFF00FF);
     }
+    // Translucent and overlapping, so that order shows; then on, across and
+    // just beyond the view's edges.
+    setAlphaMode(-0.6);
+    for (int i = 0; i < 60; ++i) drawSprite(i % 3 + 1, (i * 7) % 40 + 100, (i * 5) % 30 + 100);
+    for (double x : {-9, -8, -7, 150, 312, 319, 320}) {
+        for (double y : {-7, -6, -5, 150, 234, 239, 240}) drawSprite(1, x, y);
+    }
     drawSpriteStretched(1, 200, 100, -40, 30);
     drawSpriteRotoZoom(2, 100, 100, 30, 2);
     grabSprite(4, 50, 50, 40, 40);
