@@ -12,7 +12,6 @@
 #include "core/warnings.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
-#include "input/input_state.h"
 #include "input/keyboard.h"
 #include "platform/clock.h"
 #include "platform/window.h"
@@ -20,9 +19,6 @@
 namespace vorlan {
 
 namespace {
-
-constexpr int kKeyLeftAlt = 56;
-constexpr int kKeyF4 = 62;
 
 // Frame pacing: the time stamps of the last two frames, the time between
 // frame deadlines and the next deadline.
@@ -119,9 +115,8 @@ void presentFrame() {
         pumpMessages();
         platform::sleepMs(100);
     }
-    readKeyboard();
-    markNewFrame();
-    if ((frameState.escQuits && escapeHeld()) || (keyHeld(kKeyLeftAlt) && keyHeld(kKeyF4))) {
+    beginInputFrame();
+    if (quitKeysPressed()) {
         errorState.errorNumber = 0;
         errorState.errorLine = errorState.currentLine;
         endProgram();

@@ -6,7 +6,6 @@ using namespace vorlan;
 
 namespace {
 
-constexpr double kUp = 200, kLeft = 203, kRight = 205, kDown = 208;
 constexpr double kSpriteSize = 24, kSpeed = 3;
 
 void drawBackground() {
@@ -36,8 +35,8 @@ void vorlan::gameMain() {
     makeSprite();
     double x = 148, y = 108;
     for (;;) {
-        x += (keyDown(kRight) - keyDown(kLeft)) * kSpeed;
-        y += (keyDown(kDown) - keyDown(kUp)) * kSpeed;
+        x += (keyDown(kKeyRight) - keyDown(kKeyLeft)) * kSpeed;
+        y += (keyDown(kKeyDown) - keyDown(kKeyUp)) * kSpeed;
         x = x < 0 ? 0 : x > 320 - kSpriteSize ? 320 - kSpriteSize : x;
         y = y < 0 ? 0 : y > 240 - kSpriteSize ? 240 - kSpriteSize : y;
         drawBackground();

@@ -13,11 +13,11 @@ namespace quillowen {
 
 using vorlan::elementAt;
 using vorlan::keyDown;
+using vorlan::kKeyA, vorlan::kKeyD, vorlan::kKeyS, vorlan::kKeyW;
+using vorlan::kKeyUp, vorlan::kKeyDown, vorlan::kKeyLeft, vorlan::kKeyRight;
 
 namespace {
 
-constexpr double kKeyUp = 200, kKeyDown = 208, kKeyLeft = 203, kKeyRight = 205;
-constexpr double kKeyW = 17, kKeyA = 30, kKeyS = 31, kKeyD = 32;
 constexpr double kStepMs = 700;
 
 void scroll(Round& r) {

@@ -13,7 +13,7 @@ double soundVolume = 1.0;
 
 namespace {
 
-constexpr double kKeyPageUp = 201, kKeyPageDown = 209;
+using vorlan::kKeyPageDown, vorlan::kKeyPageUp;
 
 bool volumeKeyHeld() {
     return vorlan::keyDown(kKeyPageUp) != 0 || vorlan::keyDown(kKeyPageDown) != 0;

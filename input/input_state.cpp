@@ -3,6 +3,7 @@
 #include <vorlan/app.h>
 #include <vorlan/input.h>
 
+#include "input/input_events.h"
 #include "input/joystick.h"
 #include "platform/events.h"
 #include "platform/mouse.h"
@@ -12,10 +13,13 @@ namespace vorlan {
 InputState* inputState = nullptr;
 
 void createInputState() {
-    if (!inputState) inputState = new InputState();
+    if (inputState) return;
+    inputState = new InputState();
+    startInputEvents();
 }
 
 void destroyInputState() {
+    if (inputState) stopInputEvents();
     delete inputState;
     inputState = nullptr;
 }
@@ -42,18 +46,15 @@ void initInput(bool captureMouse) {
     } else {
         state.pointerVisible = true;
     }
-    state.joystickCount = platform::openJoysticks(platform::kMaxJoysticks);
-    for (int slot = 0; slot < state.joystickCount; ++slot) {
-        state.joystickNames[slot] =
-            cutOnCharacterBoundary(platform::joystickName(slot), kJoystickNameBytes);
-    }
+    // Each joystick found is listed as an input event, as one plugged in later.
+    platform::startJoysticks();
 }
 
 void shutdownInput() {
     if (!inputState) return;
     if (!inputState->pointerVisible) setPointerMode(1);
     platform::closeJoysticks();
-    inputState->joystickCount = 0;
+    for (int slot = 0; slot < platform::kMaxJoysticks; ++slot) noteJoystickSlot(slot, false);
 }
 
 }  // namespace vorlan

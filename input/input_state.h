@@ -25,13 +25,17 @@ struct InputState {
     int16_t lastDy = 0;
     int16_t lastWheel = 0;
 
+    // The joysticks plugged in, by number; a number keeps its joystick
+    // while it stays plugged in.
     int32_t joystickCount = 0;
+    bool joystickListed[platform::kMaxJoysticks] = {};
     std::string joystickNames[platform::kMaxJoysticks];
 };
 
 // The process-wide input state; null before start-up and after shutdown.
 extern InputState* inputState;
 
+// Creating the state starts recording input events; destroying it stops.
 void createInputState();
 void destroyInputState();
 void markNewFrame();

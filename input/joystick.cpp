@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/event_pump.h"
+#include "input/input_events.h"
 #include "input/input_state.h"
 #include "value/number_conversion.h"
 
@@ -14,8 +16,21 @@ namespace {
 
 enum Axis { kX, kY, kZ, kRX, kRY, kRZ };
 
+bool listed(int slot) {
+    return inputState && slot >= 0 && slot < platform::kMaxJoysticks &&
+           inputState->joystickListed[slot];
+}
+
+// Events first: a joystick plugged in or out, and the presses since the
+// last read.
 platform::JoystickReading readJoystickNumber(double n) {
+    pumpMessages();
     return readJoystickState(truncateToInt32(n));
+}
+
+// Held, or pressed and released since the last read of this button.
+double buttonRead(bool held, bool pressed) {
+    return held || pressed ? 1.0 : 0.0;
 }
 
 double axisValue(double n, Axis axis) {
@@ -31,16 +46,27 @@ double clampedForce(double force) {
 
 }  // namespace
 
+void noteJoystickSlot(int slot, bool attached) {
+    if (!inputState || slot < 0 || slot >= platform::kMaxJoysticks) return;
+    InputState& state = *inputState;
+    if (state.joystickListed[slot] == attached) return;
+    state.joystickListed[slot] = attached;
+    state.joystickCount += attached ? 1 : -1;
+    state.joystickNames[slot] =
+        attached ? cutOnCharacterBoundary(platform::joystickName(slot), kJoystickNameBytes) : "";
+}
+
 platform::JoystickReading readJoystickState(int n) {
     platform::JoystickReading reading;
-    if (!inputState || n < 0 || n >= inputState->joystickCount) return reading;
+    if (!listed(n)) return reading;
     if (!platform::readJoystick(n, reading)) reading = platform::JoystickReading{};
     return reading;
 }
 
 bool anyJoystickInput() {
     if (!inputState) return false;
-    for (int n = inputState->joystickCount - 1; n >= 0; --n) {
+    for (int n = platform::kMaxJoysticks - 1; n >= 0; --n) {
+        if (!listed(n)) continue;
         platform::JoystickReading reading = readJoystickState(n);
         if (std::any_of(std::begin(reading.buttons), std::end(reading.buttons),
                         [](uint8_t b) { return (b & 0x80) != 0; })) {
@@ -93,26 +119,54 @@ double joystickHatY(double n) {
 }
 
 void readJoystick(double& x, double& y, double& button1, double& button2) {
-    platform::JoystickReading reading = readJoystickState(0);
+    platform::JoystickReading reading = readJoystickNumber(0);
     x = std::trunc(reading.axes[kX] / 30000.0);
     y = std::trunc(reading.axes[kY] / 30000.0);
-    button1 = reading.buttons[0];
-    button2 = reading.buttons[1];
+    // A press released before this read still reads as pressed, once.
+    button1 = 128 * buttonRead(reading.buttons[0] != 0, takeJoystickPress(0, 0));
+    button2 = 128 * buttonRead(reading.buttons[1] != 0, takeJoystickPress(0, 1));
+}
+
+double joystickButton(double n, double b) {
+    pumpMessages();
+    int slot = truncateToInt32(n);
+    int button = truncateToInt32(b);
+    if (!listed(slot)) return 0;
+    bool pressed = takeJoystickPress(slot, button);
+    return buttonRead(platform::joystickButtonHeld(slot, button), pressed);
+}
+
+double padButton(double n, double b) {
+    pumpMessages();
+    int slot = truncateToInt32(n);
+    int button = truncateToInt32(b);
+    if (!listed(slot)) return 0;
+    bool pressed = takePadPress(slot, button);
+    return buttonRead(platform::padButtonHeld(slot, button), pressed);
+}
+
+double padAxis(double n, double axis) {
+    pumpMessages();
+    int slot = truncateToInt32(n);
+    if (!listed(slot)) return 0;
+    return std::clamp(platform::padAxis(slot, truncateToInt32(axis)) / 32767.0, -1.0, 1.0);
 }
 
 RtString joystickName(double n) {
+    pumpMessages();
     int slot = truncateToInt32(n);
-    if (!inputState || slot < 0 || slot >= inputState->joystickCount) return RtString();
+    if (!listed(slot)) return RtString();
     return RtString(inputState->joystickNames[slot].c_str());
 }
 
 double joystickCount() {
+    pumpMessages();
     return inputState ? inputState->joystickCount : 0;
 }
 
 void joystickRumble(double n, double durationMs, double forceX, double forceY) {
     int slot = truncateToInt32(n);
-    if (!inputState || slot < 0 || slot >= inputState->joystickCount) return;
+    if (!listed(slot)) return;
     double fx = clampedForce(forceX);
     double fy = clampedForce(forceY);
     // The strength of a constant force along (fx, fy); both motors carry it,

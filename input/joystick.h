@@ -8,6 +8,8 @@ namespace vorlan {
 // Names keep to the 522-byte name slots games were written for.
 constexpr size_t kJoystickNameBytes = 521;
 
+// Lists or unlists the joystick in a slot, as it is plugged in or out.
+void noteJoystickSlot(int slot, bool attached);
 // Reads joystick n into a record; a number outside 0..9 or a slot without
 // a joystick gives the centred record (axes 0, hats centred, no buttons).
 platform::JoystickReading readJoystickState(int n);

@@ -1,22 +1,19 @@
-// Keyboard by scan code: a snapshot taken on every keyboard query.
+// Keyboard by scan code, and the idle step of the waiting operations.
 #pragma once
-
-#include <cstdint>
 
 namespace vorlan {
 
-// Pumps the window's events and takes a fresh snapshot of the keyboard, so
-// a loop of key queries sees keys go up and down without presenting frames.
+// Handles the window's pending events, so that the keys, clicks and
+// characters that came in are recorded before a read.
 void readKeyboard();
-// True when the key with this scan code was held at the last snapshot.
-bool keyHeld(int scanCode);
-// True while Escape (either of its codes) is held at the last snapshot.
-bool escapeHeld();
+// The start of a frame: takes in the events and begins a new frame for the
+// mouse movement and the typed text.
+void beginInputFrame();
+// True when Escape (while setEscQuits is on) or Alt+F4 was pressed since
+// the last look, however briefly, or is held.
+bool quitKeysPressed();
 // The scan code a game's key number stands for: truncated, then its low
 // byte (256 is 0, -56 is 200); NaN and numbers beyond 32 bits are 0.
 int scanCodeOf(double code);
-// The character a held key types: 8 for Backspace, 10 for both Enter keys,
-// else the typed character when it is printable; 0 for none.
-uint8_t keyCharacter(int scanCode);
 
 }  // namespace vorlan

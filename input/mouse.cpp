@@ -7,6 +7,7 @@
 
 #include "core/event_pump.h"
 #include "gfx2d/game_window.h"
+#include "input/input_events.h"
 #include "input/input_state.h"
 #include "platform/mouse.h"
 #include "value/number_conversion.h"
@@ -80,6 +81,15 @@ double asTruth(bool value) {
     return value ? 1.0 : 0.0;
 }
 
+enum Button { kLeft, kRight, kMiddle };
+
+// 1 while held, and once for a click that came and went since the last
+// read of this button.
+double buttonRead(int16_t held, Button button) {
+    bool clicked = takeButtonPress(button);
+    return asTruth(clicked || held != 0);
+}
+
 }  // namespace
 
 int16_t saturateToInt16(int64_t value) {
@@ -122,8 +132,8 @@ void readMouse(double& x, double& y, double& left, double& right) {
     if (state.y < 0) state.y = 0;
     x = state.x;
     y = state.y;
-    left = asTruth(sample.left != 0);
-    right = asTruth(sample.right != 0);
+    left = buttonRead(sample.left, kLeft);
+    right = buttonRead(sample.right, kRight);
 }
 
 double mouseAxis(double index) {
@@ -136,11 +146,11 @@ double mouseAxis(double index) {
         case 2:
             return sample.wheel;
         case 3:
-            return asTruth(sample.left != 0);
+            return buttonRead(sample.left, kLeft);
         case 4:
-            return asTruth(sample.right != 0);
+            return buttonRead(sample.right, kRight);
         case 5:
-            return asTruth(sample.middle != 0);
+            return buttonRead(sample.middle, kMiddle);
         default:
             return 0;
     }
@@ -148,7 +158,16 @@ double mouseAxis(double index) {
 
 double anyMouseButton() {
     MouseSample sample = readMouseSample();
-    return asTruth(sample.left != 0 || sample.right != 0 || sample.middle != 0);
+    double left = buttonRead(sample.left, kLeft);
+    double right = buttonRead(sample.right, kRight);
+    double middle = buttonRead(sample.middle, kMiddle);
+    return asTruth(left + right + middle > 0);
+}
+
+double mouseHit(double button) {
+    pumpMessages();
+    int n = truncateToInt32(button);
+    return n >= kMouseLeft && n <= kMouseMiddle ? takeButtonHits(n - kMouseLeft) : 0;
 }
 
 double waitMouseClick() {

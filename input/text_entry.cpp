@@ -25,18 +25,24 @@ void inputLine(RtString& text, double x, double y) {
     bool cursorOn = false;
     for (;;) {
         presentFrame();
-        RtString typed = readKeyChar();
-        int character = typed.length() > 0 ? static_cast<unsigned char>(typed.cStr()[0]) : 0;
-        if (character == 10) {
-            freeTileSet(kScreenCopy);
-            return;
+        // Everything typed since the last frame, up to the line's end: what
+        // comes after the Enter is left for the next read.
+        bool typedAny = false;
+        for (RtString typed = readKeyChar(); typed.length() > 0; typed = readKeyChar()) {
+            typedAny = true;
+            int character = static_cast<unsigned char>(typed.cStr()[0]);
+            if (character == 10) {
+                freeTileSet(kScreenCopy);
+                return;
+            }
+            if (character == 8) {
+                // One byte is one character: typed text arrives as Latin-1.
+                if (text.length() > 0) text.truncateAt(text.length() - 1);
+            } else {
+                text += typed;
+            }
         }
-        if (character == 8) {
-            // One byte is one character: typed text arrives as Latin-1.
-            if (text.length() > 0) text.truncateAt(text.length() - 1);
-        } else if (character != 0) {
-            text += typed;
-        } else if (++idleFrames > kBlinkFrames) {
+        if (!typedAny && ++idleFrames > kBlinkFrames) {
             idleFrames = 0;
             cursorOn = !cursorOn;
         }

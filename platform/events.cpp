@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#include <string>
+#include <utility>
+
+#include "platform/joystick.h"
 #include "platform/keyboard.h"
 #include "platform/mouse.h"
 
@@ -9,22 +13,66 @@ namespace vorlan::platform {
 
 namespace {
 
-// Keys and buttons leave what the input services need beyond SDL's own
-// state: the text a key typed, clicks between two reads, wheel clicks.
+using Kind = InputEvent::Kind;
+
+InputEventHandler inputHandler = nullptr;
+// The text after an auto-repeated key press belongs to that repeat: a held
+// key types once.
+bool textOfRepeat = false;
+
+void deliver(Kind kind, int code, int slot = 0) {
+    deliverInputEvent(InputEvent{kind, code, slot});
+}
+
+void noteKey(const SDL_KeyboardEvent& key) {
+    bool down = key.type == SDL_KEYDOWN;
+    textOfRepeat = down && key.repeat != 0;
+    int code = scanCodeOf(key.keysym.scancode);
+    if (code != 0 && !textOfRepeat) deliver(down ? Kind::KeyDown : Kind::KeyUp, code);
+}
+
+void noteText(const char* utf8) {
+    if (std::exchange(textOfRepeat, false)) return;
+    for (char byte : latin1FromUtf8(utf8)) deliver(Kind::Character, static_cast<uint8_t>(byte));
+}
+
+void noteButton(uint8_t button) {
+    int index = button == SDL_BUTTON_LEFT     ? 0
+                : button == SDL_BUTTON_RIGHT  ? 1
+                : button == SDL_BUTTON_MIDDLE ? 2
+                                              : -1;
+    if (index >= 0) deliver(Kind::MouseDown, index);
+}
+
 void noteInput(const SDL_Event& event) {
     switch (event.type) {
         case SDL_KEYDOWN:
-            noteKeyPress(event.key.keysym.scancode);
+        case SDL_KEYUP:
+            noteKey(event.key);
             break;
         case SDL_TEXTINPUT:
-            noteTypedText(event.text.text);
+            noteText(event.text.text);
             break;
         case SDL_MOUSEBUTTONDOWN:
-            noteButtonPress(event.button.button);
+            noteButton(event.button.button);
             break;
         case SDL_MOUSEWHEEL:
             noteWheel(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y
                                                                       : event.wheel.y);
+            break;
+        case SDL_JOYDEVICEADDED:
+        case SDL_JOYDEVICEREMOVED:
+            refreshJoysticks();
+            break;
+        case SDL_JOYBUTTONDOWN:
+            if (int slot = joystickSlotOf(event.jbutton.which); slot >= 0) {
+                deliver(Kind::JoystickDown, event.jbutton.button, slot);
+            }
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+            if (int slot = joystickSlotOf(event.cbutton.which); slot >= 0) {
+                deliver(Kind::PadDown, event.cbutton.button, slot);
+            }
             break;
         default:
             break;
@@ -32,6 +80,14 @@ void noteInput(const SDL_Event& event) {
 }
 
 }  // namespace
+
+void setInputEventHandler(InputEventHandler handler) {
+    inputHandler = handler;
+}
+
+void deliverInputEvent(const InputEvent& event) {
+    if (inputHandler) inputHandler(event);
+}
 
 bool inputEventsAvailable() {
     return SDL_WasInit(SDL_INIT_EVENTS) != 0;

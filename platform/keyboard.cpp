@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include <cstring>
+#include <cstdint>
 
 namespace vorlan::platform {
 
@@ -129,62 +129,39 @@ constexpr KeyPair kKeyTable[] = {
     {SDL_SCANCODE_SLEEP, 0xDF},
 };
 
-uint8_t codeOf(int sdlScancode) {
+}  // namespace
+
+int scanCodeOf(int sdlScancode) {
     for (const KeyPair& pair : kKeyTable) {
         if (pair.sdl == sdlScancode) return pair.code;
     }
     return 0;
 }
 
-uint8_t typedBy[kKeyCount] = {};
-// The key whose press the next text belongs to: text follows its key event.
-int lastPressed = -1;
-
-// The first character of UTF-8 text, or -1 when it is not one.
-long firstCodePoint(const unsigned char* p) {
-    if (p[0] < 0x80) return p[0];
-    int extra = (p[0] & 0xE0) == 0xC0   ? 1
-                : (p[0] & 0xF0) == 0xE0 ? 2
-                : (p[0] & 0xF8) == 0xF0 ? 3
-                                        : -1;
-    if (extra < 0) return -1;
-    long value = p[0] & (0x3F >> extra);
-    for (int i = 1; i <= extra; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return -1;
-        value = (value << 6) | (p[i] & 0x3F);
+std::string latin1FromUtf8(const char* utf8) {
+    std::string bytes;
+    if (!utf8) return bytes;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    while (*p) {
+        int extra = *p < 0x80             ? 0
+                    : (*p & 0xE0) == 0xC0 ? 1
+                    : (*p & 0xF0) == 0xE0 ? 2
+                    : (*p & 0xF8) == 0xF0 ? 3
+                                          : -1;
+        long value = extra < 0 ? -1 : *p & (0x7F >> extra);
+        int used = 1;
+        for (; used <= extra && value >= 0; ++used) {
+            if ((p[used] & 0xC0) != 0x80)
+                value = -1;
+            else
+                value = (value << 6) | (p[used] & 0x3F);
+        }
+        // A broken sequence costs one byte, so the rest is read afresh.
+        p += value < 0 ? 1 : used;
+        if (value >= 0 && value < 0x20) continue;
+        bytes += value >= 0 && value <= 0xFF ? static_cast<char>(value) : '?';
     }
-    return value;
-}
-
-}  // namespace
-
-uint8_t typedCharacter(int scanCode) {
-    if (scanCode < 0 || scanCode >= kKeyCount) return 0;
-    return typedBy[scanCode];
-}
-
-void noteKeyPress(int sdlScancode) {
-    uint8_t code = codeOf(sdlScancode);
-    lastPressed = code == 0 ? -1 : code;
-    // A press that types nothing (Escape, the arrows) leaves no character.
-    if (code != 0) typedBy[code] = 0;
-}
-
-void noteTypedText(const char* utf8) {
-    if (lastPressed < 0 || !utf8) return;
-    long character = firstCodePoint(reinterpret_cast<const unsigned char*>(utf8));
-    typedBy[lastPressed] = character > 0 && character <= 0xFF ? static_cast<uint8_t>(character) : 0;
-    lastPressed = -1;
-}
-
-void snapshotKeyboard(uint8_t keys[kKeyCount]) {
-    std::memset(keys, 0, kKeyCount);
-    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    for (const KeyPair& pair : kKeyTable) {
-        if (pair.sdl < count && state[pair.sdl]) keys[pair.code] = 0x80;
-    }
+    return bytes;
 }
 
 }  // namespace vorlan::platform

@@ -9,7 +9,6 @@ namespace vorlan::platform {
 
 namespace {
 
-MouseButtons pressedSinceRead;
 int wheelClicks = 0;
 
 bool eventsUp() {
@@ -25,14 +24,6 @@ MouseButtons fromMask(Uint32 mask) {
     held.left = (mask & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
     held.right = (mask & SDL_BUTTON(SDL_BUTTON_RIGHT)) != 0;
     held.middle = (mask & SDL_BUTTON(SDL_BUTTON_MIDDLE)) != 0;
-    return held;
-}
-
-MouseButtons withPressedSinceRead(MouseButtons held) {
-    held.left |= pressedSinceRead.left;
-    held.right |= pressedSinceRead.right;
-    held.middle |= pressedSinceRead.middle;
-    pressedSinceRead = MouseButtons{};
     return held;
 }
 
@@ -104,18 +95,18 @@ MouseButtons systemButtons() {
     if (!eventsUp()) return MouseButtons{};
     PointerQuery query = queryX();
     if (!query.answered) {
-        return withPressedSinceRead(fromMask(SDL_GetGlobalMouseState(nullptr, nullptr)));
+        return fromMask(SDL_GetGlobalMouseState(nullptr, nullptr));
     }
     MouseButtons held;
     held.left = (query.buttons & Button1Mask) != 0;
     held.right = (query.buttons & Button3Mask) != 0;
     held.middle = (query.buttons & Button2Mask) != 0;
-    return withPressedSinceRead(held);
+    return held;
 }
 
 MouseButtons deviceButtons() {
     if (!eventsUp()) return MouseButtons{};
-    return withPressedSinceRead(fromMask(SDL_GetMouseState(nullptr, nullptr)));
+    return fromMask(SDL_GetMouseState(nullptr, nullptr));
 }
 
 bool setRelativeMode(bool on) {
@@ -142,12 +133,6 @@ void showArrowCursor() {
     static SDL_Cursor* arrow = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     if (arrow) SDL_SetCursor(arrow);
     SDL_ShowCursor(SDL_ENABLE);
-}
-
-void noteButtonPress(int sdlButton) {
-    if (sdlButton == SDL_BUTTON_LEFT) pressedSinceRead.left = true;
-    if (sdlButton == SDL_BUTTON_RIGHT) pressedSinceRead.right = true;
-    if (sdlButton == SDL_BUTTON_MIDDLE) pressedSinceRead.middle = true;
 }
 
 void noteWheel(int clicks) {

@@ -19,9 +19,8 @@ void movePointerOnScreen(int x, int y);
 // Moves the pointer to a point of the main window's client area.
 void movePointerInWindow(int x, int y);
 
-// Buttons held now, or pressed since the last call (a click between two
-// reads is not lost). The system state is live wherever the pointer is;
-// the device state is the one the window saw.
+// Buttons held now. The system state is live wherever the pointer is; the
+// device state is the one the window saw. Clicks come as input events.
 MouseButtons systemButtons();
 MouseButtons deviceButtons();
 
@@ -35,7 +34,6 @@ int takeWheelClicks();
 void showArrowCursor();
 
 // Called by the event pump.
-void noteButtonPress(int sdlButton);
 void noteWheel(int clicks);
 
 }  // namespace vorlan::platform

@@ -13,6 +13,10 @@
 //   open, save after 5 frames show the open or the save dialog, print
 //              "file <result>" and the working directory before and after
 //   line       edit a line that starts as "x" at (10, 10), print "line <text>"
+//   lines      edit empty lines one after another, print "line <text>" for each
+//   taps       stall 100 ms in every frame and print "key <code> <keyDown> <keyHit>"
+//              for every key either reports; F12 ends this and starts "lines"
+//              at 10 frames a second
 //   size=WxH   a surface of W x H; scale=N the window scale setting; full
 //              start in fullscreen
 //   pattern    draw a pattern of single pixels once, keep it as the
@@ -123,6 +127,29 @@ void vorlan::gameMain() {
         std::snprintf(line, sizeof line, "draws %.0f %.0f %.0f", first, second, third);
         say(line);
         return;
+    }
+    if (hasWord("taps")) {
+        say("tapping");
+        for (bool done = false; !done;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            for (int code = 1; code < 256; ++code) {
+                double down = keyDown(code), hits = keyHit(code);
+                if (down == 0 && hits == 0) continue;
+                say("key " + std::to_string(code) + " " + std::to_string(int(down)) + " " +
+                    std::to_string(int(hits)));
+                done = done || code == kKeyF12;
+            }
+            presentFrame();
+        }
+        setFrameLimit(10);
+    }
+    if (hasWord("lines") || hasWord("taps")) {
+        say("editing");
+        for (;;) {
+            RtString text;
+            inputLine(text, 10, 10);
+            say(std::string("line ") + text.cStr());
+        }
     }
     if (hasWord("open") || hasWord("save") || hasWord("line")) {
         for (int frame = 0; frame < 5; ++frame) presentFrame();

@@ -5,6 +5,8 @@
 #include <vorlan/vorlan.h>
 
 #include <cmath>
+#include <iterator>
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,27 +21,32 @@ namespace {
 class Joysticks : public testing::Test {
   protected:
     // Attaches `count` virtual joysticks, then starts the runtime's input.
-    void attach(int count, const std::string& firstName = "") {
+    void attach(int count, const std::string& firstName = "", int buttons = 4) {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0);
         for (int i = 0; i < count; ++i) {
-            names_.push_back(i == 0 && !firstName.empty() ? firstName : "Pad " + std::to_string(i));
-            SDL_VirtualJoystickDesc desc{};
-            desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-            desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-            desc.naxes = 6;
-            desc.nbuttons = 4;
-            desc.nhats = 1;
-            desc.name = names_.back().c_str();
-            desc.userdata = &rumbles_;
-            desc.Rumble = [](void* rumbles, Uint16 low, Uint16 high) {
-                static_cast<Rumbles*>(rumbles)->emplace_back(low, high);
-                return 0;
-            };
-            ASSERT_GE(SDL_JoystickAttachVirtualEx(&desc), 0) << SDL_GetError();
+            plugIn(i == 0 && !firstName.empty() ? firstName : "Pad " + std::to_string(i), buttons);
         }
         first_ = SDL_JoystickOpen(0);
         createInputState();
         initInput(false);
+    }
+
+    // A virtual pad in SDL's standard layout, as far as its buttons go.
+    void plugIn(const std::string& name, int buttons) {
+        names_.push_back(name);
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = 6;
+        desc.nbuttons = static_cast<Uint16>(buttons);
+        desc.nhats = 1;
+        desc.name = names_.back().c_str();
+        desc.userdata = &rumbles_;
+        desc.Rumble = [](void* rumbles, Uint16 low, Uint16 high) {
+            static_cast<Rumbles*>(rumbles)->emplace_back(low, high);
+            return 0;
+        };
+        ASSERT_GE(SDL_JoystickAttachVirtualEx(&desc), 0) << SDL_GetError();
     }
 
     void TearDown() override {
@@ -51,7 +58,7 @@ class Joysticks : public testing::Test {
     }
 
     SDL_Joystick* first_ = nullptr;
-    std::vector<std::string> names_;
+    std::list<std::string> names_;                           // SDL keeps pointers to them
     using Rumbles = std::vector<std::pair<Uint16, Uint16>>;  // low and high motor
     Rumbles rumbles_;
 };
@@ -127,8 +134,72 @@ TEST_F(Joysticks, AtMostTenAreListedWithNamesCutBetweenCharacters) {
     attach(11, longName);
     EXPECT_EQ(joystickCount(), 10);
     EXPECT_EQ(joystickName(0).cStr(), longName.substr(0, 521));
-    for (int n = 1; n < 10; ++n) EXPECT_EQ(joystickName(n).cStr(), names_[n]);
+    auto name = std::next(names_.begin());
+    for (int n = 1; n < 10; ++n, ++name) EXPECT_EQ(joystickName(n).cStr(), *name);
     EXPECT_EQ(joystickName(10).length(), 0u);
+}
+
+// Each button of the standard layout under its name, through the pad's own
+// mapping: a press and release between two reads is seen once.
+TEST_F(Joysticks, EveryPadButtonAnswersToItsNameAndATapIsSeenOnce) {
+    attach(1, "", SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1);
+    SDL_GameController* pad = SDL_GameControllerOpen(0);
+    ASSERT_NE(pad, nullptr);
+    // In the order of SDL's own numbering of the layout.
+    // clang-format off
+    const int buttons[] = {kPadA, kPadB, kPadX, kPadY, kPadBack, kPadGuide, kPadStart,
+                           kPadLeftStick, kPadRightStick, kPadLeftShoulder, kPadRightShoulder,
+                           kPadUp, kPadDown, kPadLeft, kPadRight};
+    // clang-format on
+    for (int sdl = 0; sdl < SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1; ++sdl) {
+        int name = buttons[sdl];
+        SCOPED_TRACE(name);
+        int raw =
+            SDL_GameControllerGetBindForButton(pad, SDL_GameControllerButton(sdl)).value.button;
+        for (Uint8 state : {SDL_PRESSED, SDL_RELEASED}) {
+            SDL_JoystickSetVirtualButton(first_, raw, state);
+            SDL_PumpEvents();
+        }
+        EXPECT_EQ(padButton(0, name), 1);
+        EXPECT_EQ(joystickButton(0, raw), 1);
+        EXPECT_EQ(padButton(0, name) + joystickButton(0, raw), 0) << "seen twice";
+        SDL_JoystickSetVirtualButton(first_, raw, SDL_PRESSED);
+        for (int other : buttons) EXPECT_EQ(padButton(0, other), other == name) << other;
+        SDL_JoystickSetVirtualButton(first_, raw, SDL_RELEASED);
+    }
+    const struct {
+        int name;
+        SDL_GameControllerAxis sdl;
+        Sint16 raw;
+        double value;
+    } axes[] = {{kPadLeftX, SDL_CONTROLLER_AXIS_LEFTX, -32768, -1},
+                {kPadLeftY, SDL_CONTROLLER_AXIS_LEFTY, 16384, 16384 / 32767.0},
+                {kPadRightX, SDL_CONTROLLER_AXIS_RIGHTX, 32767, 1},
+                {kPadRightY, SDL_CONTROLLER_AXIS_RIGHTY, -16384, -16384 / 32767.0},
+                {kPadLeftTrigger, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, 1},
+                {kPadRightTrigger, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768, 0}};
+    for (const auto& c : axes) {
+        SDL_JoystickSetVirtualAxis(first_, SDL_GameControllerGetBindForAxis(pad, c.sdl).value.axis,
+                                   c.raw);
+        EXPECT_NEAR(padAxis(0, c.name), c.value, 1e-4) << c.name;
+    }
+    for (double bad : {-1.0, 21.0, 1e300}) {
+        EXPECT_EQ(padButton(0, bad) + padAxis(0, bad) + joystickButton(0, bad), 0) << bad;
+    }
+    EXPECT_EQ(padButton(1, kPadA) + padAxis(1, kPadLeftTrigger), 0) << "no joystick 1";
+    SDL_GameControllerClose(pad);
+}
+
+TEST_F(Joysticks, PadsPluggedInOrOutWhileTheGameRunsKeepOrTakeTheirNumbers) {
+    attach(2);
+    SDL_JoystickDetachVirtual(0);
+    EXPECT_EQ(joystickCount(), 1);
+    EXPECT_EQ(joystickName(0).length(), 0u);
+    EXPECT_STREQ(joystickName(1).cStr(), "Pad 1");
+    plugIn("Pad 2", 4);
+    EXPECT_EQ(joystickCount(), 2);
+    EXPECT_STREQ(joystickName(0).cStr(), "Pad 2") << "the lowest free number";
+    EXPECT_STREQ(joystickName(1).cStr(), "Pad 1");
 }
 
 TEST_F(Joysticks, RumbleStrengthFollowsTheForce) {

@@ -121,6 +121,32 @@ TEST_F(Mouse, WaitMouseClickReturnsAfterTheClickAndNotBefore) {
     presentFrame();  // takes in the release, so that no later test starts with the button down
 }
 
+// Clicks that come and go while nothing reads: each is counted by mouseHit,
+// and every read that reports the button sees it once.
+TEST_F(Mouse, ClicksBetweenReadsAreCountedAndSeenOnce) {
+    moveTo(160, 120);
+    presentFrame();
+    xdotool("click --repeat 3 --delay 20 1 click 3");
+    double left = 0, right = 0;
+    EXPECT_TRUE(presentUntil([&] {
+        left += mouseHit(kMouseLeft);
+        right += mouseHit(kMouseRight);
+        return right > 0;
+    }));
+    EXPECT_EQ(left, 3);
+    EXPECT_EQ(right, 1);
+    for (double button : {0.0, 4.0, -1.0, 1e300}) EXPECT_EQ(mouseHit(button), 0) << button;
+    mouseAxis(0);  // a movement read leaves the clicks to the button reads
+    EXPECT_EQ(mouseAxis(4), 1);
+    EXPECT_EQ(mouseAxis(5), 0);
+    double x, y, readLeft, readRight;
+    readMouse(x, y, readLeft, readRight);
+    EXPECT_EQ(readLeft, 1);
+    EXPECT_EQ(readRight, 0) << "the right click was seen already";
+    readMouse(x, y, readLeft, readRight);
+    EXPECT_EQ(readLeft + anyMouseButton(), 0);
+}
+
 TEST_F(MouseDevice, CapturedDeviceReportsRelativeMovementAndWheelClicks) {
     moveTo(160, 120);
     presentFrame();
