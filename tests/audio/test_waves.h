@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "tests/gfx2d/test_images.h"
+#include "tests/support/bytes.h"
 
 namespace vorlan::test {
 
@@ -30,32 +31,28 @@ struct WaveLayout {
 // Frames of one constant level per channel.
 inline std::string pcm16(size_t frames, int channels, int16_t level) {
     std::string out;
-    for (size_t i = 0; i < frames * static_cast<size_t>(channels); ++i)
-        putLe16(out, static_cast<uint16_t>(level));
+    for (size_t i = 0; i < frames * static_cast<size_t>(channels); ++i) appendLe(out, level, 2);
     return out;
 }
 
 inline std::string waveFile(const WaveLayout& w, const std::string& samples) {
     std::string fmt;
-    putLe16(fmt, w.tag);
-    putLe16(fmt, w.channels);
-    putLe32(fmt, w.rate);
     uint16_t block = static_cast<uint16_t>(w.channels * w.bits / 8);
-    putLe32(fmt, w.rate * block);
-    putLe16(fmt, block);
-    putLe16(fmt, w.bits);
-    if (w.formatSize >= 18) putLe16(fmt, w.formatSize - 18);
+    const std::pair<uint32_t, int> fields[] = {{w.tag, 2},          {w.channels, 2}, {w.rate, 4},
+                                               {w.rate * block, 4}, {block, 2},      {w.bits, 2}};
+    for (auto [value, bytes] : fields) appendLe(fmt, value, bytes);
+    if (w.formatSize >= 18) appendLe(fmt, w.formatSize - 18, 2);
     if (w.formatSize >= 40) {
-        putLe16(fmt, w.bits);
-        putLe32(fmt, w.channels == 1 ? 4 : 3);
-        putLe32(fmt, w.subFormat);
+        appendLe(fmt, w.bits, 2);
+        appendLe(fmt, w.channels == 1 ? 4 : 3, 4);
+        appendLe(fmt, w.subFormat, 4);
         fmt += std::string("\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 12);
     }
     fmt.resize(w.formatSize, '\0');
     std::string body = "WAVE";
     auto put = [&](const std::string& tag, const std::string& bytes, uint32_t size) {
         body += tag;
-        putLe32(body, size);
+        appendLe(body, size, 4);
         body += bytes;
         if (tag != "data" && bytes.size() % 2) body += '\0';
     };
@@ -64,7 +61,7 @@ inline std::string waveFile(const WaveLayout& w, const std::string& samples) {
     put("data", samples,
         w.dataSize < 0 ? static_cast<uint32_t>(samples.size()) : static_cast<uint32_t>(w.dataSize));
     std::string out = "RIFF";
-    putLe32(out, static_cast<uint32_t>(body.size()));
+    appendLe(out, body.size(), 4);
     out += body;
     out.resize(out.size() - w.cut);
     return out;

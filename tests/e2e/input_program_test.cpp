@@ -12,7 +12,6 @@
 
 #include "e2e/program_window.h"
 #include "support/focus_lock.h"
-#include "support/run_process.h"
 
 namespace vorlan::test {
 namespace {

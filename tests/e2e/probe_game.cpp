@@ -6,10 +6,9 @@
 //   early      load a sprite from configureRuntime, before start-up
 //   load:KIND:FILE:N  load FILE as a sprite, font, background or sound
 //              into slot N (music and video play it), before the frames
-//   ret        return from gameMain after 10 frames
 //   where      print the working directory and elapsedMs at the start
 //   draws      print the first three draws of the random generator, then end
-//   still      present no frame for 4 s, so the start-up screen stays shown
+//   still      present no frame for 30 s, so the start-up screen stays shown
 //   open, save after 5 frames show the open or the save dialog, print
 //              "file <result>" and the working directory before and after
 //   line       edit a line that starts as "x" at (10, 10), print "line <text>"
@@ -117,7 +116,7 @@ void vorlan::gameMain() {
     loadNamedFiles();
     if (hasWord("still")) {
         say("still");
-        std::this_thread::sleep_for(std::chrono::seconds(4));
+        std::this_thread::sleep_for(std::chrono::seconds(30));
     }
     if (hasWord("where"))
         say("cwd " + workingFolder() + "\nelapsed " + std::to_string(elapsedMs()));
@@ -179,7 +178,6 @@ void vorlan::gameMain() {
             dimensionArray(ten, 10);
             say("read " + std::to_string(elementAt(ten, 10)));
         }
-        if (frame == 10 && hasWord("ret")) return;
         presentFrame();
     }
 }

@@ -2,15 +2,15 @@
 // the pixels the server shows.
 #pragma once
 
-#include <cstdint>
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "support/picture.h"
 #include "support/process_window.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
@@ -23,58 +23,24 @@ inline void holdKeys(const std::string& keys, int ms = 300) {
                "; xdotool keyup " + keys);
 }
 
+// The names the game's test reads pictures by.
+using WindowPicture = Picture;
 struct Colour {
-    int red = 0, green = 0, blue = 0;
-    bool operator==(const Colour&) const = default;
+    Colour(const uint8_t* p) : red(p[0]), green(p[1]), blue(p[2]) {}
+    int red, green, blue;
 };
-inline std::ostream& operator<<(std::ostream& out, const Colour& c) {
-    return out << "rgb(" << c.red << "," << c.green << "," << c.blue << ")";
+inline Picture pictureFile(const std::filesystem::path& file, const std::filesystem::path&) {
+    return loadPicture(file.string());
 }
 
-// 8-bit RGB rows, top row first; 0 x 0 when the window could not be read.
-struct WindowPicture {
-    int width = 0, height = 0;
-    std::string pixels;
-    Colour at(int x, int y) const {
-        const char* p = pixels.data() + (static_cast<size_t>(y) * width + x) * 3;
-        return {uint8_t(p[0]), uint8_t(p[1]), uint8_t(p[2])};
+// Polls until `done` holds, for at most `seconds`.
+inline bool eventually(const std::function<bool()>& done, int seconds = 30) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+         std::chrono::steady_clock::now() < end;) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-};
-
-inline WindowPicture readPpm(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string magic;
-    int maxValue = 0;
-    WindowPicture picture;
-    in >> magic >> picture.width >> picture.height >> maxValue;
-    in.get();
-    if (magic != "P6" || maxValue != 255 || picture.width <= 0 || picture.height <= 0) return {};
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 3);
-    in.read(picture.pixels.data(), static_cast<std::streamsize>(picture.pixels.size()));
-    return in ? picture : WindowPicture{};
-}
-
-inline WindowPicture captureWindow(const std::string& window,
-                                   const std::filesystem::path& scratch) {
-    runCommand("import -window " + window + " -depth 8 " + (scratch / "window.ppm").string());
-    return readPpm(scratch / "window.ppm");
-}
-
-// A picture file as ImageMagick reads it, to hold against the screen.
-inline WindowPicture pictureFile(const std::filesystem::path& file,
-                                 const std::filesystem::path& scratch) {
-    runCommand("convert " + file.string() + " -depth 8 " + (scratch / "picture.ppm").string());
-    return readPpm(scratch / "picture.ppm");
-}
-
-// Mean absolute difference per colour channel; 255 when the sizes differ.
-inline double meanDifference(const WindowPicture& a, const WindowPicture& b) {
-    if (a.width != b.width || a.height != b.height || a.pixels.empty()) return 255;
-    double sum = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) {
-        sum += std::abs(uint8_t(a.pixels[i]) - uint8_t(b.pixels[i]));
-    }
-    return sum / static_cast<double>(a.pixels.size());
+    return done();
 }
 
 // One run of a program with its own temporary folder, and so its own log
@@ -82,9 +48,14 @@ inline double meanDifference(const WindowPicture& a, const WindowPicture& b) {
 class ProgramRun {
   public:
     // `env` holds what env(1) takes before the program: -C DIR, then NAME=value.
-    explicit ProgramRun(const std::filesystem::path& program, std::vector<std::string> args = {},
-                        std::vector<std::string> env = {})
+    // `alone`: a copy of the program runs from the run's folder, no media beside it.
+    explicit ProgramRun(std::filesystem::path program, std::vector<std::string> args = {},
+                        std::vector<std::string> env = {}, bool alone = false)
         : argv_{"env"} {
+        if (alone) {
+            std::filesystem::copy_file(program, temp_.file(program.filename()));
+            program = temp_.file(program.filename());
+        }
         argv_.insert(argv_.end(), env.begin(), env.end());
         argv_.push_back("SDL_DISKAUDIOFILE=" + audioFile().string());
         argv_.push_back(program.string());
@@ -95,12 +66,12 @@ class ProgramRun {
     // Launches when not yet launched; true once start-up ended and the window shows.
     bool started() {
         if (!process_) launch();
-        if (!process_->waitForLine("Init OK", 20000)) return false;
-        window_ = processWindow(process_->pid());
+        if (!process_->waitForLine("Init OK", 60000)) return false;
+        window_ = processWindow(process_->pid(), 60);
         return !window_.empty();
     }
     void focus() { runCommand("xdotool windowfocus --sync " + window_ + "; sleep 0.2"); }
-    WindowPicture capture() const { return captureWindow(window_, temp_.path()); }
+    Picture capture() const { return loadPicture("x:" + window_); }
 
     std::string log() const { return readWholeFile(temp_.file("ErrorLog.txt")); }
     std::filesystem::path audioFile() const { return temp_.file("audio.raw"); }

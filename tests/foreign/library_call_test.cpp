@@ -9,7 +9,6 @@
 #include <string>
 
 #include "support/child_entry.h"
-#include "support/run_process.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
@@ -19,11 +18,7 @@ namespace fs = std::filesystem;
 
 const char* kSample = "libVorlanSample.so";
 
-fs::path samplePath() {
-    return test::buildBin() / kSample;
-}
-
-TEST(ForeignCall, TypedFunctionsOfEachKind) {
+TEST(ForeignCall, ResolvesOnlyWhatTheLibraryItselfExports) {
     ForeignFunction<int32_t(int32_t, int32_t)> add(kSample, "sampleAdd");
     ForeignFunction<double(double, double)> scale(kSample, "sampleScale");
     ForeignFunction<const char*(const char*)> greet(kSample, "sampleGreet");
@@ -31,24 +26,15 @@ TEST(ForeignCall, TypedFunctionsOfEachKind) {
     EXPECT_EQ(add(-7, 3), -4);
     EXPECT_DOUBLE_EQ(scale(2.5, -4.0), -10.0);
     EXPECT_STREQ(greet("Brinna"), "hello Brinna");
-}
-
-TEST(ForeignCall, ResolvesOnlyWhatTheLibraryItselfExports) {
     // A copy in the current folder, where a bare name must not find it.
     test::TempFolder folder;
-    fs::copy_file(samplePath(), folder.file("libCurrentOnly.so"));
+    fs::copy_file(test::buildBin() / kSample, folder.file("libCurrentOnly.so"));
     const fs::path previous = fs::current_path();
     fs::current_path(folder.path());
-    struct Case {
-        std::string library;
-        const char* function;
-        bool found;
-    };
-    const Case cases[] = {
-        {kSample, "sampleAdd", true},
+    const std::tuple<std::string, const char*, bool> cases[] = {
         // No file has this spelling: the table's lower-case key finds the load.
         {"LIBVORLANSAMPLE.SO", "sampleAdd", true},
-        {samplePath().string(), "sampleScale", true},  // a full path with capitals
+        {(test::buildBin() / kSample).string(), "sampleScale", true},  // capitals in the path
         {kSample, "noSuchFunction", false},
         {kSample, "strlen", false},  // lives in libc, a dependency
         {"libc.so.6", "strlen", true},
@@ -57,10 +43,10 @@ TEST(ForeignCall, ResolvesOnlyWhatTheLibraryItselfExports) {
         {"libCurrentOnly.so", "sampleAdd", false},
         {"./libCurrentOnly.so", "sampleAdd", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& [library, function, found] : cases) {
         void* address = reinterpret_cast<void*>(1);
-        resolveLibraryFunction(c.library.c_str(), c.function, address);
-        EXPECT_EQ(address != nullptr, c.found) << c.library << " " << c.function;
+        resolveLibraryFunction(library.c_str(), function, address);
+        EXPECT_EQ(address != nullptr, found) << library << " " << function;
     }
     fs::current_path(previous);
 }
@@ -80,16 +66,15 @@ VORLAN_TEST_CHILD(LoadTwoLibrariesThenEnd) {
 
 TEST(ForeignCall, LibrariesCloseOnceInReverseOrderAtTheEnd) {
     test::TempFolder folder;
-    fs::path second = folder.file("libSecondCopy.so");
-    fs::copy_file(samplePath(), second);
-    fs::path log = folder.file("unloads.txt");
-    auto result = test::runProcess(
-        {"/proc/self/exe"}, folder.path(),
-        {"VORLAN_TEST_CHILD=LoadTwoLibrariesThenEnd", "VORLAN_SAMPLE_LOG=" + log.string(),
-         "VORLAN_TEST_SECOND=" + second.string()});
+    const fs::path second = folder.file("libSecondCopy.so"), log = folder.file("unloads.txt");
+    fs::copy_file(test::buildBin() / kSample, second);
+    auto result = test::runToEnd({"/proc/self/exe"}, {"VORLAN_TEST_CHILD=LoadTwoLibrariesThenEnd",
+                                                      "VORLAN_SAMPLE_LOG=" + log.string(),
+                                                      "VORLAN_TEST_SECOND=" + second.string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "5\n");
-    EXPECT_EQ(test::readWholeFile(log), second.string() + "\n" + samplePath().string() + "\n");
+    EXPECT_EQ(test::readWholeFile(log),
+              second.string() + "\n" + (test::buildBin() / kSample).string() + "\n");
 }
 
 }  // namespace

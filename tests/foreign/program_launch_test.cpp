@@ -16,35 +16,30 @@
 namespace vorlan::test {
 namespace {
 
-// Reports its arguments, ignored signals and descriptors above 2 (the
-// sanitizers open their own) into the file the parent names.
+namespace fs = std::filesystem;
+
+// Reports its arguments, ignored signals (1 to 31; the C library keeps its
+// own above them) and descriptors above 2 (the sanitizers open their own)
+// into the file the parent names.
 VORLAN_TEST_CHILD(ReportLaunch) {
-    std::string out;
-    std::string cmdline = readWholeFile("/proc/self/cmdline");
+    std::string out, cmdline = readWholeFile("/proc/self/cmdline");
     for (size_t at = cmdline.find('\0') + 1; at < cmdline.size(); at = cmdline.find('\0', at) + 1)
         out += "arg[" + std::string(cmdline.c_str() + at) + "]\n";
-    // Signals 1 to 31; the C library keeps its own above them.
     std::string status = readWholeFile("/proc/self/status");
     unsigned long ignored = std::stoul(status.substr(status.find("SigIgn:") + 7), nullptr, 16);
     out += "ignored " + std::to_string(ignored & 0x7FFFFFFF) + "\n";
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
         std::error_code closed;
         if (std::stoi(fd.path().filename()) > 2)
-            out += "open " + std::filesystem::read_symlink(fd.path(), closed).string() + "\n";
+            out += "open " + fs::read_symlink(fd.path(), closed).string() + "\n";
     }
     writeWholeFile(std::getenv("VORLAN_LAUNCH_REPORT"), out);
 }
 
 TEST(CommandLine, SplitsByTheQuotingRules) {
-    using Words = std::vector<std::string>;
-    struct Case {
-        const char* line;
-        Words words;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"", {}},
         {" \t ", {}},
-        {"prog", {"prog"}},
         {"  prog  a\tb  ", {"prog", "a", "b"}},
         {R"("my prog" "a b" c)", {"my prog", "a b", "c"}},
         {R"(p a\b a\\b)", {"p", R"(a\b)", R"(a\\b)"}},
@@ -57,15 +52,14 @@ TEST(CommandLine, SplitsByTheQuotingRules) {
         {R"("C:\dir\"x y)", {R"(C:\dir\x)", "y"}},
         {R"(p "unclosed arg)", {"p", "unclosed arg"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(splitCommandLine(c.line), c.words) << c.line;
+    for (const auto& [line, words] : cases) EXPECT_EQ(splitCommandLine(line), words) << line;
 }
 
 TEST(Launch, ArgumentsAsQuotedOnlyStandardDescriptorsNoIgnoredSignals) {
     TempFolder temp;
     int leaked[2];  // no close-on-exec
     ASSERT_EQ(pipe(leaked), 0);
-    std::string leakedName =
-        std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(leaked[0]));
+    std::string leakedName = fs::read_symlink("/proc/self/fd/" + std::to_string(leaked[0]));
     auto oldPipe = signal(SIGPIPE, SIG_IGN);
     setenv("VORLAN_TEST_CHILD", "ReportLaunch", 1);
     setenv("VORLAN_LAUNCH_REPORT", temp.file("report").c_str(), 1);
@@ -82,35 +76,29 @@ TEST(Launch, ArgumentsAsQuotedOnlyStandardDescriptorsNoIgnoredSignals) {
               "arg[a b]\narg[c\"d]\narg[e\\]\narg[$(touch]\narg[x)]\narg[;]\narg[|]\narg[>]\n"
               "arg[y]\nignored 0\n");
     EXPECT_EQ(report.find(leakedName), std::string::npos) << report;
-    EXPECT_FALSE(std::filesystem::exists("x"));
+    EXPECT_FALSE(fs::exists("x"));
 }
 
+// Waiting gives the exit code (128 + n after signal n, 0 when not waited
+// for); a program that cannot start gives 0 and code 0.
 TEST(RunProgram, ExitCodesAndFailures) {
-    struct Case {
-        const char* line;
-        double wait;
-        double started;
-        double code;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, double, double, double> cases[] = {
         {"true", 1, 1, 0},
         {"false", 1, 1, 1},
-        {R"(sh -c "exit 42")", 1, 1, 42},
         {R"(sh -c "exit 259")", 1, 1, 259 & 0xFF},
         {R"(sh -c "kill -TERM $$")", 1, 1, 128 + SIGTERM},
         {R"(sh -c "exit 5")", 0, 1, 0},
         {R"(sh -c "exit 5")", std::nan(""), 1, 5},
         {"no-such-program-vorlan", 1, 0, 0},
         {"   ", 1, 0, 0},
-        {"", 1, 0, 0},
         {R"("")", 1, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, wait, started, want] : cases) {
         double code = 77;
-        RtString line(c.line);
-        EXPECT_EQ(runProgram(line, c.wait, 0, code), c.started) << c.line;
-        EXPECT_EQ(code, c.code) << c.line;
-        EXPECT_STREQ(line.cStr(), c.line) << "the caller's text changed";
+        RtString line(text);
+        EXPECT_EQ(runProgram(line, wait, 0, code), started) << text;
+        EXPECT_EQ(code, want) << text;
+        EXPECT_STREQ(line.cStr(), text) << "the caller's text changed";
     }
 }
 
@@ -118,12 +106,12 @@ TEST(RunProgram, ExitCodesAndFailures) {
 // than `except`.
 int zombieChildren(pid_t except) {
     int zombies = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    for (const auto& entry : fs::directory_iterator("/proc")) {
         std::ifstream stat(entry.path() / "stat");
         std::string pid, name, state;
         long parent = 0;
         if (!(stat >> pid >> name >> state >> parent)) continue;
-        if (parent == getpid() && state == "Z" && std::stol(pid) != except) ++zombies;
+        zombies += parent == getpid() && state == "Z" && std::stol(pid) != except;
     }
     return zombies;
 }
@@ -134,7 +122,7 @@ TEST(RunProgram, ProgramsNotWaitedForAreReapedAndOtherChildrenLeftAlone) {
     double code = -1;
     for (int i = 0; i < 5; ++i) ASSERT_EQ(runProgram("true", 0, 0, code), 1);
     int zombies = 5;
-    for (int tries = 0; tries < 500 && zombies > 0; ++tries) {
+    for (int tries = 0; tries < 3000 && zombies > 0; ++tries) {
         usleep(10000);
         zombies = zombieChildren(own);
     }

@@ -1,24 +1,16 @@
 // Sprite and primitive drawing on the real driver, read back from the back
 // buffer: exact pixels, alpha modes, polygons, the viewport, the GL state
 // each command leaves, and batched drawing giving the unbatched bytes.
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vorlan/sprites.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <map>
 
-#include "core/runtime_state.h"
-#include "gfx2d/draw_state.h"
-#include "gfx2d/game_window.h"
 #include "gfx2d/gl_surface.h"
-#include "support/child_entry.h"
-#include "support/sanitizer.h"
+#include "support/fatal_cases.h"
 
 namespace vorlan {
 namespace {
@@ -376,41 +368,23 @@ TEST_F(DrawState, PresentingFlushesTheQueueAndResetsTheAlphaMode) {
     EXPECT_EQ(getPixel(1, 1), 0xC0C0C0);
 }
 
-// Lets the process grow 128 MB beyond the window and driver it already
-// holds; under ASan its own allocation cap serves.
-VORLAN_TEST_CHILD(PolygonOutOfMemory) {
-    runtimeSettings.debugMode = 1;
-    gameWindow = new GameWindow();
-    if (!gameWindow->createSurface(320, 240, 0, 0)) std::exit(3);
-    if (!test::underAddressSanitizer()) {
-        long pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        rlim_t cap = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (128u << 20);
-        rlimit limit{cap, cap};
-        setrlimit(RLIMIT_AS, &limit);
-    }
-    std::printf("started\n");
-    std::fflush(stdout);
-    startPolygon(-1);
-    // 32 bytes a vertex: the list passes any cap long before the end.
-    for (int i = 0; i < 200000000; ++i) addPolygonVertex(i % 320, i % 240, 0, 0, 0xFF);
-    std::printf("returned\n");
-}
+// 32 bytes a vertex: the list passes the memory cap long before the end.
+const test::FatalCases kPolygonErrors("PolygonErrors",
+                                      {{"a vertex list that cannot grow", 7, "addPolygonVertex",
+                                        [] {
+                                            startPolygon(-1);
+                                            for (int i = 0; i < 200000000; ++i)
+                                                addPolygonVertex(i % 320, i % 240, 0, 0, 0xFF);
+                                        },
+                                        "", true, true}},
+                                      [] {
+                                          gameWindow = new GameWindow();
+                                          if (!gameWindow->createSurface(320, 240, 0, 0))
+                                              std::exit(3);
+                                      });
 
-TEST(PolygonStorage, AVertexListThatCannotGrowIsFatalError7) {
-    test::TempFolder folder;
-    std::string oldOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-    if (test::underAddressSanitizer()) {
-        setenv("ASAN_OPTIONS",
-               (oldOptions + ":allocator_may_return_null=1:max_allocation_size_mb=256").c_str(), 1);
-    }
-    std::unique_ptr<test::Subprocess> child = test::startChild("PolygonOutOfMemory");
-    setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
-    EXPECT_EQ(child->waitForExit(120000), 1);
-    EXPECT_NE(child->output().find("started"), std::string::npos) << child->output();
-    EXPECT_EQ(child->output().find("returned"), std::string::npos) << child->output();
-    std::string log = test::readWholeFile(folder.file("ErrorLog.txt"));
-    EXPECT_NE(log.find("-End On Line\r\n7\r\n"), std::string::npos) << log;
+TEST(PolygonErrors, AVertexListThatCannotGrowIsFatalError7) {
+    kPolygonErrors.check();
 }
 
 }  // namespace

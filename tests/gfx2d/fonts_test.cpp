@@ -15,16 +15,10 @@
 namespace vorlan {
 namespace {
 
+using test::cellColour;
 using test::Picture;
 
 constexpr uint32_t kGround = 0x30A050;  // 0xRRGGBB of the rectangle text is printed on
-
-// Cell `code` of the test fonts: a colour of its own, never black (the
-// font key colour).
-uint32_t cellColour(int32_t code) {
-    return static_cast<uint32_t>(code) << 16 | static_cast<uint32_t>(255 - code) << 8 |
-           static_cast<uint32_t>((code * 37) & 0xFF);
-}
 
 class Fonts : public test::GLSurface {
   protected:
@@ -33,23 +27,9 @@ class Fonts : public test::GLSurface {
         fillRect(0, 0, 320, 240, 0x50A030);  // kGround as red + 256 green + 65536 blue
     }
     std::string cellFont(int32_t width, int32_t height) {
-        int32_t rows = width < height ? 16 : 8;
-        Picture p = test::picture(width, height);
-        for (int32_t y = 0; y < height; ++y) {
-            for (int32_t x = 0; x < width; ++x) {
-                uint32_t c = cellColour(y * rows / height * 16 + x * 16 / width);
-                uint8_t* px = p.at(x, y);
-                px[0] = static_cast<uint8_t>(c >> 16);
-                px[1] = static_cast<uint8_t>(c >> 8);
-                px[2] = static_cast<uint8_t>(c);
-                px[3] = 255;
-            }
-        }
-        return writePng("font.png", p);
+        return writePng("font.png", test::cellFont(width, height));
     }
 };
-
-class BuiltinFont : public Fonts {};
 
 // A block of the screen as text: 'W' white, 'o' the dark outline, '.' ground.
 std::string shownAsText(const Picture& p, int32_t left, int32_t top, int32_t width,
@@ -65,7 +45,7 @@ std::string shownAsText(const Picture& p, int32_t left, int32_t top, int32_t wid
     return text;
 }
 
-TEST_F(BuiltinFont, GlyphsWithOutlineInTheirCells) {
+TEST_F(Fonts, TheBuiltinFontHasGlyphsWithOutlineInTheirCells) {
     loadFont("", 0);
     double w = 0, h = 0;
     getFontSize(w, h);
@@ -102,12 +82,9 @@ TEST_F(Fonts, CellFontsOfManySizesPrintTheirCells) {
     };
     // 96 x 48, 240 x 120 and 48 x 96 are no powers of two: their cells are
     // fractions of the texture.
-    for (Case c : {Case{256, 128, 16, 16},
-                   {128, 256, 8, 16},
-                   {256, 256, 16, 32},
-                   {96, 48, 6, 6},
-                   {240, 120, 15, 15},
-                   {48, 96, 3, 6}}) {
+    const Case sizes[] = {{256, 128, 16, 16}, {128, 256, 8, 16},  {256, 256, 16, 32},
+                          {96, 48, 6, 6},     {240, 120, 15, 15}, {48, 96, 3, 6}};
+    for (Case c : sizes) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
         glClear(GL_COLOR_BUFFER_BIT);
         loadFont(cellFont(c.width, c.height).c_str(), 3);

@@ -32,11 +32,9 @@ void runChildEntry(const char* name) {
     std::exit(0);
 }
 
-std::unique_ptr<Subprocess> startChild(const char* name) {
-    setenv("VORLAN_TEST_CHILD", name, 1);
-    auto child = std::make_unique<Subprocess>(std::vector<std::string>{"/proc/self/exe"});
-    unsetenv("VORLAN_TEST_CHILD");
-    return child;
+std::unique_ptr<Subprocess> startChild(const std::string& name, std::vector<std::string> env) {
+    env.push_back("VORLAN_TEST_CHILD=" + name);
+    return std::make_unique<Subprocess>(std::vector<std::string>{"/proc/self/exe"}, env);
 }
 
 }  // namespace vorlan::test

@@ -14,8 +14,9 @@ using ChildEntry = void (*)();
 bool registerChildEntry(const char* name, ChildEntry entry);
 // Run by the test programs' main: the named entry, then exit code 0.
 [[noreturn]] void runChildEntry(const char* name);
-// Starts this program again as the named child.
-std::unique_ptr<Subprocess> startChild(const char* name);
+// Starts this program again as the named child, with `env` over the
+// environment.
+std::unique_ptr<Subprocess> startChild(const std::string& name, std::vector<std::string> env = {});
 
 }  // namespace vorlan::test
 

@@ -1,24 +1,13 @@
-// Runs a program to its end with extra environment variables, collecting its
-// exit code, standard output and standard error.
+// Kept only until its last callers move to runToEnd (subprocess.h).
 #pragma once
 
-#include <filesystem>
-#include <string>
-#include <vector>
+#include "support/subprocess.h"
 
 namespace vorlan::test {
 
-struct ProcessResult {
-    int exitCode = -1;  // -signal when killed by a signal
-    std::string out;
-    std::string err;
-};
-
-// `scratch` is a folder for the captured output files.
-ProcessResult runProcess(const std::vector<std::string>& argv, const std::filesystem::path& scratch,
-                         const std::vector<std::string>& extraEnvironment = {});
-
-// The build's program folder (the test programs, the tools, the games).
-std::filesystem::path buildBin();
+inline ProcessResult runProcess(const std::vector<std::string>& argv, const std::filesystem::path&,
+                                const std::vector<std::string>& env = {}) {
+    return runToEnd(argv, env);
+}
 
 }  // namespace vorlan::test

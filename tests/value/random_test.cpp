@@ -102,33 +102,32 @@ TEST(Random, SeedingFoldsInThePreviousResults) {
     }
 }
 
+// The modulus is max + 1 truncated through 32 bits; one that wraps to 0
+// (-1, 2^32 - 1, 2^33 - 1) gives the whole word, NaN and values beyond the
+// 64-bit range count as 0.
 TEST(Random, RandomUpToTakesOnePassAndItsFirstWord) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     constexpr double kInf = std::numeric_limits<double>::infinity();
-    struct Case {
-        double max;
-        uint64_t modulus;  // 2^32: the whole word
-    };
-    const Case cases[] = {
+    const std::pair<double, uint64_t> cases[] = {
         {0, 1},
         {49, 50},
         {3.9, 4},
-        {2147483647, 2147483648},
         {-1, 1ull << 32},
-        {4294967295.0, 1ull << 32},
-        {8589934591.0, 1ull << 32},  // wraps to 0
         {-2, 0xFFFFFFFF},
-        {4294967296.0 + 9, 10},
+        {2147483647, 2147483648},
         {kNaN, 1},
         {kInf, 1},
+        {4294967295.0, 1ull << 32},
         {-1e300, 1},
+        {4294967296.0 + 9, 10},
+        {8589934591.0, 1ull << 32},
     };
     seedGenerator(4242);
-    for (const Case& c : cases) {
+    for (const auto& [max, modulus] : cases) {
         uint32_t passes = randomGenerator.c;
-        double value = randomUpTo(c.max);
+        double value = randomUpTo(max);
         EXPECT_EQ(randomGenerator.c, passes + 1);
-        EXPECT_EQ(value, double(randomGenerator.results[0] % c.modulus)) << c.max;
+        EXPECT_EQ(value, double(randomGenerator.results[0] % modulus)) << max;
     }
     std::vector<int> hits(7, 0);
     for (int i = 0; i < 700; ++i) ++hits.at(size_t(randomUpTo(6)));

@@ -1,3 +1,6 @@
+// The text type: its own bytes as a source, the ten-digit number text
+// (with an independent reference), text to number, concatenation,
+// comparison and what a game's C++ writes with standard text.
 #include <vorlan/fonts.h>
 #include <vorlan/rt_string.h>
 #include <vorlan/sprites.h>
@@ -21,23 +24,6 @@ std::string text(const RtString& s) {
     return s.cStr();
 }
 
-TEST(RtString, GrowsInSteps512AboveTheLengthAndNeverShrinks) {
-    RtString s;
-    EXPECT_EQ(s.capacity(), 0u);  // the shared empty text owns nothing
-    struct Step {
-        size_t length;
-        uint32_t capacity;
-    };
-    const Step steps[] = {{0, 512}, {511, 512}, {512, 1024}, {5, 1024}, {1100, 1536}};
-    for (const Step& step : steps) {
-        s = std::string(step.length, 'a').c_str();
-        EXPECT_EQ(s.capacity(), step.capacity) << step.length;
-        EXPECT_EQ(s.length(), step.length);
-    }
-    RtString copy(s = RtString());
-    EXPECT_EQ(copy.capacity(), 512u);  // a copy of the empty text gets a buffer of its own
-}
-
 TEST(RtString, OwnBytesMayBeTheSourceAndCharactersAreSigned) {
     RtString big(std::string(300, 'q').c_str());
     big += big;  // 600 bytes outgrow the buffer while reading from it
@@ -50,14 +36,16 @@ TEST(RtString, OwnBytesMayBeTheSourceAndCharactersAreSigned) {
     b.setCharAt(0, 'O');
     EXPECT_EQ(text(a), "one");
     EXPECT_EQ(RtString("a\xC8z").charAt(1), -56);
+    RtString empty(RtString{});  // a copy of the shared empty text is its own
+    empty += "x";
+    EXPECT_EQ(text(RtString()), "");
 }
 
+// 9999999999.5 rounds up into the next decade; exact ties at the tenth
+// digit round away from zero, and 1.2345678905, just below its tie in
+// binary, is no tie.
 TEST(NumberToText, FollowsTheTenDigitRule) {
-    struct Case {
-        double value;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::pair<double, const char*> cases[] = {
         {1, "1"},
         {-2.5, "-2.5"},
         {0, "0"},
@@ -68,21 +56,19 @@ TEST(NumberToText, FollowsTheTenDigitRule) {
         {12345678901, "1.23456789e+010"},
         {100000, "100000"},
         {9999999999.4, "9999999999"},
-        {9999999999.5, "1.e+010"},  // rounds up into the next decade
+        {9999999999.5, "1.e+010"},
         {0.0999999999996, "0.1"},
         {2.0 / 3, "0.6666666667"},
         {-1e-300, "-1.e-300"},
         {1.5e300, "1.5e+300"},
         {123.456, "123.456"},
-        // Exact ties at the tenth digit round away from zero.
         {88319666805, "8.831966681e+010"},
         {-405629144050, "-4.056291441e+011"},
         {1234567890.5, "1234567891"},
-        {1.2345678905, "1.23456789"},  // just below the tie in binary: no tie
+        {1.2345678905, "1.23456789"},
     };
-    for (const Case& c : cases) EXPECT_EQ(text(RtString(c.value)), c.expected) << c.value;
+    for (const auto& [value, expected] : cases) EXPECT_EQ(text(RtString(value)), expected);
     EXPECT_EQ(text(RtString(0.1f)), "0.1000000015");
-    EXPECT_EQ(text(RtString(-7)), "-7");
     EXPECT_EQ(text(RtString(INT32_MIN)), "-2147483648");
 }
 
@@ -92,35 +78,31 @@ TEST(NumberToText, FollowsTheTenDigitRule) {
 TEST(NumberToText, RandomValuesKeepTheRule) {
     std::mt19937_64 generator(20261206);
     std::uniform_real_distribution<double> mantissa(1.0, 10.0);
-    std::uniform_int_distribution<int> exponent(-30, 30);
-    std::bernoulli_distribution negative(0.5);
+    std::uniform_int_distribution<int> exponent(-30, 30), shift(0, 4);
     std::uniform_int_distribution<int64_t> tenDigits(1000000000, 9999999999);
-    std::uniform_int_distribution<int> shift(0, 4);
     for (int i = 0; i < 5000; ++i) {
         double v = mantissa(generator) * std::pow(10.0, exponent(generator));
         // Every third value an exact tie at the tenth digit.
         if (i % 3 == 1) v = double(tenDigits(generator)) + 0.5;
         if (i % 3 == 2)
             v = double(tenDigits(generator) * 10 + 5) * std::pow(10.0, shift(generator));
-        if (negative(generator)) v = -v;
+        if (generator() % 2) v = -v;
         std::string shown = text(RtString(v));
 
         // A tie (the eleven-digit form is exact) rounds away from zero, as
         // every value just beyond it does.
-        char exact[1024];
+        char exact[1024], digits[64];
         auto end = std::to_chars(exact, exact + sizeof exact, std::fabs(v),
                                  std::chars_format::scientific, 800);
         bool tie = exact[11] == '5' && std::all_of(exact + 12, std::find(exact, end.ptr, 'e'),
                                                    [](char c) { return c == '0'; });
-        double toRound = tie ? std::nextafter(v, v * 2) : v;
-        char digits[64];
-        auto result = std::to_chars(digits, digits + sizeof digits, toRound,
-                                    std::chars_format::scientific, 9);
-        *result.ptr = '\0';
-        double rounded = std::strtod(digits, nullptr);
+        *std::to_chars(digits, digits + sizeof digits, tie ? std::nextafter(v, v * 2) : v,
+                       std::chars_format::scientific, 9)
+             .ptr = '\0';
         int decimalExponent = std::atoi(std::strchr(digits, 'e') + 1);
 
-        EXPECT_EQ(std::strtod(shown.c_str(), nullptr), rounded) << shown << " for " << digits;
+        EXPECT_EQ(std::strtod(shown.c_str(), nullptr), std::strtod(digits, nullptr))
+            << shown << " for " << digits;
         bool exponentForm = shown.find('e') != std::string::npos;
         EXPECT_EQ(exponentForm, decimalExponent < -1 || decimalExponent > 9) << shown;
         std::string mantissaText = shown.substr(0, shown.find('e'));
@@ -146,77 +128,65 @@ TEST(RtString, TextToNumberReadsOnlyTheClassicDecimalForm) {
     for (const auto& [input, want] : cases) EXPECT_EQ(textToNumber(input), want) << input;
 }
 
-TEST(RtString, ConcatenationAndComparison) {
-    RtString s("ab");
-    EXPECT_EQ(text(concat(s, s)), "abab");
-    EXPECT_EQ(text(concat(7, s)), "7ab");
-    EXPECT_EQ(text(concat(s, 0.1f)), "ab0.1000000015");
-    EXPECT_EQ(text(s + "!" + 3), "ab!3");
-    struct Case {
-        double got, want;
-    };
-    const Case cases[] = {
-        {isLess(RtString("2"), RtString("10")), 0},  // text with text: bytes
-        {isLess("a", "\xC8"), 1},                    // unsigned
-        {isLess("ab", "abc"), 1},
-        {isEqual(RtString("abc"), 0), 1},  // text with number: the number read
-        {isLess("2", 10.0), 1},
-        {isEqual(RtString("10.0"), 10.0f), 1},
-        {isLessOrEqual(std::nan(""), "1"), 0},
-    };
-    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].got, cases[i].want) << i;
-}
-
-// What a game's C++ writes with standard text; each line must compile and
-// give its result. A char is a character, a number stays its text.
-TEST(RtString, TakesStandardTextAndCharacters) {
+// What a game's C++ writes, with the runtime's text and with standard text;
+// each line must compile and give its result. A char is a character, a
+// number stays its text; a NUL ends the text.
+TEST(RtString, ConcatenationAndStandardText) {
     const std::string standard = "caf\xC3\xA9";
-    RtString t;
+    RtString s("ab"), t;
     std::ostringstream out;
-    struct Case {
-        std::string got, want;
-    };
-    const Case cases[] = {
-        {RtString(standard).cStr(), standard},
-        {RtString(std::string_view("viewed", 4)).cStr(), "view"},
-        {RtString(std::string("a\0b", 3)).cStr(), "a"},  // a NUL ends the text
-        {(t = 'B', t.cStr()), "B"},
-        {(t += 'A', t.cStr()), "BA"},
-        {(t += '\0', t.cStr()), "BA"},
-        {(t += std::string_view("!?", 1), t.cStr()), "BA!"},
-        {(t = 66, t.cStr()), "66"},
-        {(t += 2.5, t += 0.1f, t.cStr()), "662.50.1000000015"},
-        {(t = standard, t += standard, t.cStr()), standard + standard},
-        {RtString('x').cStr(), "x"},
+    const std::pair<std::string, std::string> cases[] = {
+        {text(concat(s, s)), "abab"},
+        {text(concat(7, s)), "7ab"},
+        {text(concat(s, 0.1f)), "ab0.1000000015"},
+        {text(s + "!" + 3), "ab!3"},
+        {text(RtString(-7)), "-7"},
+        {text(RtString(standard)), standard},
+        {text(RtString(std::string_view("viewed", 4))), "view"},
+        {text(RtString(std::string("a\0b", 3))), "a"},
+        {(t = 'B', text(t)), "B"},
+        {(t += 'A', text(t)), "BA"},
+        {(t += '\0', text(t)), "BA"},
+        {(t += std::string_view("!?", 1), text(t)), "BA!"},
+        {(t = 66, text(t)), "66"},
+        {(t += 2.5, t += 0.1f, text(t)), "662.50.1000000015"},
+        {(t = standard, t += standard, text(t)), standard + standard},
+        {text(RtString('x')), "x"},
         {std::string(RtString("hello").view().substr(1, 3)), "ell"},
         {std::string(RtString("as view")), "as view"},
         {(out << RtString("n=") << RtString(3.0), out.str()), "n=3"},
     };
-    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].got, cases[i].want) << i;
-
+    for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
     // A game's own std::string goes straight to the runtime's operations.
     static_assert(requires(std::string s) {
         printText(s, 0, 0);
         loadSprite(s, 1);
     });
-    struct Relation {
-        bool got, want;
+}
+
+// Text with text compares bytes, unsigned, a prefix first; text with a
+// number reads the number.
+TEST(RtString, Comparisons) {
+    const std::pair<double, double> cases[] = {
+        {isLess(RtString("2"), RtString("10")), 0},
+        {isLess("a", "\xC8"), 1},
+        {isLess("ab", "abc"), 1},
+        {isEqual(RtString("abc"), 0), 1},
+        {isLess("2", 10.0), 1},
+        {isEqual(RtString("10.0"), 10.0f), 1},
+        {isLessOrEqual(std::nan(""), "1"), 0},
+        {RtString(" ") == " ", 1},
+        {" " == RtString(" "), 1},
+        {RtString("ab") == std::string("ab"), 1},
+        {RtString("ab") != std::string_view("abc"), 1},
+        {RtString("ab") == RtString("ab"), 1},
+        {RtString("2") < "10", 0},
+        {RtString("ab") < std::string("abc"), 1},
+        {RtString("\xC8") < "a", 0},
+        {std::string("b") > RtString("a"), 1},
+        {RtString() == static_cast<const char*>(nullptr), 1},
     };
-    const Relation relations[] = {
-        {RtString(" ") == " ", true},
-        {" " == RtString(" "), true},
-        {RtString("ab") == std::string("ab"), true},
-        {RtString("ab") != std::string_view("abc"), true},
-        {RtString("ab") == RtString("ab"), true},
-        {RtString("2") < "10", false},  // bytes, not numbers
-        {RtString("ab") < std::string("abc"), true},
-        {RtString("\xC8") < "a", false},  // bytes are unsigned
-        {std::string("b") > RtString("a"), true},
-        {RtString() == static_cast<const char*>(nullptr), true},
-    };
-    for (size_t i = 0; i < std::size(relations); ++i) {
-        EXPECT_EQ(relations[i].got, relations[i].want) << i;
-    }
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << i;
 }
 
 }  // namespace

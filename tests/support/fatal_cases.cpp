@@ -1,0 +1,94 @@
+#include "support/fatal_cases.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "core/runtime_state.h"
+#include "support/child_entry.h"
+#include "support/sanitizer.h"
+#include "support/temp_folder.h"
+
+namespace vorlan::test {
+
+namespace {
+
+std::map<std::string, const FatalCases*>& tables() {
+    static std::map<std::string, const FatalCases*> registered;
+    return registered;
+}
+
+}  // namespace
+
+FatalCases::FatalCases(std::string name, std::vector<FatalCase> cases,
+                       std::function<void()> prepare)
+    : name(std::move(name)), cases(std::move(cases)), prepare(std::move(prepare)) {
+    tables()[this->name] = this;
+}
+
+VORLAN_TEST_CHILD(FatalCase) {
+    const FatalCases& table = *tables().at(std::getenv("VORLAN_FATAL_TABLE"));
+    const FatalCase& c = table.cases.at(std::stoul(std::getenv("VORLAN_FATAL_ROW")));
+    runtimeSettings.debugMode = c.debugMode ? 1 : 0;
+    if (table.prepare) table.prepare();
+    if (c.capFileSize > 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{rlim_t(c.capFileSize), rlim_t(c.capFileSize)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    // Under the address sanitizer its allocation cap, set by the parent, serves.
+    if (c.capMemory && !underAddressSanitizer()) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlim_t cap = rlim_t(pages) * sysconf(_SC_PAGESIZE) + (256u << 20);
+        rlimit limit{cap, cap};
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    c.body();
+    std::_Exit(99);  // the body returned: the program did not end
+}
+
+void FatalCases::check() const {
+    const char* names[] = {"", "",
+                           "", "file read or write failed",
+                           "", "",
+                           "", "out of range or out of memory",
+                           "", "index out of range"};
+    const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    for (size_t row = 0; row < cases.size(); ++row) {
+        const FatalCase& c = cases[row];
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        std::vector<std::string> env = {"VORLAN_FATAL_TABLE=" + name,
+                                        "VORLAN_FATAL_ROW=" + std::to_string(row)};
+        if (c.capMemory) {
+            env.push_back("ASAN_OPTIONS=" + asan +
+                          ":allocator_may_return_null=1:max_allocation_size_mb=256");
+        }
+        auto child = startChild("FatalCase", env);
+        EXPECT_EQ(child->waitForExit(120000), c.error == 0 ? 0 : 1) << child->errors();
+        size_t lines = 0;
+        for (size_t at = 0;
+             (at = child->errors().find(": runtime error ", at)) != std::string::npos; ++at) {
+            ++lines;
+        }
+        EXPECT_EQ(lines, c.error == 0 ? 0u : 1u) << child->errors();
+        if (c.error != 0) {
+            std::string line = ": runtime error " + std::to_string(c.error) + " (" +
+                               names[c.error] + ") in " + c.operation + "\n";
+            EXPECT_NE(child->errors().find(line), std::string::npos) << child->errors();
+        }
+        std::string report =
+            c.endReport.empty() ? std::to_string(c.error) + "\r\n-1\r\n0\r\n0\r\n" : c.endReport;
+        const std::filesystem::path log = folder.file("ErrorLog.txt");
+        EXPECT_EQ(std::filesystem::exists(log) ? readWholeFile(log) : "<no log>",
+                  c.debugMode ? "-End On Line\r\n" + report : "<no log>");
+    }
+}
+
+}  // namespace vorlan::test
