@@ -35,7 +35,7 @@ void endProgram() {
         appendNumberLine(errorState.currentModule);
     }
     std::fflush(stdout);
-    std::exit(0);
+    std::exit(errorState.exitStatus);
 }
 
 void debugBreak(double value) {

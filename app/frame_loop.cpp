@@ -9,6 +9,7 @@
 #include "app/frame_clock.h"
 #include "core/event_pump.h"
 #include "core/runtime_state.h"
+#include "core/warnings.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
 #include "input/keyboard.h"
@@ -30,6 +31,19 @@ struct FrameClock {
 };
 
 FrameClock frameClock;
+
+// A frame with no runtime under it. Never started means the program has a
+// main() of its own: its loop would run on, windowless, for ever.
+void frameWithoutRuntime() {
+    if (frameState.phase != RuntimePhase::NotStarted) return warnRuntimeAbsent("presentFrame");
+    reportFatal(
+        "presentFrame called, but the runtime never started: the program has a main() of its "
+        "own, so the runtime's main(), which opens the window and then calls gameMain(), never "
+        "ran. Define gameMain() instead of main() and link with vorlan_main (pkg-config --libs "
+        "vorlan, or Vorlan::vorlan_main in CMake)");
+    errorState.exitStatus = 1;
+    endProgram();
+}
 
 }  // namespace
 
@@ -90,6 +104,7 @@ double swapAndWait() {
 }
 
 void presentFrame() {
+    if (!gameWindow) return frameWithoutRuntime();
     if (runtimeSettings.debugMode != 0) {
         platform::showWindow();
         platform::raiseWindow();

@@ -17,6 +17,7 @@
 #include "files/file_channels.h"
 #include "files/media_archive.h"
 #include "foreign/library_table.h"
+#include "gfx2d/fonts.h"
 #include "gfx2d/game_window.h"
 #include "gfx2d/png_decoder.h"
 #include "gfx2d/window_scale.h"
@@ -45,8 +46,7 @@ std::string programFolder() {
 void showLoadingScreen() {
     double width = 0, height = 0;
     getScreenSize(width, height);
-    loadFont("", 0);
-    loadFont("smalfont.bmp", 0);
+    loadStartupFont();
     double cellWidth = 0, cellHeight = 0;
     getFontSize(cellWidth, cellHeight);
     const RtString text = "Loading...";
@@ -140,6 +140,7 @@ int startRuntime(const char* title, int showCommand) {
 }
 
 void shutdownRuntime() {
+    frameState.phase = RuntimePhase::ShutDown;
     // Pending INI and data changes reach the disk before anything else goes.
     shutdownFiles();
     closeMusic();

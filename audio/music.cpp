@@ -6,7 +6,10 @@
 #include <cmath>
 #include <string>
 
+#include "audio/sound_slots.h"
+#include "core/warnings.h"
 #include "files/media_archive.h"
+#include "platform/audio_device.h"
 #include "platform/music_stream.h"
 #include "platform/temp_dir.h"
 
@@ -25,9 +28,17 @@ bool musicOpen = false;
 void playMusic(const RtString& fileName) {
     stopMusic();
     if (!musicFile) musicFile = new RtString;
-    if (!resolveMediaName(fileName.cStr(), *musicFile)) return;
+    if (!resolveMediaName(fileName.cStr(), *musicFile)) {
+        return warnFailedFile("play music", fileName.cStr(), "", notFoundCause(fileName.cStr()));
+    }
     musicOpen = true;
-    platform::startMusicLoop(platform::nativePath(musicFile->cStr()).c_str());
+    std::string why;
+    if (!platform::audioDeviceOpen()) {
+        warnFailedFile("play music", fileName.cStr(), "", noAudioDeviceCause());
+    } else if (!platform::startMusicLoop(platform::nativePath(musicFile->cStr()).c_str(), &why)) {
+        warnFailedFile("play music", fileName.cStr(), "",
+                       "no installed decoder plays it (SDL_mixer: " + why + ")");
+    }
     platform::setMusicLevel(1000);
 }
 

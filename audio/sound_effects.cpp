@@ -1,12 +1,15 @@
 #include <vorlan/audio.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "audio/sound_slots.h"
 #include "audio/wave_reader.h"
+#include "core/warnings.h"
 #include "files/media_archive.h"
 #include "platform/audio_device.h"
 #include "platform/temp_dir.h"
@@ -24,12 +27,12 @@ constexpr int kSilence = -10000;
 // hostile size from turning into a huge allocation.
 constexpr long kLargestWaveFile = 256L * 1024 * 1024;
 
-// Slot number as the operations see it: truncated, at most 127; negative
-// numbers address nothing.
+// Slot number as the operations see it: truncated; -1 for a number outside
+// 0..127, which addresses nothing (taking the nearest slot would replace a
+// sound the game loaded).
 int operationSlot(double slot) {
-    int32_t n = truncateToInt32(slot);
-    if (n < 0) return -1;
-    return std::min(n, kHighestSoundSlot);
+    // Tested on the double: NaN or a huge number must not truncate into range.
+    return slot > -1 && slot < kHighestSoundSlot + 1 ? static_cast<int>(slot) : -1;
 }
 
 int channelOf(const SoundSlot& slot, int copy) {
@@ -45,11 +48,15 @@ void emptySlot(SoundSlot& slot) {
     slot.count = 0;
 }
 
-bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
+bool readWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& why) {
     std::FILE* file = std::fopen(path, "rbe");
-    if (!file) return false;
+    if (!file) {
+        why = fileErrorCause(errno);
+        return false;
+    }
     bool ok = std::fseek(file, 0, SEEK_END) == 0;
     long size = ok ? std::ftell(file) : -1;
+    why = size > kLargestWaveFile ? "too large for a sound effect" : "cannot be read";
     ok = ok && size >= 0 && size <= kLargestWaveFile && std::fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
         bytes.resize(static_cast<size_t>(size));
@@ -59,26 +66,34 @@ bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
     return ok;
 }
 
-platform::SoundSamples* readWaveFile(const char* path) {
+platform::SoundSamples* readWaveFile(const char* path, std::string& why) {
     std::vector<uint8_t> bytes;
     WaveData wave;
-    if (!readWholeFile(path, bytes) || !parseWave(bytes.data(), bytes.size(), wave)) {
+    const char* waveWhy = nullptr;
+    if (!readWholeFile(path, bytes, why)) return nullptr;
+    if (!parseWave(bytes.data(), bytes.size(), wave, &waveWhy)) {
+        why = waveWhy;
         return nullptr;
     }
     size_t offset = static_cast<size_t>(wave.samples - bytes.data());
+    why = "its samples cannot be converted for the sound device";
     return platform::makeSoundSamples(std::move(bytes), offset, wave.byteCount,
                                       wave.format.channels, wave.format.sampleRate,
                                       wave.format.bitsPerSample);
 }
 
-void loadSlot(SoundSlot& slot, SoundDevice* device, const char* path, int32_t count) {
+// "" when loaded, else the cause for a person.
+std::string loadSlot(SoundSlot& slot, SoundDevice* device, const char* path, int32_t count) {
     emptySlot(slot);
     slot.current = 0;
     slot.device = device;
     count = std::clamp(count, 1, kCopiesPerSlot);
-    if (!device || !device->open) return;
-    slot.samples = readWaveFile(path);
-    if (slot.samples) slot.count = count;
+    if (!device || !device->open) return noAudioDeviceCause();
+    std::string why;
+    slot.samples = readWaveFile(path, why);
+    if (!slot.samples) return why;
+    slot.count = count;
+    return "";
 }
 
 int playSlot(SoundSlot& slot, const SoundGains& gains) {
@@ -97,6 +112,11 @@ float gainOf(int hundredthsOfDecibel) {
 }
 
 }  // namespace
+
+std::string noAudioDeviceCause() {
+    const std::string& reason = platform::audioDeviceFailure();
+    return reason.empty() ? "no audio device" : "no audio device (" + reason + ")";
+}
 
 void createSoundDevice() {
     if (soundDevice) return;
@@ -154,17 +174,33 @@ const int16_t* soundSlotFrames(int slot, size_t& frameCount) {
 }
 
 void loadSound(const RtString& fileName, double slot, double copies) {
+    if (!soundSlots) return warnRuntimeAbsent("loadSound");
     int index = operationSlot(slot);
-    if (!soundSlots || index < 0) return;
+    std::string target = " into sound slot " + numberText(slot);
+    if (index < 0) {
+        return warnFailedFile("load sound", fileName.cStr(), target,
+                              outOfRangeCause(kHighestSoundSlot));
+    }
     RtString resolved;
-    resolveMediaName(fileName.cStr(), resolved);
+    bool found = resolveMediaName(fileName.cStr(), resolved) != 0;
     std::string path = platform::nativePath(resolved.cStr());
-    loadSlot(soundSlots[index], soundDevice, path.c_str(), truncateToInt32(copies));
+    std::string why =
+        loadSlot(soundSlots[index], soundDevice, path.c_str(), truncateToInt32(copies));
+    if (why.empty()) return;
+    if (!found && soundDevice->open) why = notFoundCause(fileName.cStr());
+    warnFailedFile("load sound", fileName.cStr(), target, why);
 }
 
 double playSound(double slot, double pan, double volume) {
+    if (!soundSlots) {
+        warnRuntimeAbsent("playSound");
+        return -1;
+    }
     int index = operationSlot(slot);
-    if (!soundSlots || index < 0) return -1;
+    if (index < 0) {
+        warnBadNumber("sound slot", slot, kHighestSoundSlot, "nothing played");
+        return -1;
+    }
     int copy = playSlot(soundSlots[index], soundGains(pan, volume));
     return copy < 0 ? -1 : 256.0 * index + copy;
 }

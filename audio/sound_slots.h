@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace vorlan {
 
@@ -12,7 +13,7 @@ struct SoundSamples;
 }
 
 constexpr int kSoundSlotCount = 256;
-// The operations address slots 0 to 127; a larger number means 127.
+// The operations address slots 0 to 127; other numbers address nothing.
 constexpr int kHighestSoundSlot = 127;
 constexpr int kCopiesPerSlot = 4;
 
@@ -44,6 +45,8 @@ void initSound(SoundDevice& device);
 void setSoundWindow(SoundDevice& device);
 // Empties every slot, last to first, closes the device and frees both.
 void destroySoundDevice();
+// "no audio device", with the platform's reason when it gave one.
+std::string noAudioDeviceCause();
 
 // Left and right gains for a play: volume 0..1 and pan -1..1 become
 // attenuation in hundredths of a decibel, 1 dB a step; -100 dB is silence.

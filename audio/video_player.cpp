@@ -1,8 +1,11 @@
 #include <vorlan/audio.h>
 #include <vorlan/input.h>
 
+#include <string>
+
 #include "audio/video_screen.h"
 #include "core/event_pump.h"
+#include "core/warnings.h"
 #include "files/media_archive.h"
 #include "gfx2d/game_window.h"
 #include "platform/clock.h"
@@ -77,12 +80,17 @@ void runVideo(platform::VideoDecoder* video, bool looped) {
 
 void playVideoFile(const RtString& fileName, bool looped) {
     // The pictures need the game window.
-    if (!gameWindow || !gameWindow->contextReady) return;
+    if (!gameWindow) return warnRuntimeAbsent(looped ? "playVideoLooped" : "playVideo");
+    if (!gameWindow->contextReady) return;
     RtString resolved;
-    if (!resolveMediaName(fileName.cStr(), resolved)) return;
+    if (!resolveMediaName(fileName.cStr(), resolved)) {
+        return warnFailedFile("play video", fileName.cStr(), "", notFoundCause(fileName.cStr()));
+    }
+    std::string why;
     platform::VideoDecoder* video =
-        platform::openVideo(platform::nativePath(resolved.cStr()).c_str());
-    if (!video) return;
+        platform::openVideo(platform::nativePath(resolved.cStr()).c_str(), &why);
+    if (!video) return warnFailedFile("play video", fileName.cStr(), "", why);
+    if (!why.empty()) warnFailedFile("play all of video", fileName.cStr(), "", why);
     runVideo(video, looped);
     platform::closeVideo(video);
 }

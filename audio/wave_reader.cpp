@@ -22,7 +22,8 @@ uint32_t read32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-bool readFormat(const uint8_t* body, uint32_t size, WaveFormat& format) {
+bool readFormat(const uint8_t* body, uint32_t size, WaveFormat& format, const char*& why) {
+    why = "a WAV sound of a kind not supported (only PCM is)";
     if (size < 16) return false;
     uint16_t tag = read16(body);
     if (tag == kFormatExtensible) {
@@ -35,8 +36,10 @@ bool readFormat(const uint8_t* body, uint32_t size, WaveFormat& format) {
     uint32_t rate = read32(body + 4);
     format.blockSize = read16(body + 12);
     format.bitsPerSample = read16(body + 14);
+    why = "a WAV sound of a kind not supported (only 1 or 2 channels of 8 or 16 bits are)";
     if (format.channels != 1 && format.channels != 2) return false;
     if (format.bitsPerSample != 8 && format.bitsPerSample != 16) return false;
+    why = "a broken WAV sound (its format does not add up)";
     if (format.blockSize != format.channels * format.bitsPerSample / 8) return false;
     // The device converts from anything sensible; a zero or absurd rate is
     // a broken header, not a sound.
@@ -47,12 +50,16 @@ bool readFormat(const uint8_t* body, uint32_t size, WaveFormat& format) {
 
 }  // namespace
 
-bool parseWave(const uint8_t* bytes, size_t size, WaveData& result) {
+bool parseWave(const uint8_t* bytes, size_t size, WaveData& result, const char** why) {
+    const char* ignored = nullptr;
+    const char*& reason = why ? *why : ignored;
     result = WaveData{};
+    reason = "not a WAV sound";
     if (!bytes || size < 12) return false;
     if (std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) {
         return false;
     }
+    reason = "a broken WAV sound (cut short, or no sound data)";
     bool haveFormat = false;
     size_t at = 12;
     while (size - at >= 8) {
@@ -71,7 +78,8 @@ bool parseWave(const uint8_t* bytes, size_t size, WaveData& result) {
         }
         if (chunkSize > left) return false;
         if (std::memcmp(header, "fmt ", 4) == 0) {
-            if (!readFormat(bytes + at, chunkSize, result.format)) return false;
+            if (!readFormat(bytes + at, chunkSize, result.format, reason)) return false;
+            reason = "a broken WAV sound (cut short, or no sound data)";
             haveFormat = true;
         }
         at += chunkSize;

@@ -26,7 +26,7 @@ struct WaveData {
 // any other chunk skipped with its pad byte, up to "data". Only PCM (plain
 // or extensible with the PCM sub-format), 8 or 16 bits, 1 or 2 channels and
 // a matching block size are accepted. A data chunk that claims more bytes
-// than the buffer holds fails.
-bool parseWave(const uint8_t* bytes, size_t size, WaveData& result);
+// than the buffer holds fails, and `why`, when given, says why for a person.
+bool parseWave(const uint8_t* bytes, size_t size, WaveData& result, const char** why = nullptr);
 
 }  // namespace vorlan

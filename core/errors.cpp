@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/runtime_state.h"
+#include "core/warnings.h"
 #include "platform/temp_dir.h"
 
 namespace vorlan {
@@ -18,6 +19,13 @@ double raiseError(double code) {
 
 double raiseError(RuntimeError error) {
     return raiseError(static_cast<double>(error));
+}
+
+void fatalRuntimeError(RuntimeError error, const char* operation) {
+    raiseError(error);
+    reportFatalError(error, operation);
+    errorState.exitStatus = 1;
+    endProgram();
 }
 
 void setCurrentLine(double module, double line) {

@@ -13,4 +13,10 @@ namespace vorlan {
 std::string errorLogPath();
 void deleteErrorLog();
 
+// The runtime's own fatal errors: raises the error, prints its one line
+// naming the operation (the caller's name unless given), and ends the
+// program with exit code 1.
+[[noreturn]] void fatalRuntimeError(RuntimeError error,
+                                    const char* operation = __builtin_FUNCTION());
+
 }  // namespace vorlan

@@ -8,7 +8,11 @@ namespace vorlan {
 
 extern RuntimeSettings runtimeSettings;
 
+// Where the process stands: operations that find no runtime say which.
+enum class RuntimePhase { NotStarted, Configuring, Running, ShutDown };
+
 struct FrameState {
+    RuntimePhase phase = RuntimePhase::NotStarted;
     bool escQuits = true;
     bool autoPause = true;
     bool paused = false;
@@ -27,6 +31,9 @@ struct ErrorState {
     double errorLine = 0;
     double currentLine = 0;
     double currentModule = 0;
+    // The process's exit code: 1 after a fatal runtime error or a failed
+    // start, else 0.
+    int exitStatus = 0;
 };
 
 extern ErrorState errorState;

@@ -4,10 +4,12 @@
 #include <vorlan/files.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
+#include "core/warnings.h"
 #include "files/file_names.h"
 #include "files/media_archive.h"
 #include "files/read_buffer.h"
@@ -33,6 +35,8 @@ struct DataLineFile {
     std::vector<std::string> lines;
     bool readable = false;
     bool changed = false;
+    // Why the file could not be read.
+    std::string cause = "not found";
 };
 
 DataLineFile current;
@@ -42,16 +46,23 @@ void saveDataFile() {
     current.changed = false;
     std::string text;
     for (const std::string& line : current.lines) text += line + "\r\n";
-    if (!platform::replaceFile(current.path, text)) raiseError(RuntimeError::FileFailed);
+    if (!platform::replaceFile(current.path, text)) {
+        raiseError(RuntimeError::FileFailed);
+        warnFailedFile("save data file", current.path.c_str(), "", "not writable");
+    }
 }
 
 void loadLines(const std::string& resolvedPath) {
     int fd = platform::openFileForReading(resolvedPath);
-    if (fd < 0) return;
+    if (fd < 0) {
+        current.cause = fileErrorCause(errno);
+        return;
+    }
     ReadBuffer reader(fileSource(fd));
     std::string line;
     while (reader.readLine(line)) current.lines.push_back(line);
     current.readable = !reader.failed();
+    if (!current.readable) current.cause = "read error";
     platform::closeFile(fd);
 }
 
@@ -91,7 +102,10 @@ RtString readDataLine(const RtString& name, double line) {
     size_t index = 0;
     if (!lineNumberOf(line, index)) return RtString("NO_DATA");
     switchTo(name);
-    if (!current.readable) return RtString("NO_FILE");
+    if (!current.readable) {
+        warnFailedFile("read data file", name.cStr(), "", current.cause);
+        return RtString("NO_FILE");
+    }
     if (index >= current.lines.size()) return RtString("NO_DATA");
     std::string text = current.lines[index];
     while (!text.empty() && static_cast<unsigned char>(text.back()) < 32) text.pop_back();

@@ -34,15 +34,15 @@ struct FileChannel {
 
 std::array<FileChannel, kChannelCount> channels;
 
-[[noreturn]] void fail(RuntimeError error) {
-    raiseError(error);
-    endProgram();
+// The operation named is the public one the game called.
+[[noreturn]] void fail(RuntimeError error, const char* operation) {
+    fatalRuntimeError(error, operation);
 }
 
 // The range is tested on the double itself: a truncated NaN or a huge
 // number would otherwise land on a valid channel.
-FileChannel& channelAt(double number) {
-    if (!(number > -1.0 && number < kChannelCount)) fail(RuntimeError::OutOfRange);
+FileChannel& channelAt(double number, const char* operation = __builtin_FUNCTION()) {
+    if (!(number > -1.0 && number < kChannelCount)) fail(RuntimeError::OutOfRange, operation);
     return channels[static_cast<size_t>(static_cast<int>(number))];
 }
 
@@ -51,43 +51,49 @@ void closeRecord(FileChannel& channel) {
     channel = FileChannel();
 }
 
-FileChannel& readingChannel(double number) {
-    FileChannel& channel = channelAt(number);
-    if (channel.fd < 0 || channel.writing) fail(RuntimeError::FileFailed);
+FileChannel& readingChannel(double number, const char* operation = __builtin_FUNCTION()) {
+    FileChannel& channel = channelAt(number, operation);
+    if (channel.fd < 0 || channel.writing) fail(RuntimeError::FileFailed, operation);
     return channel;
 }
 
-FileChannel& writingChannel(double number) {
-    FileChannel& channel = channelAt(number);
-    if (channel.fd < 0 || !channel.writing) fail(RuntimeError::FileFailed);
+FileChannel& writingChannel(double number, const char* operation = __builtin_FUNCTION()) {
+    FileChannel& channel = channelAt(number, operation);
+    if (channel.fd < 0 || !channel.writing) fail(RuntimeError::FileFailed, operation);
     return channel;
 }
 
-void readInto(double number, void* out, size_t count) {
-    FileChannel& channel = readingChannel(number);
-    if (!channel.reader->readExact(static_cast<char*>(out), count)) fail(RuntimeError::FileFailed);
+void readInto(double number, void* out, size_t count,
+              const char* operation = __builtin_FUNCTION()) {
+    FileChannel& channel = readingChannel(number, operation);
+    if (!channel.reader->readExact(static_cast<char*>(out), count)) {
+        fail(RuntimeError::FileFailed, operation);
+    }
 }
 
-uint64_t readLittleEndian(double number, size_t width) {
+uint64_t readLittleEndian(double number, size_t width,
+                          const char* operation = __builtin_FUNCTION()) {
     unsigned char bytes[8] = {};
-    readInto(number, bytes, width);
+    readInto(number, bytes, width, operation);
     uint64_t value = 0;
     for (size_t i = width; i-- > 0;) value = value << 8 | bytes[i];
     return value;
 }
 
-void writeBytes(double number, const char* bytes, size_t count) {
-    FileChannel& channel = writingChannel(number);
-    if (!platform::writeFile(channel.fd, bytes, count)) fail(RuntimeError::FileFailed);
+void writeBytes(double number, const char* bytes, size_t count,
+                const char* operation = __builtin_FUNCTION()) {
+    FileChannel& channel = writingChannel(number, operation);
+    if (!platform::writeFile(channel.fd, bytes, count)) fail(RuntimeError::FileFailed, operation);
 }
 
 // Out-of-range numbers wrap through 64 bits, so a value read with readLong
 // writes back as the same four bytes.
-void writeLittleEndian(double number, double value, size_t width) {
+void writeLittleEndian(double number, double value, size_t width,
+                       const char* operation = __builtin_FUNCTION()) {
     uint64_t bits = static_cast<uint64_t>(truncateToInt64OrZero(value));
     char bytes[8];
     for (size_t i = 0; i < width; ++i) bytes[i] = static_cast<char>(bits >> (8 * i));
-    writeBytes(number, bytes, width);
+    writeBytes(number, bytes, width, operation);
 }
 
 // Two channels may read one file at once, but none may touch a file that
@@ -171,10 +177,10 @@ RtString readBytesAsText(double number, double count) {
     int64_t offset = platform::fileOffsetOf(channel.fd);
     int64_t left = static_cast<int64_t>(channel.reader->buffered()) +
                    (size > offset && offset >= 0 ? size - offset : 0);
-    if (wanted > left || wanted >= INT32_MAX) fail(RuntimeError::FileFailed);
+    if (wanted > left || wanted >= INT32_MAX) fail(RuntimeError::FileFailed, "readBytesAsText");
     char* buffer = text.writableBuffer(static_cast<uint32_t>(wanted));
     if (!channel.reader->readExact(buffer, static_cast<size_t>(wanted)))
-        fail(RuntimeError::FileFailed);
+        fail(RuntimeError::FileFailed, "readBytesAsText");
     buffer[wanted] = '\0';
     text.syncLength();
     return text;
@@ -185,7 +191,7 @@ RtString readLine(double number) {
     const char* bytes = nullptr;
     size_t length = 0;
     if (!channel.reader->nextLine(bytes, length) || channel.reader->failed()) {
-        fail(RuntimeError::FileFailed);
+        fail(RuntimeError::FileFailed, "readLine");
     }
     RtString line;
     if (length == 0) return line;

@@ -4,8 +4,10 @@
 #include <vorlan/files.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/errors.h"
+#include "core/warnings.h"
 #include "files/file_names.h"
 #include "files/media_archive.h"
 #include "files/read_buffer.h"
@@ -119,6 +121,7 @@ void saveIniDocument() {
     if (!platform::replaceFile(current.path, formatIniText(current.document))) {
         // Recorded for the end report; the game goes on.
         raiseError(RuntimeError::FileFailed);
+        warnFailedFile("save INI file", current.path.c_str(), "", "not writable");
     }
 }
 
@@ -131,7 +134,12 @@ void openIniFile(const RtString& name) {
     RtString resolved;
     if (resolveMediaName(name.cStr(), resolved) == 0) return;
     int fd = platform::openFileForReading(platform::nativePath(resolved.cStr()));
-    if (fd < 0) return;
+    if (fd < 0) {
+        // A missing file is a new document; one that is there but cannot
+        // be read is not.
+        warnFailedFile("read INI file", name.cStr(), "", fileErrorCause(errno));
+        return;
+    }
     ReadBuffer reader(fileSource(fd));
     current.document = parseFrom(reader);
     platform::closeFile(fd);

@@ -4,9 +4,11 @@
 
 #include <GL/gl.h>
 
+#include <string>
 #include <vector>
 
 #include "core/event_pump.h"
+#include "core/warnings.h"
 #include "files/media_archive.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
@@ -41,23 +43,35 @@ struct BlendFunction {
 }  // namespace
 
 void loadBackground(const RtString& fileName) {
+    if (!gameWindow) return warnRuntimeAbsent("loadBackground");
     if (!drawingReady()) return;
     RtString path;
-    if (resolveMediaName(fileName.cStr(), path) && loadTileSet(kBackground, path.cStr())) {
+    std::string why;
+    if (!resolveMediaName(fileName.cStr(), path)) {
+        why = notFoundCause(fileName.cStr());
+    } else if (loadTileSet(kBackground, path.cStr(), &why)) {
         drawTileSet(kBackground);
         return;
     }
+    warnFailedFile("load background", fileName.cStr(), "", why);
     freeTileSet(kBackground);
     flushQuads();
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
 void fadeToBackground(const RtString& fileName) {
+    if (!gameWindow) return warnRuntimeAbsent("fadeToBackground");
     if (!drawingReady()) return;
     RtString path;
-    if (!resolveMediaName(fileName.cStr(), path)) return;
+    if (!resolveMediaName(fileName.cStr(), path)) {
+        return warnFailedFile("fade to background", fileName.cStr(), "",
+                              notFoundCause(fileName.cStr()));
+    }
     grabTileSet(kFadeSource);
-    loadTileSet(kFadeTarget, path.cStr());
+    std::string why;
+    if (!loadTileSet(kFadeTarget, path.cStr(), &why)) {
+        warnFailedFile("fade to background", fileName.cStr(), "", why);
+    }
     freeTileSet(kBackground);
     glClear(GL_COLOR_BUFFER_BIT);
     BlendFunction found;
@@ -88,6 +102,7 @@ void grabBackground() {
 }
 
 void saveScreen(const RtString& fileName) {
+    if (!gameWindow) return warnRuntimeAbsent("saveScreen");
     if (!drawingReady()) return;
     int32_t width = gameWindow->screenWidth;
     int32_t height = gameWindow->screenHeight;
@@ -98,12 +113,19 @@ void saveScreen(const RtString& fileName) {
     glReadBuffer(gameWindow->surfaceReadBuffer());
     glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, block.data());
     BgrImage image{block.data(), width, height, static_cast<size_t>(width) * 3, height};
-    writeImageFile(fileName.cStr(), image, spriteStore.spriteKeyColour);
+    // The screen as it is: a screenshot has no key colour, so black stays
+    // black after setTransparentColour(0).
+    if (!writeImageFile(fileName.cStr(), image, -1)) {
+        warnFailedFile("save the screen to", fileName.cStr(), "", "the file cannot be written");
+    }
 }
 
 void saveSprite(double slotArgument, const RtString& fileName) {
     int32_t slot = truncatedArgument(slotArgument);
-    if (!drawingReady() || !validSlot(slot)) return;
+    if (!drawingReady()) return;
+    if (!validSlot(slot)) {
+        return warnBadNumber("sprite slot", slotArgument, kSpriteSlotCount - 1, "nothing saved");
+    }
     const SpriteSlotTable& slots = spriteStore.slots;
     int32_t textureWidth = slots.textureWidth[slot];
     int32_t textureHeight = slots.textureHeight[slot];
@@ -124,7 +146,9 @@ void saveSprite(double slotArgument, const RtString& fileName) {
     }
     BgrImage image{block.data(), slots.width[slot], slots.height[slot],
                    static_cast<size_t>(textureWidth) * 3, textureHeight};
-    writeImageFile(fileName.cStr(), image, spriteStore.spriteKeyColour);
+    if (!writeImageFile(fileName.cStr(), image, spriteStore.spriteKeyColour)) {
+        warnFailedFile("save sprite to", fileName.cStr(), "", "the file cannot be written");
+    }
 }
 
 }  // namespace vorlan

@@ -123,46 +123,57 @@ void convertRow(const uint8_t* src, uint8_t* dst, int32_t width, uint32_t key) {
     }
 }
 
-bool decodeInto(PixelBuffer& out, std::FILE* file, int32_t keyColour) {
-    if (file == nullptr) return false;
+bool decodeInto(PixelBuffer& out, std::FILE* file, int32_t keyColour, const char*& why) {
+    auto fail = [&why](const char* reason) {
+        why = reason;
+        return false;
+    };
+    if (file == nullptr) return fail("cannot be opened");
     uint8_t magic[2];
-    if (!readExact(file, magic, 2) || magic[0] != 'B' || magic[1] != 'M') return false;
+    if (!readExact(file, magic, 2) || magic[0] != 'B' || magic[1] != 'M')
+        return fail("no BMP mark");
     // File size, two reserved fields, pixel data offset; then the ten fields
     // of the 40-byte info header. All read in order, none examined but the
     // offset, width, height and bits per pixel.
     uint8_t fileHeader[12];
     uint8_t info[40];
-    if (!readExact(file, fileHeader, sizeof fileHeader)) return false;
-    if (!readExact(file, info, sizeof info)) return false;
+    if (!readExact(file, fileHeader, sizeof fileHeader) || !readExact(file, info, sizeof info)) {
+        return fail("header cut short");
+    }
     uint32_t dataOffset = le32(fileHeader + 8);
     int32_t width = static_cast<int32_t>(le32(info + 4));
     int32_t storedHeight = static_cast<int32_t>(le32(info + 8));
     uint16_t bitsPerPixel = le16(info + 14);
 
     // The header block (offset - 14 bytes) must hold the info header.
-    if (dataOffset < kFixedHeaderSize) return false;
-    if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
-    if (width < 0 || storedHeight == INT32_MIN) return false;
+    if (dataOffset < kFixedHeaderSize) return fail("pixel data offset inside the header");
+    if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) {
+        return fail("only 8, 24 and 32 bits per pixel are supported");
+    }
+    if (width < 0 || storedHeight == INT32_MIN) return fail("impossible picture size");
     int32_t height = storedHeight < 0 ? -storedHeight : storedHeight;
 
     // The rest of the header block; an 8-bit file's palette is at its start.
     uint64_t rest = dataOffset - kFixedHeaderSize;
     uint8_t palette[kPaletteEntries * 4];
     size_t paletteBytes = rest < sizeof palette ? static_cast<size_t>(rest) : sizeof palette;
-    if (!readExact(file, palette, paletteBytes)) return false;
-    if (!skipBytes(file, rest - paletteBytes)) return false;
+    if (!readExact(file, palette, paletteBytes) || !skipBytes(file, rest - paletteBytes)) {
+        return fail("header cut short");
+    }
 
     uint64_t bytesPerPixel = bitsPerPixel / 8u;
     uint64_t stride = (static_cast<uint64_t>(width) * bytesPerPixel + 3) & ~uint64_t{3};
     // Both factors are below 2^31, so their product cannot overflow 64 bits.
     if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) >
         static_cast<uint64_t>(PixelBuffer::kMaxBytes) / 4) {
-        return false;
+        return fail("picture too large");
     }
     Block rows;
-    if (!readBlock(file, stride * static_cast<uint64_t>(height), rows)) return false;
+    if (!readBlock(file, stride * static_cast<uint64_t>(height), rows)) {
+        return fail("pixel data cut short");
+    }
 
-    if (!out.resize(width, height)) return false;
+    if (!out.resize(width, height)) return fail("out of memory");
     if (out.byteSize() == 0) return true;  // no pixels: nothing to convert
     // R + 256 G + 65536 B is never negative nor above 0xFFFFFF: other keys,
     // -1 among them, match nothing.
@@ -210,17 +221,19 @@ bool decodeInto(PixelBuffer& out, std::FILE* file, int32_t keyColour) {
 
 }  // namespace
 
-bool decodeBmpStream(PixelBuffer& out, std::FILE* file, int32_t keyColour) {
-    if (decodeInto(out, file, keyColour)) return true;
+bool decodeBmpStream(PixelBuffer& out, std::FILE* file, int32_t keyColour, const char** why) {
+    const char* reason = nullptr;
+    if (decodeInto(out, file, keyColour, reason)) return true;
+    if (why) *why = reason;
     out.clear();
     return false;
 }
 
-bool decodeBmpFile(PixelBuffer& out, const char* fileName, int32_t keyColour) {
+bool decodeBmpFile(PixelBuffer& out, const char* fileName, int32_t keyColour, const char** why) {
     std::string path;
     std::FILE* file = nullptr;
     if (imageFilePath(fileName, path)) file = std::fopen(path.c_str(), "rbe");
-    bool ok = decodeBmpStream(out, file, keyColour);
+    bool ok = decodeBmpStream(out, file, keyColour, why);
     if (file != nullptr) std::fclose(file);
     return ok;
 }

@@ -10,11 +10,14 @@
 namespace vorlan {
 
 // True when the file was read and `out` holds the image; on any failure
-// `out` is emptied. Keeps no state between calls.
-bool decodeBmpFile(PixelBuffer& out, const char* fileName, int32_t keyColour);
+// `out` is emptied and `why`, when given, says what was wrong. Keeps no
+// state between calls.
+bool decodeBmpFile(PixelBuffer& out, const char* fileName, int32_t keyColour,
+                   const char** why = nullptr);
 
 // The same for a stream, read from its current position (the caller keeps
 // and closes it). decodeBmpFile opens the file and calls this.
-bool decodeBmpStream(PixelBuffer& out, std::FILE* file, int32_t keyColour);
+bool decodeBmpStream(PixelBuffer& out, std::FILE* file, int32_t keyColour,
+                     const char** why = nullptr);
 
 }  // namespace vorlan

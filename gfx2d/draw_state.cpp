@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/warnings.h"
 #include "gfx2d/game_window.h"
 #include "gfx2d/gl_extensions.h"
 #include "gfx2d/sprite_program.h"
@@ -166,8 +167,11 @@ bool deferrable(bool unit0, bool unit1, GLuint texture1) {
 }  // namespace
 
 bool drawingReady() {
-    return gameWindow && gameWindow->contextReady && gameWindow->windowOpen &&
-           platform::windowExists();
+    if (!gameWindow) {
+        warnRuntimeAbsent("a drawing operation");
+        return false;
+    }
+    return gameWindow->contextReady && gameWindow->windowOpen && platform::windowExists();
 }
 
 void bindSlotTextures(int32_t slot, int32_t secondSlot, bool mip, const uint32_t* table) {

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <string>
+
+#include "core/warnings.h"
 #include "files/media_archive.h"
 #include "gfx2d/builtin_font.h"
 #include "gfx2d/draw_state.h"
@@ -69,19 +72,55 @@ void printString(int32_t font, const char* text, size_t length, double x, double
     }
 }
 
-void loadFont(const RtString& fileName, double number) {
-    int32_t font = fontNumber(number);
+namespace {
+
+// A number outside 0..31 names no font: taking the nearest one would
+// replace a font the game loaded.
+bool knownFont(double number) {
+    return number > -1 && number < kFontCount;
+}
+
+// The file, or the built-in font when it cannot be loaded; `report` says
+// whether a person hears about the failure.
+void loadFontFile(const RtString& fileName, int32_t font, bool report) {
     current = font;
     if (!drawingReady()) return;
     RtString path;
-    if (resolveMediaName(fileName.cStr(), path) &&
-        loadSpriteFile(fontSlot(font), path.cStr(), spriteStore.fontKeyColour, false)) {
+    std::string why;
+    if (!resolveMediaName(fileName.cStr(), path)) {
+        why = notFoundCause(fileName.cStr());
+    } else if (loadSpriteFile(fontSlot(font), path.cStr(), spriteStore.fontKeyColour, false,
+                              &why)) {
         return;
+    }
+    // An empty name asks for the built-in font.
+    if (report && fileName.length() > 0) {
+        warnFailedFile("load font", fileName.cStr(), " into font " + std::to_string(font),
+                       why + "; the built-in font stands in");
     }
     makeBuiltinFont(font);
 }
 
+}  // namespace
+
+void loadStartupFont() {
+    loadFontFile("", 0, false);
+    loadFontFile("smalfont.bmp", 0, false);
+}
+
+void loadFont(const RtString& fileName, double number) {
+    if (!gameWindow) return warnRuntimeAbsent("loadFont");
+    if (!knownFont(number)) {
+        return warnFailedFile("load font", fileName.cStr(), " into font " + numberText(number),
+                              "font number out of range (0 to 31)");
+    }
+    loadFontFile(fileName, fontNumber(number), true);
+}
+
 void setFont(double number) {
+    if (!knownFont(number)) {
+        return warnBadNumber("font", number, kFontCount - 1, "the font stays as it was");
+    }
     current = fontNumber(number);
 }
 

@@ -20,6 +20,10 @@ int32_t currentFont();
 // there first.
 void makeBuiltinFont(int32_t font);
 
+// Font 0 at start-up: "smalfont.bmp" when it loads, else the built-in font;
+// a missing file is no failure here.
+void loadStartupFont();
+
 // The cell grid of the font as its slot holds it.
 FontGrid fontGridOf(int32_t font);
 

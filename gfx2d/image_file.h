@@ -18,8 +18,11 @@
 namespace vorlan {
 
 // decodeBmpFile, and when that fails decodePngFile with the same arguments;
-// true when either succeeded. The extension plays no part.
-bool decodeImageFile(PixelBuffer& out, const char* fileName, int32_t keyColour);
+// true when either succeeded. The extension plays no part. On failure `why`,
+// when given, tells a person the cause: "not found", "not a BMP or PNG
+// picture (libpng: ...)", or the decoder's reason for a file of its kind.
+bool decodeImageFile(PixelBuffer& out, const char* fileName, int32_t keyColour,
+                     std::string* why = nullptr);
 
 // The longest file name the decoders accept.
 inline constexpr size_t kMaxImageFileName = 1023;

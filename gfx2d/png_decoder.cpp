@@ -22,6 +22,8 @@ struct PngReadContext {
     png_infop info = nullptr;
     png_bytep image = nullptr;
     png_bytepp rows = nullptr;
+    // Why the decode failed: libpng's own message or the runtime's.
+    std::string why;
 };
 
 PngReadContext readContext;
@@ -58,6 +60,21 @@ void convertRows(PixelBuffer& out, int channels, int32_t keyColour) {
     }
 }
 
+// libpng's messages carry no file name: the error becomes the reason the
+// caller reports with the name, and warnings are dropped.
+[[noreturn]] void keepError(png_structp png, png_const_charp message) {
+    readContext.why = std::string("libpng: ") + (message ? message : "");
+    png_longjmp(png, 1);
+}
+
+void dropWarning(png_structp, png_const_charp) {}
+
+bool refuse(const char* why) {
+    releasePngReadContext();
+    readContext.why = why;
+    return false;
+}
+
 // Reads the header, the rows and converts them. Every libpng call that may fail lies
 // inside the error return point set here, the row reading included, and no
 // object with a destructor lives in this frame, so a longjmp skips nothing.
@@ -91,37 +108,34 @@ bool readImage(PixelBuffer& out, const char* displayName, int32_t keyColour) {
     colourType = png_get_color_type(png, info);
 
     bool supported = false;
+    const char* why = "picture too large";
     if (bitDepth != 8) {
+        why = "only a bit depth of 8 is supported";
         std::printf("File %s has bit depth %d.\n", displayName, bitDepth);
         std::printf("Only bit depth of 8 is supported.\n");
     } else if (colourType == PNG_COLOR_TYPE_GRAY_ALPHA || channels == 2) {
         // Grey with alpha: refused without a message.
+        why = "grey with alpha is not supported";
     } else if (colourType != PNG_COLOR_TYPE_GRAY && colourType != PNG_COLOR_TYPE_RGB &&
                colourType != PNG_COLOR_TYPE_RGB_ALPHA) {
         std::printf("File %s has unsupported color type.\n", displayName);
         std::printf("Types GRAY, RGB and RGB_ALPHA are supported.\n");
+        why = "only grey, RGB and RGB with alpha are supported";
     } else {
         supported = (channels == 1 || channels == 3 || channels == 4) && height > 0 && width > 0 &&
                     rowBytes >= static_cast<size_t>(width) * channels &&
                     int64_t{width} * height <= kMaxPngPixels;
     }
-    if (!supported) {
-        releasePngReadContext();
-        return false;
-    }
+    if (!supported) return refuse(why);
 
     readContext.rows = static_cast<png_bytepp>(std::malloc(sizeof(png_bytep) * height));
     readContext.image = static_cast<png_bytep>(std::malloc(rowBytes * height));
-    if (readContext.rows == nullptr || readContext.image == nullptr) {
-        releasePngReadContext();
-        return false;
-    }
+    if (readContext.rows == nullptr || readContext.image == nullptr) return refuse("out of memory");
     for (png_uint_32 y = 0; y < height; ++y) readContext.rows[y] = readContext.image + y * rowBytes;
     png_read_image(png, readContext.rows);
 
     if (!out.resize(static_cast<int32_t>(width), static_cast<int32_t>(height))) {
-        releasePngReadContext();
-        return false;
+        return refuse("out of memory");
     }
     convertRows(out, channels, keyColour);
     releasePngReadContext();
@@ -138,32 +152,37 @@ void releasePngReadContext() {
     std::free(readContext.rows);
     std::free(readContext.image);
     if (readContext.file != nullptr) std::fclose(readContext.file);
+    std::string why = std::move(readContext.why);
     readContext = PngReadContext{};
+    readContext.why = std::move(why);
 }
 
-bool decodePngStream(PixelBuffer& out, std::FILE* file, const char* displayName,
-                     int32_t keyColour) {
+bool decodePngStream(PixelBuffer& out, std::FILE* file, const char* displayName, int32_t keyColour,
+                     std::string* why) {
     releasePngReadContext();
-    if (file == nullptr) return false;
-    readContext.file = file;
-    // libpng's default error and warning handlers: its diagnostics reach
-    // standard error like any library's.
-    readContext.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (readContext.png != nullptr) readContext.info = png_create_info_struct(readContext.png);
-    if (readContext.png == nullptr || readContext.info == nullptr) {
-        releasePngReadContext();
-        return false;
+    readContext.why = "cannot be opened";
+    bool ok = false;
+    if (file != nullptr) {
+        readContext.file = file;
+        readContext.png =
+            png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, keepError, dropWarning);
+        if (readContext.png != nullptr) readContext.info = png_create_info_struct(readContext.png);
+        if (readContext.png == nullptr || readContext.info == nullptr) {
+            refuse("out of memory");
+        } else {
+            ok = readImage(out, displayName != nullptr ? displayName : "", keyColour);
+        }
     }
-    return readImage(out, displayName != nullptr ? displayName : "", keyColour);
+    if (!ok && why) *why = readContext.why;
+    readContext.why.clear();
+    return ok;
 }
 
-bool decodePngFile(PixelBuffer& out, const char* fileName, int32_t keyColour) {
+bool decodePngFile(PixelBuffer& out, const char* fileName, int32_t keyColour, std::string* why) {
     releasePngReadContext();
     std::string path;
-    if (!imageFilePath(fileName, path)) return false;
-    std::FILE* file = std::fopen(path.c_str(), "rbe");
-    if (file == nullptr) return false;
-    return decodePngStream(out, file, fileName, keyColour);
+    std::FILE* file = imageFilePath(fileName, path) ? std::fopen(path.c_str(), "rbe") : nullptr;
+    return decodePngStream(out, file, fileName, keyColour, why);
 }
 
 }  // namespace vorlan

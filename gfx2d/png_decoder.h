@@ -3,20 +3,24 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "gfx2d/pixel_buffer.h"
 
 namespace vorlan {
 
 // True when the file was decoded and `out` holds the image. On failure
-// `out` is left as it was. Prints a message to standard
-// output for an unsupported bit depth or colour type.
-bool decodePngFile(PixelBuffer& out, const char* fileName, int32_t keyColour);
+// `out` is left as it was and `why`, when given, holds libpng's message or
+// the unsupported form. Prints a message to standard output for an
+// unsupported bit depth or colour type; libpng itself prints nothing.
+bool decodePngFile(PixelBuffer& out, const char* fileName, int32_t keyColour,
+                   std::string* why = nullptr);
 
 // The same for a stream that the decoder takes over: it becomes the
 // PngReadContext's file and is closed when the context is released.
 // `displayName` stands for the file name in the printed messages.
-bool decodePngStream(PixelBuffer& out, std::FILE* file, const char* displayName, int32_t keyColour);
+bool decodePngStream(PixelBuffer& out, std::FILE* file, const char* displayName, int32_t keyColour,
+                     std::string* why = nullptr);
 
 // Releases the process-wide PngReadContext (read and info structures, the
 // file, and any row blocks). Every decode does this itself; the runtime's

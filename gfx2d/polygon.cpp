@@ -34,15 +34,12 @@ constexpr size_t kMostVertices = INT32_MAX;
 
 // Room for `count` vertices, growing geometrically; no memory is a runtime
 // error.
-void ensureRoom(size_t count) {
+void ensureRoom(size_t count, const char* operation = __builtin_FUNCTION()) {
     if (vertexRoom >= count) return;
     size_t room = std::max(kInitialRoom, vertexRoom);
     while (room < count && room <= kMostVertices / 2) room *= 2;
     void* grown = room >= count ? std::realloc(vertices, room * sizeof(PolygonVertex)) : nullptr;
-    if (!grown) {
-        raiseError(RuntimeError::OutOfRange);
-        endProgram();
-    }
+    if (!grown) fatalRuntimeError(RuntimeError::OutOfRange, operation);
     vertices = static_cast<PolygonVertex*>(grown);
     vertexRoom = room;
 }

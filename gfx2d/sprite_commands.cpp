@@ -1,6 +1,9 @@
 // The game's commands on the sprite store.
 #include <vorlan/sprites.h>
 
+#include <string>
+
+#include "core/warnings.h"
 #include "files/media_archive.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
@@ -14,15 +17,26 @@ namespace {
 constexpr int32_t kBumpMapKeyColour = 0x8000FF;
 
 void loadInto(const RtString& fileName, double slotArgument, bool normalMap) {
+    if (!gameWindow) return warnRuntimeAbsent(normalMap ? "loadBumpMap" : "loadSprite");
     int32_t slot = truncatedArgument(slotArgument);
-    if (!gameWindow || !validSlot(slot)) return;
+    const char* action = normalMap ? "load normal map" : "load picture";
+    std::string target = " into sprite " + numberText(slotArgument);
+    if (!validSlot(slot)) {
+        return warnFailedFile(action, fileName.cStr(), target,
+                              outOfRangeCause(kSpriteSlotCount - 1));
+    }
     freeSprite(slot);
     // The resolved path goes into a text of our own: the caller's name
     // stays as it was given.
     RtString path;
-    if (!resolveMediaName(fileName.cStr(), path)) return;
+    if (!resolveMediaName(fileName.cStr(), path)) {
+        return warnFailedFile(action, fileName.cStr(), target, notFoundCause(fileName.cStr()));
+    }
     int32_t key = normalMap ? kBumpMapKeyColour : spriteStore.spriteKeyColour;
-    loadSpriteFile(slot, path.cStr(), key, normalMap);
+    std::string why;
+    if (!loadSpriteFile(slot, path.cStr(), key, normalMap, &why)) {
+        warnFailedFile(action, fileName.cStr(), target, why);
+    }
 }
 
 }  // namespace
@@ -45,7 +59,10 @@ void getSpriteSize(double slotArgument, double& width, double& height) {
     int32_t slot = truncatedArgument(slotArgument);
     width = 0;
     height = 0;
-    if (!gameWindow || !validSlot(slot)) return;
+    if (!gameWindow) return warnRuntimeAbsent("getSpriteSize");
+    if (!validSlot(slot)) {
+        return warnBadNumber("sprite slot", slotArgument, kSpriteSlotCount - 1, "size 0 x 0");
+    }
     width = spriteStore.slots.width[slot];
     height = spriteStore.slots.height[slot];
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/warnings.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
 #include "gfx2d/sprite_slots.h"
@@ -31,7 +32,11 @@ bool emptySlot(int32_t slot) {
 // An empty slot is skipped while batching; drawn as an empty quad
 // otherwise, which shows nothing either.
 bool prepareSlot(int32_t slot, SlotView& view) {
-    if (!validSlot(slot) || !drawingReady()) return false;
+    if (!validSlot(slot)) {
+        warnBadNumber("sprite slot", slot, kSpriteSlotCount - 1, "nothing drawn");
+        return false;
+    }
+    if (!drawingReady()) return false;
     if (drawBatching() && emptySlot(slot)) {
         drawState.boundSlot = slot;
         drawState.boundSecondSlot = -1;
@@ -119,7 +124,10 @@ void drawSpriteStretched(double slot, double x, double y, double width, double h
 
 void drawSpriteZoomed(double slotArgument, double x, double y, double zoomX, double zoomY) {
     int32_t slot = truncatedArgument(slotArgument);
-    if (!validSlot(slot) || !gameWindow) return;
+    if (!validSlot(slot)) {
+        return warnBadNumber("sprite slot", slot, kSpriteSlotCount - 1, "nothing drawn");
+    }
+    if (!gameWindow) return warnRuntimeAbsent("drawSpriteZoomed");
     double width = spriteStore.slots.width[slot];
     double height = spriteStore.slots.height[slot];
     double w = zoomX * width;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/warnings.h"
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
 #include "gfx2d/gl_scopes.h"
@@ -107,7 +108,10 @@ void readBack(const WindowRect& want, const WindowRect& seen, int32_t textureWid
 void grabSprite(double slotArgument, double xArgument, double yArgument, double widthArgument,
                 double heightArgument) {
     int32_t slot = truncatedArgument(slotArgument);
-    if (!validSlot(slot) || !drawingReady()) return;
+    if (!validSlot(slot)) {
+        return warnBadNumber("sprite slot", slotArgument, kSpriteSlotCount - 1, "nothing grabbed");
+    }
+    if (!drawingReady()) return;
     int32_t x = truncatedArgument(xArgument);
     int32_t y = truncatedArgument(yArgument);
     int32_t width = truncatedArgument(widthArgument);

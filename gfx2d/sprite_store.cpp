@@ -276,13 +276,17 @@ void resetSpriteStore() {
     spriteStore.fontKeyColour = SpriteStore{}.fontKeyColour;
 }
 
-bool loadSpriteFile(int32_t slot, const char* fileName, int32_t keyColour, bool normalMap) {
+bool loadSpriteFile(int32_t slot, const char* fileName, int32_t keyColour, bool normalMap,
+                    std::string* why) {
     if (!gameWindow || !validSlot(slot)) return false;
     freeSprite(slot);
     if (!drawingReady()) return false;
     PixelBuffer picture;
-    if (!decodeImageFile(picture, fileName, keyColour)) return false;
-    if (picture.width() == 0 || picture.height() == 0) return false;
+    if (!decodeImageFile(picture, fileName, keyColour, why)) return false;
+    if (picture.width() == 0 || picture.height() == 0) {
+        if (why) *why = "the picture has no pixels";
+        return false;
+    }
     bool font = slot >= FONT_SLOT_BASE;
     uint32_t texture = 0;
     uint32_t mipTexture = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "gfx2d/pixel_buffer.h"
 #include "gfx2d/sprite_slots.h"
@@ -53,8 +54,10 @@ void replaceSlotTexture(int32_t slot, uint32_t texture, uint32_t mipTexture, int
 
 // Decodes the file (its name already resolved) with the key colour and
 // puts it into the slot; slots from FONT_SLOT_BASE up get nearest
-// filtering and no mip texture. False leaves the slot empty.
-bool loadSpriteFile(int32_t slot, const char* fileName, int32_t keyColour, bool normalMap);
+// filtering and no mip texture. False leaves the slot empty and, when `why`
+// is given, says why for a person.
+bool loadSpriteFile(int32_t slot, const char* fileName, int32_t keyColour, bool normalMap,
+                    std::string* why = nullptr);
 
 // Empties the slot; its textures are deleted while the context is live.
 void freeSprite(int32_t slot);

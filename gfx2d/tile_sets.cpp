@@ -77,15 +77,18 @@ void freeAllTileSets() {
     for (int32_t set = 0; set < kTileSetCount; ++set) freeTileSet(set);
 }
 
-bool loadTileSet(int32_t number, const char* fileName) {
+bool loadTileSet(int32_t number, const char* fileName, std::string* why) {
     TileSet* set = tileSet(number);
     if (!set || !drawingReady()) return false;
     freeTileSet(number);
     PixelBuffer picture;
-    if (!decodeImageFile(picture, fileName, -1)) return false;
+    if (!decodeImageFile(picture, fileName, -1, why)) return false;
     int32_t tileSize = loadTileSize(maxTextureSize());
     TileGrid grid = tilesCovering(picture.width(), picture.height(), tileSize);
-    if (grid.empty() || !fitsTileTable(grid)) return false;
+    if (grid.empty() || !fitsTileTable(grid)) {
+        if (why) *why = grid.empty() ? "the picture has no pixels" : "the picture is too large";
+        return false;
+    }
     reshape(*set, grid);
     for (int32_t j = 0; j < grid.rows; ++j) {
         for (int32_t i = 0; i < grid.columns; ++i) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "gfx2d/tile_layout.h"
@@ -43,7 +44,7 @@ void freeAllTileSets();
 // Decodes the picture file (name already resolved) into tiles of at most
 // 512. False leaves the set empty: a file that does not decode, a picture
 // needing more than 64 x 64 tiles, or a failed upload.
-bool loadTileSet(int32_t set, const char* fileName);
+bool loadTileSet(int32_t set, const char* fileName, std::string* why = nullptr);
 
 // Copies the back buffer into the set: one tile that holds the whole
 // screen where the driver allows it. A screen needing more than 64 x 64

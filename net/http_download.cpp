@@ -2,10 +2,12 @@
 
 #include <vorlan/net.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "net/http_response.h"
+#include "platform/clock.h"
 #include "platform/file_replace.h"
 #include "platform/socket.h"
 #include "platform/temp_dir.h"
@@ -26,7 +28,7 @@ bool hasLineBreak(const RtString& text) {
 
 class Connection {
   public:
-    explicit Connection(int fd) : fd_(fd) {}
+    Connection(int fd, double deadline) : fd_(fd), deadline_(deadline) {}
     ~Connection() { platform::closeSocket(fd_); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -57,15 +59,18 @@ class Connection {
 
   private:
     bool await(bool writing) {
+        double left = deadline_ - platform::nowMs();
+        if (!(left > 0)) return false;
         std::vector<platform::PollEntry> entries(1);
         entries[0].socket = fd_;
         entries[0].wantRead = !writing;
         entries[0].wantWrite = writing;
-        if (!platform::pollSockets(entries, httpTimeouts.idleMs)) return false;
+        if (!platform::pollSockets(entries, std::min(httpTimeouts.idleMs, left))) return false;
         return entries[0].readable || entries[0].writable;
     }
 
     int fd_;
+    double deadline_;
 };
 
 bool bodyIsComplete(const std::string& header, uint64_t bodyBytes) {
@@ -81,14 +86,16 @@ double httpDownload(const RtString& host, const RtString& path, double port,
     // A line break would let the caller's text forge request lines.
     if (hasLineBreak(host) || hasLineBreak(path) || fileName.length() == 0) return 0;
     auto portNumber = static_cast<uint16_t>(static_cast<uint32_t>(truncateToInt32(port)) & 0xFFFF);
+    double deadline = platform::nowMs() + httpTimeouts.totalMs;
 
     // The body lands beside the target and replaces it only when complete,
     // so a failed download never destroys a good file.
     platform::FileReplacement file;
     if (!file.begin(platform::nativePath(fileName.cStr()))) return 0;
-    int fd = platform::connectTcp(host.cStr(), portNumber, httpTimeouts.connectMs);
+    int fd = platform::connectTcp(host.cStr(), portNumber,
+                                  std::min(httpTimeouts.connectMs, httpTimeouts.totalMs));
     if (fd < 0) return 0;
-    Connection connection(fd);
+    Connection connection(fd, deadline);
 
     std::string request = "GET ";
     request += path.cStr();

@@ -27,6 +27,7 @@ extern SessionLimits sessionLimits;
 
 struct SessionCounters {
     std::atomic<uint64_t> messagesDropped{0};     // a player's queue was full
+    std::atomic<uint64_t> messagesForged{0};      // sender not registered on its connection
     std::atomic<uint64_t> connectionsDropped{0};  // queue over its bound
     std::atomic<uint64_t> connectionsRefused{0};  // beyond maxConnections
     std::atomic<uint64_t> bytesSkipped{0};        // not part of a valid record

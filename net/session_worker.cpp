@@ -1,8 +1,10 @@
 // The session's worker: all reading, the registrations of local players,
 // and on the host the relay between every connection.
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "core/warnings.h"
 #include "net/session.h"
 #include "net/session_state.h"
 #include "platform/clock.h"
@@ -50,6 +52,9 @@ void deliverMessage(const NetRecord& record) {
         if (player.id != record.receiver) continue;
         if (player.queue.size() >= sessionLimits.playerQueueMessages) {
             ++sessionCounters.messagesDropped;
+            warn("messages for player " + std::to_string(player.id) +
+                 " dropped: " + std::to_string(sessionLimits.playerQueueMessages) +
+                 " wait unread (getMessage takes them)");
         } else {
             player.queue.push_back(record);
         }
@@ -117,7 +122,18 @@ void sendToPlayer(const RemotePlayer& player, NetRecord record) {
     }
 }
 
-void relayMessage(const NetRecord& record) {
+// A connection speaks only for the players it registered: a record in
+// another player's name is dropped, not passed on as theirs.
+bool registeredOn(const Peer& peer, int32_t id) {
+    return std::any_of(relay().players.begin(), relay().players.end(),
+                       [&](const RemotePlayer& p) { return p.peer == peer.number && p.id == id; });
+}
+
+void relayMessage(const Peer& from, const NetRecord& record) {
+    if (!registeredOn(from, record.sender)) {
+        ++sessionCounters.messagesForged;
+        return;
+    }
     if (record.receiver == kEverybody) {
         for (const RemotePlayer& player : relay().players) {
             if (!player.hidden && player.id != record.sender) sendToPlayer(player, record);
@@ -192,7 +208,7 @@ void handleFromPeer(Peer& peer, const NetRecord& record) {
             registerPlayer(peer, record);
             break;
         case RecordType::Message:
-            relayMessage(record);
+            relayMessage(peer, record);
             break;
         case RecordType::Leave:
             removePlayers(peer.number, record.sender, false);

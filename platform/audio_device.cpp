@@ -28,6 +28,7 @@ struct ChannelGain {
 };
 
 bool deviceOpen = false;
+std::string openFailure;
 std::vector<ChannelGain> channelGains;
 
 int16_t scaleSample(int16_t sample, float gain) {
@@ -50,11 +51,16 @@ void applyGain(int, void* stream, int length, void* userData) {
 
 bool openAudioDevice(int mixerChannels) {
     if (deviceOpen) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        openFailure = SDL_GetError();
+        return false;
+    }
     if (Mix_OpenAudioDevice(kDeviceRate, AUDIO_S16SYS, kDeviceChannels, 1024, nullptr, 0) != 0) {
+        openFailure = Mix_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    openFailure.clear();
     Mix_AllocateChannels(mixerChannels);
     channelGains.assign(static_cast<size_t>(mixerChannels), ChannelGain{});
     deviceOpen = true;
@@ -70,6 +76,10 @@ void closeAudioDevice() {
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     deviceOpen = false;
+}
+
+const std::string& audioDeviceFailure() {
+    return openFailure;
 }
 
 bool audioDeviceOpen() {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vorlan::platform {
@@ -14,6 +15,8 @@ constexpr int kDeviceChannels = 2;
 // Opens the default output with exactly the device format (SDL may not
 // change it) and `mixerChannels` channels. False when there is no device.
 bool openAudioDevice(int mixerChannels);
+// Why the last open failed, in SDL's words; "" when it did not.
+const std::string& audioDeviceFailure();
 void closeAudioDevice();
 bool audioDeviceOpen();
 

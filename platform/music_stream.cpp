@@ -14,12 +14,12 @@ Mix_Music* music = nullptr;
 
 }  // namespace
 
-bool startMusicLoop(const char* path) {
+bool startMusicLoop(const char* path, std::string* why) {
     stopMusicLoop();
     if (!audioDeviceOpen()) return false;
     music = Mix_LoadMUS(path);
-    if (!music) return false;
-    if (Mix_PlayMusic(music, -1) != 0) {
+    if (!music || Mix_PlayMusic(music, -1) != 0) {
+        if (why) *why = Mix_GetError();
         stopMusicLoop();
         return false;
     }

@@ -2,8 +2,10 @@
 
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
+#include <gst/pbutils/missing-plugins.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform/audio_device.h"
 #include "platform/video_sound.h"
@@ -108,20 +110,57 @@ void releaseShown(VideoDecoder& video) {
     video.shown = nullptr;
 }
 
-void readPictureSize(VideoDecoder& video) {
-    GstSample* preroll = gst_app_sink_pull_preroll(video.pictures);
-    if (!preroll) return;
+// False when no picture came: a stream whose decoder never gives one must
+// not hold the caller for ever.
+bool readPictureSize(VideoDecoder& video) {
+    GstSample* preroll = gst_app_sink_try_pull_preroll(video.pictures, kPrerollTimeout);
+    if (!preroll) return false;
     GstStructure* s = gst_caps_get_structure(gst_sample_get_caps(preroll), 0);
     gst_structure_get_int(s, "width", &video.width);
     gst_structure_get_int(s, "height", &video.height);
     if (video.width <= 0 || video.height <= 0) video.width = video.height = 0;
     gst_sample_unref(preroll);
+    return true;
+}
+
+// What the bus says about a failed or partial preroll: the decoders that
+// are missing, else the first error.
+std::string prerollTrouble(GstElement* pipeline, bool failed) {
+    std::string missing;
+    std::string error;
+    GstBus* bus = gst_element_get_bus(pipeline);
+    // A failed preroll may return before its error reaches the bus: up to
+    // a second more for it.
+    GstClockTime until = gst_util_get_timestamp() + (failed ? GST_SECOND : 0);
+    for (;;) {
+        GstClockTime now = gst_util_get_timestamp();
+        GstMessage* message =
+            gst_bus_timed_pop(bus, error.empty() && now < until ? until - now : 0);
+        if (!message) break;
+        if (gst_is_missing_plugin_message(message)) {
+            gchar* description = gst_missing_plugin_message_get_description(message);
+            missing += (missing.empty() ? "" : ", ") + std::string(description ? description : "");
+            g_free(description);
+        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && error.empty()) {
+            GError* gerror = nullptr;
+            gst_message_parse_error(message, &gerror, nullptr);
+            error = gerror && gerror->message ? gerror->message : "unknown error";
+            g_clear_error(&gerror);
+        }
+        gst_message_unref(message);
+    }
+    gst_object_unref(bus);
+    if (!missing.empty()) return "no installed decoder for " + missing;
+    return error.empty() ? "" : "GStreamer: " + error;
 }
 
 }  // namespace
 
-VideoDecoder* openVideo(const char* path) {
-    if (!startGStreamer()) return nullptr;
+VideoDecoder* openVideo(const char* path, std::string* why) {
+    if (!startGStreamer()) {
+        if (why) *why = "GStreamer cannot start";
+        return nullptr;
+    }
     auto* video = new VideoDecoder;
     video->pipeline = gst_pipeline_new(nullptr);
     GstElement* source = makeElement(GST_BIN(video->pipeline), "filesrc");
@@ -135,12 +174,25 @@ VideoDecoder* openVideo(const char* path) {
     gst_element_set_state(video->pipeline, GST_STATE_PAUSED);
     GstStateChangeReturn state =
         gst_element_get_state(video->pipeline, nullptr, nullptr, kPrerollTimeout);
-    if (state == GST_STATE_CHANGE_FAILURE || state == GST_STATE_CHANGE_ASYNC ||
-        (!video->pictures && !video->sound)) {
+    bool failed = state == GST_STATE_CHANGE_FAILURE || state == GST_STATE_CHANGE_ASYNC ||
+                  (!video->pictures && !video->sound);
+    std::string trouble = prerollTrouble(video->pipeline, failed);
+    if (failed) {
+        if (why) {
+            *why = !trouble.empty()                    ? trouble
+                   : state == GST_STATE_CHANGE_ASYNC   ? "it did not start within 10 s"
+                   : state == GST_STATE_CHANGE_FAILURE ? "GStreamer cannot read it"
+                                                       : "no pictures or sound in it";
+        }
         closeVideo(video);
         return nullptr;
     }
-    if (video->pictures) readPictureSize(*video);
+    if (why) *why = trouble;
+    if (video->pictures && !readPictureSize(*video)) {
+        if (why) *why = "its pictures did not start within 10 s";
+        closeVideo(video);
+        return nullptr;
+    }
     return video;
 }
 

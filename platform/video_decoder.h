@@ -3,14 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vorlan::platform {
 
 struct VideoDecoder;
 
 // Opens and prerolls the file. Null when GStreamer cannot start or the
-// file decodes to neither pictures nor sound.
-VideoDecoder* openVideo(const char* path);
+// file decodes to neither pictures nor sound; `why` then gives the cause
+// (the decoders that are missing, or GStreamer's error). A file that opens
+// with a missing decoder for one of its streams names it in `why` too.
+VideoDecoder* openVideo(const char* path, std::string* why = nullptr);
 void closeVideo(VideoDecoder* video);
 
 // The picture size; 0 × 0 for a file with sound only.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace vorlan::platform {
@@ -19,6 +20,15 @@ namespace {
 
 SDL_Window* mainWindow = nullptr;
 SDL_GLContext glContext = nullptr;
+std::string failure;
+
+// Why no display could be opened, for a person.
+std::string noDisplayCause() {
+    const char* display = SDL_getenv("DISPLAY");
+    if (display && *display) return std::string("cannot connect to the display ") + display;
+    return std::string("no display (") + SDL_GetError() + ")";
+}
+
 // Set while the window covers its display by itself (no window manager to
 // make it fullscreen); the rect it had before.
 bool coveringDisplay = false;
@@ -42,13 +52,27 @@ bool ensureVideo() {
     // The window's own surface (showPixels) must come from the window
     // system: made through SDL's renderer it would take the game's context.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    // Without a Wayland display only X can give a window: trying the others
+    // would only add their complaints to the terminal.
+    if (!SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
+        const char* display = SDL_getenv("DISPLAY");
+        if (!display || !*display) {
+            failure = "no display (DISPLAY is not set)";
+            return false;
+        }
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        failure = noDisplayCause();
+        return false;
+    }
     // When the display cannot be opened SDL falls back to drawing off screen,
     // and the game would run with no window: only an explicit choice may.
     const char* driver = SDL_GetCurrentVideoDriver();
     bool windowless =
         driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
     if (windowless && !SDL_getenv("SDL_VIDEODRIVER")) {
+        failure = noDisplayCause();
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return false;
     }
@@ -98,7 +122,12 @@ bool windowManagerRuns() {
 
 }  // namespace
 
+const std::string& windowFailure() {
+    return failure;
+}
+
 bool createGLWindow(const char* title, int width, int height, int samples) {
+    failure.clear();
     if (!ensureVideo()) return false;
     keepFreedMemory();
     if (samples > 0 && glContext) {
@@ -126,11 +155,15 @@ bool createGLWindow(const char* title, int width, int height, int samples) {
         SDL_DestroyWindow(window);
         window = nullptr;
     }
-    if (!window) return false;
+    if (!window) {
+        failure = std::string("no OpenGL window (") + SDL_GetError() + ")";
+        return false;
+    }
     if (samples > 0) {
         int got = 0;
         SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &got);
         if (got != samples) {
+            failure = "no OpenGL window with " + std::to_string(samples) + " samples per pixel";
             SDL_DestroyWindow(window);
             return false;
         }

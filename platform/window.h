@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vorlan::platform {
 
@@ -11,6 +12,9 @@ namespace vorlan::platform {
 // samples > 0 asks for a multisampled format; the call fails when the
 // driver cannot give exactly that. A context already made is reused.
 bool createGLWindow(const char* title, int width, int height, int samples);
+// Why the last createGLWindow failed, for a person ("no display (DISPLAY is
+// not set)"); "" after a success.
+const std::string& windowFailure();
 // Destroys the window; the context is kept for the next window unless
 // releaseContext is set.
 void destroyGLWindow(bool releaseContext);

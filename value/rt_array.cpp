@@ -15,13 +15,11 @@ namespace vorlan {
 namespace detail {
 
 void arrayIndexError() {
-    raiseError(RuntimeError::IndexOutOfRange);
-    endProgram();
+    fatalRuntimeError(RuntimeError::IndexOutOfRange, "elementAt");
 }
 
-void arrayStorageError() {
-    raiseError(RuntimeError::OutOfRange);
-    endProgram();
+void arrayStorageError(const char* operation) {
+    fatalRuntimeError(RuntimeError::OutOfRange, operation);
 }
 
 void ArrayShape::setDimensions(const int32_t dims[4]) noexcept {
@@ -66,13 +64,14 @@ double usedSize(double size) {
 // count is beyond what a 32-bit count holds. The count is taken from the
 // sizes as given, before truncation, so it is never below the product of
 // the truncated sizes.
-Shape shapeOf(double d1, double d2, double d3, double d4) {
+Shape shapeOf(double d1, double d2, double d3, double d4,
+              const char* operation = __builtin_FUNCTION()) {
     double sizes[4] = {usedSize(d1), usedSize(d2), usedSize(d3), usedSize(d4)};
     double total = 0;
     if (sizes[0] >= 1) {
         total = sizes[0];
         for (int n = 1; n < 4; ++n) total *= std::max(sizes[n], 1.0);
-        if (!(total < kElementLimit)) detail::arrayStorageError();
+        if (!(total < kElementLimit)) detail::arrayStorageError(operation);
     }
     Shape shape;
     for (int n = 0; n < 4; ++n) {

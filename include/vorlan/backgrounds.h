@@ -11,7 +11,8 @@
 namespace vorlan {
 
 // Loads the picture as the background and draws it once; when it cannot be
-// loaded the background is empty and the screen cleared.
+// loaded the background is empty, the screen cleared, and a line names the
+// file and the cause.
 void loadBackground(const RtString& fileName);
 // Cross-fades from the screen as it is to the picture over 1.5 seconds,
 // presenting the frames itself, then makes the picture the background.
@@ -19,9 +20,12 @@ void loadBackground(const RtString& fileName);
 void fadeToBackground(const RtString& fileName);
 // Makes a copy of the back buffer the background.
 void grabBackground();
-// Writes the back buffer to a picture file.
+// Writes the back buffer to a picture file as the screen shows it: the key
+// colour plays no part.
 void saveScreen(const RtString& fileName);
 // Writes the sprite's picture to a file; an empty slot writes nothing.
+// Pixels in the key colour are saved as 0x8000FF in a BMP and transparent
+// in a PNG.
 void saveSprite(double slot, const RtString& fileName);
 
 }  // namespace vorlan

@@ -3,23 +3,25 @@
 //
 // Cell n of the picture (counted from the top-left, row by row) holds
 // character n: the first cell is character 0, "A" (65) is row 4, column 1.
-// Font numbers are limited to 0..31 (NaN is 0). Every character prints one
-// cell at a fixed advance; codes beyond the font's cells fold onto them
-// (in a 128-cell font "é", 233, prints cell 105). Texts are read as UTF-8:
-// a character U+0080..U+00FF prints its own cell, any other beyond ASCII a
-// "?"; a byte that is no valid UTF-8 prints its own cell, so Latin-1 text
-// prints too. Without a window the commands do nothing.
+// Font numbers are truncated; one outside 0..31 (NaN too) names no font, and
+// loadFont and setFont then change nothing but say so. Every character
+// prints one cell at a fixed advance; codes beyond the font's cells fold onto
+// them (in a 128-cell font "é", 233, prints cell 105). Texts are read as
+// UTF-8: a character U+0080..U+00FF prints its own cell, any other beyond
+// ASCII a "?"; a byte that is no valid UTF-8 prints its own cell, so Latin-1
+// text prints too. Without a window the commands do nothing.
 #pragma once
 
 #include <vorlan/rt_string.h>
 
 namespace vorlan {
 
-// Loads the picture into the font, or the built-in 8 x 8 font when it
-// cannot be loaded (black pixels of a font file are transparent); the font
-// becomes the current one.
+// Loads the picture into the font (0 to 31), or the built-in 8 x 8 font when
+// it cannot be loaded, with a line naming the file and the cause (black
+// pixels of a font file are transparent); the font becomes the current one.
+// A font number outside 0 to 31 loads nothing and changes no font.
 void loadFont(const RtString& fileName, double font);
-// Makes the font the current one.
+// Makes the font (0 to 31) the current one; another number changes nothing.
 void setFont(double font);
 // Prints the text with the current font, the first cell's top-left corner
 // at (x, y) rounded up to whole pixels.

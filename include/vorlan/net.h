@@ -12,7 +12,9 @@ namespace vorlan {
 // (of any status, error pages too) in fileName. The port is truncated and
 // its low 16 bits used. Gives 1 when the server closed the connection after
 // a complete response, else 0; a failed download leaves an existing file
-// untouched. Blocks the caller, within a connect and an idle timeout.
+// untouched. A response header over 64 KiB fails the download. Blocks the
+// caller: at most 15 s to connect, at most 30 s of silence from the server,
+// and at most 5 minutes for the whole download; past any of them it gives 0.
 double httpDownload(const RtString& host, const RtString& path, double port,
                     const RtString& fileName);
 
@@ -33,16 +35,21 @@ double joinSession(const RtString& host, double port);
 // Registers a player of this instance; its id, or "-1".
 RtString createPlayer(const RtString& name);
 // Sends text (at most 1024 bytes) from sender to receiver ("0": everybody
-// but the sender); 1 when sent, else 0.
+// but the sender); 1 when sent, else 0. The sender must be a player this
+// instance created: the host drops a message in another player's name.
 double sendMessage(const RtString& sender, const RtString& receiver, const RtString& text);
-// The oldest message for a player of this instance, or "".
+// The oldest message for a player of this instance, or "". Each player
+// keeps at most 16384 unread messages; newer ones are dropped, and the first
+// drop for a player is reported on standard error and in the log.
+// Calling getMessage every frame until it gives "" keeps the queue short.
 RtString getMessage(const RtString& player);
 // The sender of the last message getMessage gave.
 RtString lastSender();
 // Game players in the session; 0 when the host does not answer.
 double countPlayers();
 // Id of the game player at a 0-based index in registration order; "0" when
-// there is none or the host does not answer.
+// the host has no player at that index, and the index itself as text (such
+// as "3") when the host does not answer.
 RtString playerIdAt(double index);
 // A player's name, or "NO_DATA".
 RtString playerName(const RtString& player);

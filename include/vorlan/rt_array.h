@@ -66,8 +66,9 @@ namespace detail {
 
 // Raises runtime error 9 (bad index) and ends the program.
 [[noreturn]] void arrayIndexError();
-// Raises runtime error 7 (no storage) and ends the program.
-[[noreturn]] void arrayStorageError();
+// Raises runtime error 7 (no storage) in the named operation and ends the
+// program.
+[[noreturn]] void arrayStorageError(const char* operation = __builtin_FUNCTION());
 
 // The shape shared by both array kinds: sizes, strides and capacity.
 class ArrayShape {

@@ -8,6 +8,13 @@
 // one character; an int, float or double is written as its number text.
 #pragma once
 
+// Every Vorlan header includes this one, so the check below guards them all.
+#if __cplusplus < 202002L
+#error "Vorlan needs C++20: compile with -std=c++20 (pkg-config --cflags vorlan gives it)"
+// Stops the compiler here: the rest would bury the line above in errors.
+#include <vorlan-needs-cxx20>
+#endif
+
 #include <compare>
 #include <concepts>
 #include <cstdint>

@@ -3,11 +3,12 @@
 //
 // Slot numbers are truncated toward zero; numbers outside 0..65535 make
 // loads, grabs and frees do nothing, sizes 0 x 0, collisions 0 and draws
-// draw nothing. Coordinates are pixels from the top-left of the viewport.
+// draw nothing, and loads, grabs, sizes and draws say so once on standard
+// error. Coordinates are pixels from the top-left of the viewport.
 // Colours are red + 256 x green + 65536 x blue, written 0xBBGGRR: 0x0000FF
 // is red, 0x00FF00 green, 0xFF0000 blue, 0x00FFFF yellow, 0x0080FF orange,
 // 0xFFFFFF white and 0x808080 grey. Without a window every command does
-// nothing.
+// nothing; before start-up or after shutdown one line says so.
 #pragma once
 
 #include <vorlan/rt_string.h>
@@ -17,7 +18,8 @@ namespace vorlan {
 // --- The sprite store ------------------------------------------------------
 
 // Loads a BMP or PNG picture into the slot; pixels in the key colour become
-// transparent. A failed load leaves the slot empty.
+// transparent. A failed load leaves the slot empty and names the file and
+// the cause on standard error and in the log.
 void loadSprite(const RtString& fileName, double slot);
 // Loads the picture as a normal map of its blue channel.
 void loadBumpMap(const RtString& fileName, double slot);

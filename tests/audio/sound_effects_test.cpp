@@ -73,13 +73,22 @@ TEST(SoundGain, VolumeAndPanFollowTheDecibelLaw) {
     }
 }
 
-TEST(SoundSlots, SlotNumbersAndHandlesStayInsideTheTable) {
+TEST(SoundSlots, NumbersOutsideTheTableTouchNoSlotAndHandlesStayInside) {
     TempFolder folder;
     DiskAudio audio(folder);
     std::string name = writeSound(folder, "beep.wav");
-    loadSound(name.c_str(), 200, 1);
-    loadSound(name.c_str(), -1, 1);
-    EXPECT_EQ(playSound(200, 0, 1), 256 * 127);
+    std::string other = writeSound(folder, "other.wav", kFrames, 1000);
+    loadSound(name.c_str(), 127, 1);
+    // Numbers that name no slot change nothing, slot 127 least of all.
+    for (double slot : {128.0, 200.0, 500.0, -1.0, 1e300, kNan}) {
+        loadSound(other.c_str(), slot, 1);
+        EXPECT_EQ(playSound(slot, 0, 1), -1) << slot;
+    }
+    size_t frames = 0;
+    const int16_t* kept = soundSlotFrames(127, frames);
+    ASSERT_EQ(frames, kFrames);
+    EXPECT_EQ(kept[0], kLevel);
+    EXPECT_EQ(playSound(127, 0, 1), 256 * 127);
     EXPECT_EQ(soundPlaying(256 * 127), 1);
     for (double handle :
          {-1.0, -1000.0, 256 * 127 + 4.0, 256.0 * 256, 256.0 * 300 + 1, 1e300, kNan}) {

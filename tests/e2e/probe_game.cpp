@@ -2,7 +2,10 @@
 // what to do:
 //   debug      run in debug mode (end report in the log)
 //   noesc      Escape does not quit
-//   error9     raise runtime error 9 after 10 frames
+//   index10    read index 10 of a 10-element array after 10 frames
+//   early      load a sprite from configureRuntime, before start-up
+//   load:KIND:FILE:N  load FILE as a sprite, font, background or sound
+//              into slot N (music and video play it), before the frames
 //   ret        return from gameMain after 10 frames
 //   where      print the working directory and elapsedMs at the start
 //   draws      print the first three draws of the random generator, then end
@@ -25,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -45,6 +49,26 @@ void say(const std::string& line) {
 
 std::string workingFolder() {
     return std::filesystem::current_path().string();
+}
+
+void loadNamedFiles() {
+    std::istringstream words(vorlan::commandLine().cStr());
+    for (std::string word; words >> word;) {
+        if (word.rfind("load:", 0) != 0) continue;
+        std::istringstream parts(word.substr(5));
+        std::string kind, file, slot;
+        std::getline(parts, kind, ':');
+        std::getline(parts, file, ':');
+        std::getline(parts, slot, ':');
+        double n = slot.empty() ? 0 : std::stod(slot);
+        vorlan::RtString name = file.c_str();
+        if (kind == "sprite") vorlan::loadSprite(name, n);
+        if (kind == "font") vorlan::loadFont(name, n);
+        if (kind == "background") vorlan::loadBackground(name);
+        if (kind == "sound") vorlan::loadSound(name, n, 1);
+        if (kind == "music") vorlan::playMusic(name);
+        if (kind == "video") vorlan::playVideo(name);
+    }
 }
 
 void drawPattern() {
@@ -78,6 +102,7 @@ void sayMouse() {
 
 void vorlan::configureRuntime(RuntimeSettings& settings) {
     if (hasWord("debug")) settings.debugMode = 1;
+    if (hasWord("early")) loadSprite("early.png", 1);
     if (hasWord("full")) settings.fullScreen = 1;
     if (const char* size = std::strstr(commandLine().cStr(), "size=")) {
         std::sscanf(size, "size=%dx%d", &settings.screenWidth, &settings.screenHeight);
@@ -89,6 +114,7 @@ void vorlan::configureRuntime(RuntimeSettings& settings) {
 
 void vorlan::gameMain() {
     if (hasWord("noesc")) setEscQuits(0);
+    loadNamedFiles();
     if (hasWord("still")) {
         say("still");
         std::this_thread::sleep_for(std::chrono::seconds(4));
@@ -148,9 +174,10 @@ void vorlan::gameMain() {
     for (long frame = 1;; ++frame) {
         if (frame % 30 == 0) say("frame " + std::to_string(frame));
         if (hasWord("mouse")) sayMouse();
-        if (frame == 10 && hasWord("error9")) {
-            raiseError(RuntimeError::IndexOutOfRange);
-            endProgram();
+        if (frame == 10 && hasWord("index10")) {
+            RtNumberArray ten;
+            dimensionArray(ten, 10);
+            say("read " + std::to_string(elementAt(ten, 10)));
         }
         if (frame == 10 && hasWord("ret")) return;
         presentFrame();

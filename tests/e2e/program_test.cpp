@@ -2,6 +2,7 @@
 // seed its start-up takes from VORLAN_SEED.
 #include <gtest/gtest.h>
 
+#include <vorlan/app.h>
 #include <vorlan/value.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "e2e/program_window.h"
+#include "support/child_entry.h"
 #include "support/run_process.h"
 #include "value/random.h"
 
@@ -62,16 +64,17 @@ std::string drawsAfter(uint32_t seed) {
     return line;
 }
 
-TEST(Program, EndsWithCodeZeroOnErrorsTheCloseBoxOrReturningFromGameMain) {
+TEST(Program, EndsWithCodeZeroOnTheCloseBoxOrReturningFromGameMainAndOneOnErrors) {
     struct Case {
         std::vector<std::string> args, env;
         bool closeBox;
         std::string inLog;  // "": no end report
         std::string inOutput;
+        int status = 0;
     };
     const std::string folder = std::filesystem::canonical(buildBin()).string();
     const Case cases[] = {
-        {{"debug", "error9"}, {}, false, "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n", ""},
+        {{"debug", "index10"}, {}, false, "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n", "", 1},
         {{"debug"}, {}, true, "-End On Line\r\n0\r\n-1\r\n0\r\n0\r\n", ""},
         // The program's own folder is the working directory.
         {{"where", "ret"}, {}, false, "", "cwd " + folder + "\n"},
@@ -90,7 +93,7 @@ TEST(Program, EndsWithCodeZeroOnErrorsTheCloseBoxOrReturningFromGameMain) {
             run.launch();
             ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
         }
-        EXPECT_EQ(run.process().waitForExit(10000), 0);
+        EXPECT_EQ(run.process().waitForExit(10000), c.status);
         const std::string& out = run.process().output();
         EXPECT_NE(out.find(c.inOutput), std::string::npos) << out;
         if (c.inLog.empty()) {
@@ -103,6 +106,101 @@ TEST(Program, EndsWithCodeZeroOnErrorsTheCloseBoxOrReturningFromGameMain) {
         if (size_t at = out.find("elapsed "); at != std::string::npos) {
             EXPECT_LT(std::stod(out.substr(at + 8)), 1000.0);
         }
+    }
+}
+
+// A program with a main() of its own: the runtime never started.
+VORLAN_TEST_CHILD(OwnMain) {
+    for (;;) presentFrame();
+}
+
+// Misuse as a person meets it: one line on standard error that names the
+// file, the number or the call, and an exit status that tells the truth.
+TEST(Program, MisuseGivesOneLineNamingTheCauseAndTheTrueExitStatus) {
+    TempFolder temp;
+    writeWholeFile(temp.file("photo.jpg"), "\xFF\xD8\xFF\xE0 a JPEG's first bytes");
+    const std::string jpeg = temp.file("photo.jpg").string();
+    const std::string wav = (buildBin() / "win.wav").string();
+    const std::string folder = std::filesystem::canonical(buildBin()).string();
+    const std::string probe = (buildBin() / "probe_game").string();
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    struct Case {
+        std::vector<std::string> env;  // env(1)'s words before the program
+        std::vector<std::string> args;
+        std::string line;  // after "<program>: "; "" for none
+        int status;
+    };
+    const Case cases[] = {
+        {{},
+         {"load:sprite:missing.png:1"},
+         "cannot load picture 'missing.png' into sprite 1: not found in " + folder,
+         0},
+        {{},
+         {"load:background:" + jpeg},
+         "cannot load background '" + jpeg + "': not a BMP or PNG picture (libpng: Not a PNG file)",
+         0},
+        {{},
+         {"load:font:" + wav + ":2"},
+         "cannot load font '" + wav +
+             "' into font 2: not a BMP or PNG picture (libpng: Not a PNG file); the built-in font "
+             "stands in",
+         0},
+        {{},
+         {"load:sound:" + jpeg + ":3"},
+         "cannot load sound '" + jpeg + "' into sound slot 3: not a WAV sound",
+         0},
+        {{},
+         {"load:sprite:bush.png:70000"},
+         "cannot load picture 'bush.png' into sprite 70000: slot number out of range (0 to 65535)",
+         0},
+        {{},
+         {"load:sound:win.wav:500"},
+         "cannot load sound 'win.wav' into sound slot 500: slot number out of range (0 to 127)",
+         0},
+        {{},
+         {"load:font:smalfont.bmp:40"},
+         "cannot load font 'smalfont.bmp' into font 40: font number out of range (0 to 31)",
+         0},
+        {{"VORLAN_QUIET=1"}, {"load:sprite:missing.png:1"}, "", 0},
+        {{},
+         {"early"},
+         "loadSprite called from configureRuntime, before the runtime started: it does nothing "
+         "there; call it from gameMain()",
+         0},
+        {{}, {"index10"}, "runtime error 9 (index out of range) in elementAt", 1},
+        {{"-u", "DISPLAY"}, {}, "cannot open a window: no display (DISPLAY is not set)", 1},
+        // A main() of the program's own never starts the runtime; it must
+        // not spin without a window.
+        {{"VORLAN_TEST_CHILD=OwnMain"},
+         {},
+         "presentFrame called, but the runtime never started: the program has a main() of its "
+         "own",
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? c.env.back() : c.args.back());
+        TempFolder log;
+        bool ownMain = !c.env.empty() && c.env[0].starts_with("VORLAN_TEST_CHILD");
+        std::vector<std::string> argv{"/usr/bin/env"};
+        argv.insert(argv.end(), c.env.begin(), c.env.end());
+        argv.push_back(ownMain ? self : probe);
+        if (c.status == 0) argv.push_back("ret");
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        ProcessResult run = runProcess(argv, temp.path());
+        EXPECT_EQ(run.exitCode, c.status) << run.err;
+        const std::string prefix =
+            ownMain ? self.substr(self.rfind('/') + 1) + ": " : "probe_game: ";
+        size_t lines = 0;
+        for (size_t at = run.err.find(prefix); at != std::string::npos;
+             at = run.err.find(prefix, at + 1)) {
+            ++lines;
+        }
+        EXPECT_EQ(lines, c.line.empty() ? 0u : 1u) << run.err;
+        // Quiet, the log alone gets the line.
+        const std::string& seen =
+            c.line.empty() ? readWholeFile(log.file("ErrorLog.txt")) : run.err;
+        EXPECT_NE(seen.find(prefix + (c.line.empty() ? "cannot load" : c.line)), std::string::npos)
+            << seen;
     }
 }
 

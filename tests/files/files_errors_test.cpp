@@ -131,7 +131,7 @@ TEST(FilesErrors, EndTheProgramWithTheirNumber) {
         if (!std::isdigit(name[0])) continue;  // the number the case must end with
         test::TempFolder folder;
         ChildRun run = runChild(folder, name);
-        EXPECT_EQ(run.exitCode, 0) << name;
+        EXPECT_EQ(run.exitCode, 1) << name;
         EXPECT_EQ(run.output, "started\n") << name;
         EXPECT_EQ(run.log, endReport(name[0] - '0')) << name;
     }

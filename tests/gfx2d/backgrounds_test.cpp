@@ -192,14 +192,21 @@ TEST(TileLayout, GrabTilesHoldTheScreenAndGridsFitTheTileTable) {
     }
 }
 
-TEST_F(Backgrounds, SavedScreensReadBackIntact) {
+TEST_F(Backgrounds, SavedScreensReadBackIntactWhateverTheKeyColour) {
     // 801 wide: rows of 2403 bytes read back at 1-byte alignment, 1 byte of padding.
     for (auto [width, name] : {std::pair{320, "s.bmp"}, {320, "s.PNG"}, {801, "wide.bmp"}}) {
         SCOPED_TRACE(name);
         resize(width, 40);
         Picture p = drawGradient();
+        fillRect(0, 0, 8, 8, 0);
+        for (int32_t i = 0; i < 64; ++i) std::memset(p.at(i % 8, i / 8), 0, 3);
+        // Black as the key, as games set it: a screenshot keeps black black
+        // and opaque.
+        setTransparentColour(0);
         saveScreen(temp_.file(name).c_str());
         expectFileShows(temp_.file(name), p);
+        std::string rgba = independentRgba(temp_.file(name));
+        for (size_t i = 3; i < rgba.size(); i += 4) ASSERT_EQ(uint8_t(rgba[i]), 255) << i / 4;
     }
 }
 

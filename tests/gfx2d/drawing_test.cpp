@@ -397,7 +397,7 @@ VORLAN_TEST_CHILD(PolygonOutOfMemory) {
     std::printf("returned\n");
 }
 
-TEST(PolygonStorage, AVertexListThatCannotGrowIsError7) {
+TEST(PolygonStorage, AVertexListThatCannotGrowIsFatalError7) {
     test::TempFolder folder;
     std::string oldOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
     if (test::underAddressSanitizer()) {
@@ -406,7 +406,7 @@ TEST(PolygonStorage, AVertexListThatCannotGrowIsError7) {
     }
     std::unique_ptr<test::Subprocess> child = test::startChild("PolygonOutOfMemory");
     setenv("ASAN_OPTIONS", oldOptions.c_str(), 1);
-    EXPECT_EQ(child->waitForExit(120000), 0);
+    EXPECT_EQ(child->waitForExit(120000), 1);
     EXPECT_NE(child->output().find("started"), std::string::npos) << child->output();
     EXPECT_EQ(child->output().find("returned"), std::string::npos) << child->output();
     std::string log = test::readWholeFile(folder.file("ErrorLog.txt"));

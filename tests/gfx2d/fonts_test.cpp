@@ -148,17 +148,19 @@ TEST_F(Fonts, CellFontsOfManySizesPrintTheirCells) {
     }
 }
 
-TEST_F(Fonts, NumbersAreLimitedAndFallbacksStartFromAnEmptySlot) {
+TEST_F(Fonts, NumbersOutsideTheTableTouchNoFontAndFallbacksStartFromAnEmptySlot) {
     std::string big = cellFont(256, 128);
-    // Limited while still a double: truncating first would overflow.
+    // Tested while still a double: truncating first would overflow.
     const double inf = std::numeric_limits<double>::infinity();
-    for (auto [number, font] : {std::pair{5.9, 5},
-                                {40.0, 31},
-                                {-0.5, 0},
-                                {std::nan(""), 0},
-                                {inf, 31},
-                                {-inf, 0},
-                                {1e300, 31}}) {
+    loadFont(big.c_str(), 31);
+    for (double number : {40.0, -1.0, std::nan(""), inf, -inf, 1e300}) {
+        loadFont("no such font.png", number);
+        setFont(number);
+        EXPECT_EQ(currentFont(), 31) << number;
+        EXPECT_EQ(spriteCollision(FONT_SLOT_BASE + 31, 0, 0, FONT_SLOT_BASE + 31, 100, 50), 1)
+            << "font 31 was replaced by " << number;
+    }
+    for (auto [number, font] : {std::pair{5.9, 5}, {-0.5, 0}, {31.9, 31}}) {
         loadFont(big.c_str(), number);
         EXPECT_EQ(currentFont(), font) << number;
         int32_t slot = FONT_SLOT_BASE + font;

@@ -54,11 +54,19 @@ TEST_F(InstalledRuntime, EveryHeaderCompilesOnItsOwnAndTheReferenceNamesOnlyWhat
     for (const auto& entry : fs::directory_iterator(prefix() / "include/vorlan")) {
         ++headers;
         // As a game includes it: first and alone in its source file.
-        ProcessResult result = shell("echo '#include <vorlan/" + entry.path().filename().string() +
-                                         ">' | c++ -std=c++20 -fsyntax-only -Wall -Wextra -Werror" +
-                                         include() + "-x c++ -",
-                                     scratch.path());
+        auto compile = [&](const char* standard) {
+            return shell("echo '#include <vorlan/" + entry.path().filename().string() +
+                             ">' | c++ -std=" + standard + " -fsyntax-only -Wall -Wextra -Werror" +
+                             include() + "-x c++ -",
+                         scratch.path());
+        };
+        ProcessResult result = compile("c++20");
         EXPECT_EQ(result.exitCode, 0) << entry.path() << "\n" << result.err;
+        // An older standard stops at once on one readable line, not on
+        // hundreds about concepts.
+        ProcessResult older = compile("c++17");
+        EXPECT_NE(older.err.find("Vorlan needs C++20"), std::string::npos) << older.err;
+        EXPECT_EQ(older.err.find("concept"), std::string::npos) << older.err;
     }
     EXPECT_TRUE(fs::exists(prefix() / "include/vorlan/vorlan.h"));
     EXPECT_GT(headers, 1u);

@@ -88,6 +88,7 @@ struct DownloadCase {
     const char* path = "/a/b?c=1";
     const char* target = "got.bin";
     bool connects = true;
+    double totalMs = 60000;  // the limit on the whole download
 };
 
 // Keeps the case's bytes out of the test's listed name.
@@ -103,6 +104,7 @@ TEST_P(HttpDownloadCases, StoresTheBodyOnlyForACompleteResponse) {
     std::string target = folder.file(c.target).string();
     if (c.connects) test::writeWholeFile(target, kGoodFile);
     httpTimeouts.idleMs = 1500;
+    httpTimeouts.totalMs = c.totalMs;
     ScriptedServer server(c.script);
     rlimit before{};
     getrlimit(RLIMIT_FSIZE, &before);
@@ -133,6 +135,9 @@ std::vector<DownloadCase> downloadCases() {
     std::string mid = binaryBody(4096);
     std::vector<std::string> trickle;
     for (char c : kOk + "slow body") trickle.emplace_back(1, c);
+    // Never silent for long, but at least a second in all (5000 pauses).
+    std::vector<std::string> endless{kOk};
+    endless.resize(5001, "x");
     return {
         {"LineFeedsOnly", {{"HTTP/1.0 200 OK\nA: b\n\nbody"}}, "body"},
         {"HeaderEndSplit", {{"HTTP/1.0 200 OK\r\n\r", "\nafter"}}, "after"},
@@ -150,6 +155,15 @@ std::vector<DownloadCase> downloadCases() {
          {{"HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n"}}},
         {"HeaderOver64KiB", {{"HTTP/1.0 200 OK\r\nX: " + std::string(70000, 'a') + "\r\n\r\n"}}},
         {"StalledServer", {{"HTTP/1.0 200 OK\r\n"}, Ending::Stall}},
+        {"TrickleBeyondTheWholeLimit",
+         {endless},
+         {},
+         false,
+         "127.0.0.1",
+         "/",
+         "got.bin",
+         true,
+         200},
         {"FailedWrite", {{kOk, mid}}, {}, true},
         {"LineBreakInHost", {{kOk}}, {}, false, "127.0.0.1\r\nX-Evil: 1", "/", "a", false},
         {"LineBreakInPath", {{kOk}}, {}, false, "127.0.0.1", "/a\nGET /b", "a", false},

@@ -113,16 +113,17 @@ TEST_F(ProcessSession, HostingAndJoiningInTurns) {
     auto far = startOnPort("SessionHostUntilStop", farPort);
     ASSERT_TRUE(far->waitForLine("hosting 101", 10000)) << far->output();
     uint16_t ownPort = test::freeLoopbackPort();
+    RtString visitor;
     for (int round = 0; round < 50; ++round) {
         ASSERT_EQ(hostSession(ownPort), 1) << round;
         ASSERT_STREQ(createPlayer("me").cStr(), "101") << round;
         ASSERT_EQ(joinSession("127.0.0.1", farPort), 1) << round;
-        RtString visitor = createPlayer("visitor");
+        visitor = createPlayer("visitor");
         ASSERT_NE(textToNumber(visitor), -1) << round;
         ASSERT_EQ(sendMessage(visitor, "101", "visit"), 1) << round;
     }
     // The last visitor stays; every earlier one left with its connection.
-    ASSERT_EQ(sendMessage("0", "101", "stop"), 1);
+    ASSERT_EQ(sendMessage(visitor, "101", "stop"), 1);
     EXPECT_EQ(far->waitForExit(10000), 0);
     EXPECT_NE(far->output().find("visits 50 players 2\n"), std::string::npos) << far->output();
 }

@@ -58,19 +58,25 @@ TEST_F(WireSession, BrokenAndOddlySplitInputStillRegisters) {
     EXPECT_EQ(test::waitMessage("101", 100), "");
 }
 
-TEST_F(WireSession, ForgedAnswersAndLeavesChangeNothing) {
+TEST_F(WireSession, ForgedAnswersLeavesAndSendersChangeNothing) {
     hostWithPlayer();
     RawPeer peer(port);
     int32_t raw = peer.registerPlayer("forger", 5);
     ASSERT_GT(raw, 101);
     ASSERT_EQ(countPlayers(), 2);
-    // Answers, ids and leaves in the host's name, to every receiver from
-    // the host's hidden request entry on.
+    // Answers, ids, leaves and messages in the host's name (or nobody's),
+    // to every receiver from the host's hidden request entry on.
+    uint64_t forgedBefore = sessionCounters.messagesForged;
     for (int32_t target = 100; target <= raw + 2; ++target) {
-        ASSERT_TRUE(peer.send(wireRecord(2, target, 0, test::le32(1)) +
-                              wireRecord(101, target, 0, test::le32(999)) +
-                              wireRecord(103, target, 0, "forged name") + wireRecord(4, 0, 101)));
+        ASSERT_TRUE(peer.send(
+            wireRecord(2, target, 0, test::le32(1)) + wireRecord(101, target, 0, test::le32(999)) +
+            wireRecord(103, target, 0, "forged name") + wireRecord(4, 0, 101) +
+            wireRecord(3, target, 101, "as the host") + wireRecord(3, target, 0, "as nobody")));
     }
+    // Only a message in the sender's own name gets through.
+    ASSERT_TRUE(peer.send(wireRecord(3, 101, raw, "genuine")));
+    EXPECT_EQ(test::waitMessage("101"), "genuine");
+    EXPECT_EQ(sessionCounters.messagesForged - forgedBefore, 2u * (raw + 3 - 100));
     // The requests still get the host's true answers.
     EXPECT_EQ(countPlayers(), 2);
     EXPECT_STREQ(playerName("101").cStr(), "host");
