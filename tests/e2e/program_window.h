@@ -2,6 +2,7 @@
 // the pixels the server shows.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -77,8 +78,9 @@ inline double meanDifference(const WindowPicture& a, const WindowPicture& b) {
     return sum / static_cast<double>(a.pixels.size());
 }
 
-// One run of a program with its own temporary folder, and so its own log
-// and its own file for the disk audio driver.
+// One run of a program with its own temporary folder, and so its own log,
+// its own file for the disk audio driver and, unless `env` names another,
+// its own data folder: no run reads or writes the user's saves.
 class ProgramRun {
   public:
     // `env` holds what env(1) takes before the program: -C DIR, then NAME=value.
@@ -86,6 +88,10 @@ class ProgramRun {
                         std::vector<std::string> env = {})
         : argv_{"env"} {
         argv_.insert(argv_.end(), env.begin(), env.end());
+        if (std::none_of(env.begin(), env.end(),
+                         [](const std::string& e) { return e.starts_with("XDG_DATA_HOME="); })) {
+            argv_.push_back("XDG_DATA_HOME=" + temp_.path().string());
+        }
         argv_.push_back("SDL_DISKAUDIOFILE=" + audioFile().string());
         argv_.push_back(program.string());
         argv_.insert(argv_.end(), args.begin(), args.end());
