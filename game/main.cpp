@@ -5,6 +5,38 @@
 #include "game/field.h"
 #include "game/media.h"
 #include "game/round.h"
+#include "game/score.h"
+
+namespace {
+
+constexpr double kResultMs = 2000;
+
+// Takes every key press and click since the last call; true when there was
+// any.
+bool anyPress() {
+    bool pressed = false;
+    for (int key = 1; key < 256; ++key) pressed = vorlan::keyHit(key) != 0 || pressed;
+    for (int button : {vorlan::kMouseLeft, vorlan::kMouseRight, vorlan::kMouseMiddle}) {
+        pressed = vorlan::mouseHit(button) != 0 || pressed;
+    }
+    return pressed;
+}
+
+// The result picture stays after its fade until the player presses a key,
+// or for two seconds: the next maze would otherwise cut in at once. Presses
+// during the fade do not count.
+void holdResult() {
+    anyPress();
+    quillowen::trace("result shown");
+    const double until = vorlan::elapsedMs() + kResultMs;
+    for (;;) {
+        if (anyPress()) return quillowen::trace("result ended by a key");
+        if (vorlan::elapsedMs() >= until) return quillowen::trace("result ended by time");
+        vorlan::presentFrame();
+    }
+}
+
+}  // namespace
 
 void vorlan::configureRuntime(vorlan::RuntimeSettings& settings) {
     settings.title = "Quillowen";
@@ -18,16 +50,20 @@ void vorlan::gameMain() {
     loadPictures();
     loadSounds();
     soundVolume = 1.0;
+    loadBestRun();
     for (double round = 1;; ++round) {
         trace("round %.0f", round);
-        playSound(kSoundRoundStart, 0, soundVolume);
-        if (runRound() == 0) {
-            playSound(kSoundFail, 0, soundVolume);
+        playSound(kSoundRoundStart, 0, playVolume());
+        const double result = runRound();
+        countRound(result);
+        if (result == 0) {
+            playSound(kSoundFail, 0, playVolume());
             fadeToBackground("failed.png");
         } else {
-            playSound(kSoundWin, 0, soundVolume);
+            playSound(kSoundWin, 0, playVolume());
             fadeToBackground("win.png");
         }
+        holdResult();
         clearScreen();
     }
 }

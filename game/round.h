@@ -45,13 +45,18 @@ double figureAtCentre(const RtNumberArray& field, double scrollX, double scrollY
 double cellLeft(double x, double y, double width, double scrollX);
 double cellTop(double x, double y, double height, double scrollY);
 
-// The volume keys, once a frame: Page Up and Page Down change soundVolume
-// by a tenth, show it and hold the game while the key stays down, drawing
-// each frame with drawFrame. True when it presented frames itself.
+// The volume keys, once a frame: each press of Page Up or Page Down
+// changes soundVolume by a tenth, shows it and holds the game while the key
+// stays down, drawing each frame with drawFrame; the text then stays on the
+// frames for a second. True when it presented frames itself.
 using FrameDrawer = void (*)(const Round&);
 bool adjustVolume(const Round& round, FrameDrawer drawFrame);
 
-// The volume of every sound the game plays, 0 to 1.
+// The volume the player sets, 0 to 1, shown as "VOL: " and a percentage.
 extern double soundVolume;
+// soundVolume as the runtime's volume for playSound: 2 dB less for each
+// tenth below full, so that every step sounds as much quieter as the last;
+// 0 is silence.
+double playVolume();
 
 }  // namespace quillowen

@@ -2,6 +2,7 @@
 
 #include "game/field.h"
 #include "game/round.h"
+#include "game/score.h"
 
 namespace quillowen {
 
@@ -45,9 +46,12 @@ void drawField(const Round& r) {
 void drawHud(const Round& r) {
     vorlan::drawSprite(kSlotCrossHair, 128, 104);
     vorlan::drawSprite(kSlotPortrait, 0, 0);
-    vorlan::fillRect(64, 4, 255, 14, 16777215);
-    vorlan::fillRect(65, 5, 253, 12, 0);
+    // The progress bar with the score under it, in one white frame that
+    // reaches the screen's right edge.
+    vorlan::fillRect(64, 4, 256, 27, 16777215);
+    vorlan::fillRect(65, 5, 254, 12, 0);
     vorlan::drawSprite(kSlotSnailMarker, (r.stepIndex / routeLength(r)) * 224 + 64, 4);
+    drawScore();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <vorlan/app.h>
 #include <vorlan/input.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -13,20 +14,41 @@ namespace quillowen {
 
 using vorlan::elementAt;
 using vorlan::keyDown;
+using vorlan::keyHit;
 using vorlan::kKeyA, vorlan::kKeyD, vorlan::kKeyS, vorlan::kKeyW;
 using vorlan::kKeyUp, vorlan::kKeyDown, vorlan::kKeyLeft, vorlan::kKeyRight;
 
 namespace {
 
 constexpr double kStepMs = 700;
+// The probe meets a figure's body this far above her cell's anchor.
+constexpr double kProbeAboveAnchor = 60;
+// How far the cross-hair may leave the field, in cells.
+constexpr double kMarginCells = 1;
+
+// Holds the view so that the cross-hair stays over the field's diamond:
+// scrolled off it, the player would see bare ground with nothing to say
+// where the maze is. Along an edge the view slides rather than sticks.
+void holdOverField(Round& r) {
+    // a and b are the cell under the cross-hair along x and along y, times
+    // 64, from the inverse of the screen projection.
+    const double x = r.scrollX + 160;
+    const double y = r.scrollY + 120 + kProbeAboveAnchor - 32 * (2 + FIELD_SIZE);
+    const double low = -64 * kMarginCells, high = 64 * (FIELD_SIZE - 1 + kMarginCells);
+    const double a = std::clamp(x - y, low, high), b = std::clamp(x + y, low, high);
+    r.scrollX = (a + b) / 2 - 160;
+    r.scrollY = (b - a) / 2 - 120 - kProbeAboveAnchor + 32 * (2 + FIELD_SIZE);
+}
 
 void scroll(Round& r) {
     double dx = 4 * (keyDown(kKeyRight) - keyDown(kKeyLeft));
     double dy = 4 * (keyDown(kKeyDown) - keyDown(kKeyUp));
     if (dx == 0 && dy == 0) return;
+    const double oldX = r.scrollX, oldY = r.scrollY;
     r.scrollX += dx;
     r.scrollY += dy;
-    trace("scroll %.0f %.0f", r.scrollX, r.scrollY);
+    holdOverField(r);
+    if (r.scrollX != oldX || r.scrollY != oldY) trace("scroll %.0f %.0f", r.scrollX, r.scrollY);
 }
 
 // Moves the snail one cell on; false once it has reached her cell's end.
@@ -42,8 +64,18 @@ bool stepSnail(Round& r) {
     return true;
 }
 
+constexpr int kCommitKeys[] = {kKeyA, kKeyD, kKeyS, kKeyW};
+
+// A press during this round commits; a key held on from the last round,
+// or tapped while its result showed, does not.
 bool committed() {
-    return keyDown(kKeyA) != 0 || keyDown(kKeyD) != 0 || keyDown(kKeyS) != 0 || keyDown(kKeyW) != 0;
+    bool pressed = false;
+    for (int key : kCommitKeys) pressed = keyHit(key) != 0 || pressed;
+    return pressed;
+}
+
+void forgetCommitPresses() {
+    for (int key : kCommitKeys) keyHit(key);
 }
 
 }  // namespace
@@ -54,6 +86,7 @@ double runRound() {
         vorlan::appendErrorLog("no route to the figure: round lost");
         return 0;
     }
+    forgetCommitPresses();
     for (;;) {
         scroll(r);
         drawRoundFrame(r);

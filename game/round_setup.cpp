@@ -64,6 +64,9 @@ bool setUpRound(Round& r) {
     if (!planned) return false;
     elementAt(r.field, r.figureX, r.figureY) = CELL_FIGURE;
     scatterDecoys(r);
+    // The snail shows on its start from the first frame, over any decoy
+    // there: it would trample that one with its first step anyway.
+    elementAt(r.field, elementAt(r.route, 0, 0), elementAt(r.route, 0, 1)) = CELL_SNAIL;
     r.scrollX = 0;
     r.scrollY = 32 * FIELD_SIZE - 120;
     r.stepIndex = 0;

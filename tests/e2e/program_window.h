@@ -2,7 +2,9 @@
 // the pixels the server shows.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -43,8 +45,9 @@ inline bool eventually(const std::function<bool()>& done, int seconds = 30) {
     return done();
 }
 
-// One run of a program with its own temporary folder, and so its own log
-// and its own file for the disk audio driver.
+// One run of a program with its own temporary folder, and so its own log,
+// its own file for the disk audio driver and, unless `env` names another,
+// its own data folder: no run reads or writes the user's saves.
 class ProgramRun {
   public:
     // `env` holds what env(1) takes before the program: -C DIR, then NAME=value.
@@ -57,6 +60,10 @@ class ProgramRun {
             program = temp_.file(program.filename());
         }
         argv_.insert(argv_.end(), env.begin(), env.end());
+        if (std::none_of(env.begin(), env.end(),
+                         [](const std::string& e) { return e.starts_with("XDG_DATA_HOME="); })) {
+            argv_.push_back("XDG_DATA_HOME=" + temp_.path().string());
+        }
         argv_.push_back("SDL_DISKAUDIOFILE=" + audioFile().string());
         argv_.push_back(program.string());
         argv_.insert(argv_.end(), args.begin(), args.end());

@@ -1,5 +1,6 @@
 // A round's set-up over many seeds, among them one whose figure is first
-// drawn on the snail's start: the snail's route, the figure and the decoys.
+// drawn on the snail's start: the snail's route, the snail, the figure and
+// the decoys.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -41,16 +42,20 @@ TEST(RoundSetup, TheRouteLeadsFromTheStartToHerTheShortestWay) {
         // Decoys and the figure do not block the way: only hedges do.
         EXPECT_EQ(n, test::cellsFromStart(round.field)[round.figureY * 50 + round.figureX]);
 
-        int decoys = 0, figures = 0;
+        // The snail stands on its start from the first frame.
+        EXPECT_EQ(elementAt(round.field, 1, 1), CELL_SNAIL);
+        int decoys = 0, figures = 0, snails = 0;
         for (int i = 0; i < 2500; ++i) {
             double c = round.field.data()[i];
             figures += c == CELL_FIGURE;
+            snails += c == CELL_SNAIL;
             decoys += c >= CELL_FIRST_DECOY && c <= CELL_LAST_DECOY;
-            ASSERT_TRUE(c == CELL_EMPTY || c == CELL_HEDGE || c == CELL_FIGURE ||
+            ASSERT_TRUE(c == CELL_EMPTY || c == CELL_HEDGE || c == CELL_FIGURE || c == CELL_SNAIL ||
                         (c >= CELL_FIRST_DECOY && c <= CELL_LAST_DECOY && c == int(c)))
                 << c;
         }
         EXPECT_EQ(figures, 1);
+        EXPECT_EQ(snails, 1);
         EXPECT_GT(decoys, 100);
         EXPECT_LE(decoys, 501);
         EXPECT_EQ(round.scrollX, 0);
