@@ -4,13 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "support/picture.h"
 #include "support/process_window.h"
@@ -21,49 +17,35 @@ namespace vorlan::test {
 
 // Held long enough for several frames to see them.
 inline void holdKeys(const std::string& keys, int ms = 300) {
-    runCommand("xdotool keydown " + keys + "; sleep " + std::to_string(ms / 1000.0) +
-               "; xdotool keyup " + keys);
-}
-
-// The names the game's test reads pictures by.
-using WindowPicture = Picture;
-struct Colour {
-    Colour(const uint8_t* p) : red(p[0]), green(p[1]), blue(p[2]) {}
-    int red, green, blue;
-};
-inline Picture pictureFile(const std::filesystem::path& file, const std::filesystem::path&) {
-    return loadPicture(file.string());
+    runCommand("xdotool keydown " + keys + " sleep " + std::to_string(ms / 1000.0) + " keyup " +
+               keys);
 }
 
 // Polls until `done` holds, for at most `seconds`.
 inline bool eventually(const std::function<bool()>& done, int seconds = 30) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-         std::chrono::steady_clock::now() < end;) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (; std::chrono::steady_clock::now() < end;
+         std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
         if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return done();
 }
 
-// One run of a program with its own temporary folder, and so its own log,
-// its own file for the disk audio driver and, unless `env` names another,
-// its own data folder: no run reads or writes the user's saves.
+// One run of a program in a folder of its own, and so with its own log, its
+// own file for the disk audio driver and, unless `env` names another, its own
+// data folder. `env` is what env(1) takes: -C DIR, then NAME=value. `alone`:
+// a copy of the program runs from the folder, no media beside it.
 class ProgramRun {
   public:
-    // `env` holds what env(1) takes before the program: -C DIR, then NAME=value.
-    // `alone`: a copy of the program runs from the run's folder, no media beside it.
     explicit ProgramRun(std::filesystem::path program, std::vector<std::string> args = {},
-                        std::vector<std::string> env = {}, bool alone = false)
-        : argv_{"env"} {
-        if (alone) {
-            std::filesystem::copy_file(program, temp_.file(program.filename()));
-            program = temp_.file(program.filename());
+                        std::vector<std::string> env = {}, bool alone = false) {
+        if (alone) std::filesystem::copy_file(program, temp_.file(program.filename()));
+        if (alone) program = temp_.file(program.filename());
+        if (std::ranges::none_of(env, [](auto& e) { return e.starts_with("XDG_DATA_HOME="); })) {
+            env.push_back("XDG_DATA_HOME=" + temp_.path().string());
         }
+        argv_ = {"env"};
         argv_.insert(argv_.end(), env.begin(), env.end());
-        if (std::none_of(env.begin(), env.end(),
-                         [](const std::string& e) { return e.starts_with("XDG_DATA_HOME="); })) {
-            argv_.push_back("XDG_DATA_HOME=" + temp_.path().string());
-        }
         argv_.push_back("SDL_DISKAUDIOFILE=" + audioFile().string());
         argv_.push_back(program.string());
         argv_.insert(argv_.end(), args.begin(), args.end());
@@ -77,7 +59,7 @@ class ProgramRun {
         window_ = processWindow(process_->pid(), 60);
         return !window_.empty();
     }
-    void focus() { runCommand("xdotool windowfocus --sync " + window_ + "; sleep 0.2"); }
+    void focus() { runCommand("timeout 30 xdotool windowfocus --sync " + window_); }
     Picture capture() const { return loadPicture("x:" + window_); }
 
     std::string log() const { return readWholeFile(temp_.file("ErrorLog.txt")); }

@@ -1,17 +1,12 @@
-// Media name resolution: lookups in archives built by hand (odd and hostile
-// layouts included), extraction and its clean-up, and the packing tool end
-// to end, down to a program that finds the archive appended to itself.
+// Lookups in hand-built (hostile) archives, extraction and clean-up, and the
+// packing tool down to a program that finds the archive appended to itself.
 #include "files/media_archive.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
 
 #include "files/test_archives.h"
 #include "platform/program_path.h"
@@ -24,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::ArchiveBytes;
 using test::lzoBlock;
+using test::noise;
 
 class MediaArchiveTest : public ::testing::Test {
   protected:
@@ -35,9 +31,8 @@ class MediaArchiveTest : public ::testing::Test {
     }
     int extractedFiles() const {
         int count = 0;
-        for (const auto& item : fs::directory_iterator(temp.path())) {
+        for (const auto& item : fs::directory_iterator(temp.path()))
             count += item.path().filename().string().rfind("viz", 0) == 0;
-        }
         return count;
     }
     // The packing tool.
@@ -59,17 +54,9 @@ std::string withBlock(const std::string& name, const std::string& block, int32_t
     return archive.finish();
 }
 
-// Bytes that LZO cannot shrink.
-std::string noise(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
 // Found but not extractable: the lookup fails with a line in the log, and a
 // broken archive fails that one lookup only.
-TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
+TEST_F(MediaArchiveTest, LookupsExtractionStartUpAndShutdown) {
     ArchiveBytes two, program;
     two.add("leading bytes");
     two.addEntry("Bush.png", "first");
@@ -131,24 +118,18 @@ TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
         EXPECT_EQ(extractedFiles(), found ? 1 : 0) << c.what;
         deletePendingExtraction(context);
     }
-}
-
-TEST_F(MediaArchiveTest, ArchivesThatCannotBeOpenedDisableTheContext) {
     ASSERT_EQ(mkfifo(temp.file("pipe").c_str(), 0600), 0);
     const std::string later = temp.file("later.viz").string();
     RtString result;
     for (std::string name : {temp.path().string(), temp.file("pipe").string(), {}, later}) {
         ArchiveContext context{1, name, ""};
-        EXPECT_EQ(resolveMediaFile(context, "bush.png", result), 0) << name;
+        EXPECT_EQ(resolveMediaFile(context, "shrub.png", result), 0) << name;
         EXPECT_EQ(context.enabled, 0) << name;
         if (name != later) continue;
-        put("later.viz", withBlock("bush.png", lzoBlock("x")));
-        EXPECT_EQ(resolveMediaFile(context, "bush.png", result), 0);     // off for good
+        put("later.viz", withBlock("shrub.png", lzoBlock("x")));
+        EXPECT_EQ(resolveMediaFile(context, "shrub.png", result), 0);    // off for good
         EXPECT_EQ(resolveMediaFile(context, later.c_str(), result), 1);  // disk still works
     }
-}
-
-TEST_F(MediaArchiveTest, ExtractionNamingAndLifetime) {
     ArchiveBytes archive;
     archive.addEntry("one.txt", "first");
     archive.addEntry("gfx", "an entry named like a folder");
@@ -161,44 +142,51 @@ TEST_F(MediaArchiveTest, ExtractionNamingAndLifetime) {
     // A link planted at the extraction path is replaced, not followed.
     put("victim", "precious");
     fs::create_symlink(temp.file("victim"), path);
-    RtString name("ONE.TXT");  // the result may share the name's buffer
+    RtString name("ONE.TXT");  // the found may share the name's buffer
     ASSERT_EQ(resolveMediaFile(context, name.cStr(), name), 1);
     EXPECT_EQ(std::string(name.cStr()), path);
     EXPECT_EQ(test::readWholeFile(path), "first");
     EXPECT_EQ(test::readWholeFile(temp.file("victim")), "precious");
     // A folder on disk does not hide an entry; a file on disk does, unchanged.
     fs::create_directory(temp.file("gfx"));
-    RtString result;
-    ASSERT_EQ(resolveMediaFile(context, temp.file("gfx").c_str(), result), 1);
+    RtString found;
+    ASSERT_EQ(resolveMediaFile(context, temp.file("gfx").c_str(), found), 1);
     EXPECT_FALSE(fs::exists(path));  // only the last extraction stays
-    EXPECT_EQ(test::readWholeFile(result.cStr()), "an entry named like a folder");
+    EXPECT_EQ(test::readWholeFile(found.cStr()), "an entry named like a folder");
     std::string onDisk = temp.path().string() + "\\victim";
-    ASSERT_EQ(resolveMediaFile(context, onDisk.c_str(), result), 1);
-    EXPECT_EQ(std::string(result.cStr()), onDisk);
+    ASSERT_EQ(resolveMediaFile(context, onDisk.c_str(), found), 1);
+    EXPECT_EQ(std::string(found.cStr()), onDisk);
     EXPECT_EQ(extractedFiles(), 0);  // any new lookup deletes the pending file
-}
-
-TEST_F(MediaArchiveTest, StartUpNamesBothContextsAndShutdownCleansUp) {
-    const std::string path = put("media.viz", withBlock("bush.png", lzoBlock("leaves")));
-    RtString result;
-    EXPECT_EQ(resolveMediaName("bush.png", result), 0);  // before start-up: disk only
+    const std::string media = put("shrub.viz", withBlock("shrub.png", lzoBlock("leaves")));
+    EXPECT_EQ(resolveMediaName("shrub.png", found), 0);  // before start-up: disk only
     initMediaArchives(nullptr);
     EXPECT_EQ(archiveContext(1)->archiveName, platform::programPath());
-    EXPECT_EQ(resolveMediaName("bush.png", result), 0);  // this program has no archive
+    EXPECT_EQ(resolveMediaName("shrub.png", found), 0);  // this program has no archive
     archiveContext(0)->enabled = 0;
-    setArchiveName(path.c_str(), "elsewhere.viz");
+    setArchiveName(media.c_str(), "elsewhere.viz");
     EXPECT_EQ(archiveContext(0)->enabled, 1);
     EXPECT_EQ(archiveContext(1)->archiveName, "elsewhere.viz");
-    ASSERT_EQ(resolveMediaName("gfx/BUSH.png", result), 1);
-    setArchiveName(path.c_str(), path.c_str());  // deletes the pending file
+    ASSERT_EQ(resolveMediaName("gfx/SHRUB.png", found), 1);
+    setArchiveName(media.c_str(), media.c_str());  // deletes the pending file
     EXPECT_EQ(extractedFiles(), 0);
-    ASSERT_EQ(resolveMediaName("bush.png", result), 1);
+    ASSERT_EQ(resolveMediaName("shrub.png", found), 1);
     shutdownMediaArchives();
     EXPECT_EQ(extractedFiles(), 0);
     EXPECT_EQ(archiveContext(0), nullptr);
 }
 
-TEST_F(MediaArchiveTest, PackToolCreatesListsAndReplacesArchives) {
+// A copy of this program with an archive appended stands for a built game: it
+// names the archives like start-up and prints the entry (exit code 3: none).
+VORLAN_TEST_CHILD(AppendedArchiveGame) {
+    initMediaArchives(nullptr);
+    RtString path;
+    if (!resolveMediaName(std::getenv("VORLAN_ARCHIVE_REQUEST"), path)) std::exit(3);
+    const std::string bytes = test::readWholeFile(path.cStr());
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    shutdownMediaArchives();
+}
+
+TEST_F(MediaArchiveTest, PackToolAndAProgramWithAnAppendedArchive) {
     const std::vector<std::pair<std::string, std::string>> files = {
         {"gfx/Bush.PNG", noise(200000, 7)},
         {"empty.dat", ""},
@@ -219,14 +207,13 @@ TEST_F(MediaArchiveTest, PackToolCreatesListsAndReplacesArchives) {
     }
     ASSERT_EQ(pack({"create", archive, put("two.txt", "2")}).exitCode, 0);
     EXPECT_EQ(pack({"list", archive}).out, "two.txt\n");
-}
-
-TEST_F(MediaArchiveTest, PackToolRefusalsLeaveNoArchiveAndNoChangedTarget) {
-    const std::string out = temp.file("out.viz").string();
-    const std::string a = put("one/Bush.png", "a");
-    const std::string target = put("game", "program bytes");
-    ASSERT_EQ(pack({"append", target, a}).exitCode, 0);
-    const std::string appended = test::readWholeFile(target);
+    // Refusals leave no archive and no changed target; a program with an
+    // appended archive finds its entries, and nothing extracted outlives it.
+    const std::string out = temp.file("out.viz").string(), game = temp.file("game").string();
+    const std::string a = put("one/Bush.png", "a"), picture = noise(50000, 3);
+    fs::copy_file(test::buildBin() / "files_tests", game);
+    ASSERT_EQ(pack({"append", game, a, put("assets/level.dat", picture)}).exitCode, 0);
+    const std::string appended = test::readWholeFile(game);
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
         {{"create", out, a, put("two/bush.PNG", "b")}, 1, "duplicate"},
         {{"create", out, temp.file(std::string(256, 'n')).string()}, 1, "255"},
@@ -234,60 +221,36 @@ TEST_F(MediaArchiveTest, PackToolRefusalsLeaveNoArchiveAndNoChangedTarget) {
         {{"create", out, put("bush..png", "d")}, 1, ".."},
         {{"create", out, a, temp.file("missing.png").string()}, 1, "missing.png"},
         {{"create", out, temp.file("one").string()}, 1, "regular"},
-        {{"append", target, put("b.txt", "b")}, 1, "already ends in an archive"},
+        {{"append", game, put("b.txt", "b")}, 1, "already ends in an archive"},
         {{"list", put("plain.txt", "no archive")}, 1, "does not end in an archive"},
         {{}, 2, ""},
         {{"create", "only-output"}, 2, ""},
-        {{"unpack", "a", "b"}, 2, ""},
-    };
+        {{"unpack", "a", "b"}, 2, ""}};
     for (const auto& [args, exitCode, message] : cases) {
         test::ProcessResult result = pack(args);
         EXPECT_EQ(result.exitCode, exitCode) << result.err;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
         EXPECT_FALSE(fs::exists(out)) << result.err;
-        EXPECT_EQ(test::readWholeFile(target), appended);
+        EXPECT_EQ(test::readWholeFile(game), appended);
     }
-    // A directory cut short: the names read before the cut, then an error.
-    std::string bytes = appended;
-    bytes[bytes.size() - 8] = '\x30';  // the end marker becomes a name length
-    put("game", bytes);
-    test::ProcessResult cut = pack({"list", target});
-    EXPECT_EQ(cut.exitCode, 1);
-    EXPECT_EQ(cut.out, "Bush.png\n");
-    EXPECT_NE(cut.err.find("cut short"), std::string::npos);
-}
-
-// A copy of this program with an archive appended stands for a built game:
-// like start-up it names the archives with its own file, then prints what
-// the requested name resolves to. Exit code 3: not found.
-VORLAN_TEST_CHILD(AppendedArchiveGame) {
-    initMediaArchives(nullptr);
-    RtString path;
-    if (!resolveMediaName(std::getenv("VORLAN_ARCHIVE_REQUEST"), path)) std::exit(3);
-    const std::string bytes = test::readWholeFile(path.cStr());
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    shutdownMediaArchives();
-}
-
-TEST_F(MediaArchiveTest, ProgramWithAnAppendedArchiveFindsItsEntries) {
-    const fs::path game = temp.file("game");
-    fs::copy_file(test::buildBin() / "files_tests", game);
-    fs::permissions(game, fs::perms::owner_all);
-    const std::string picture = noise(50000, 3);
-    ASSERT_EQ(pack({"append", game.string(), put("assets/Hedge.PNG", "hedge"),
-                    put("assets/level.dat", picture)})
-                  .exitCode,
-              0);
     const std::pair<const char*, std::string> requests[] = {
-        {"gfx/hedge.png", "hedge"}, {"LEVEL.DAT", picture}, {"missing.png", ""}};
+        {"gfx/bush.png", "a"}, {"LEVEL.DAT", picture}, {"missing.png", ""}};
     for (const auto& [request, content] : requests) {
         test::ProcessResult run =
-            test::runToEnd({game.string()}, {"VORLAN_TEST_CHILD=AppendedArchiveGame",
-                                             std::string("VORLAN_ARCHIVE_REQUEST=") + request});
+            test::runToEnd({game}, {"VORLAN_TEST_CHILD=AppendedArchiveGame",
+                                    std::string("VORLAN_ARCHIVE_REQUEST=") + request});
         EXPECT_EQ(run.exitCode, content.empty() ? 3 : 0) << request << run.err;
         EXPECT_EQ(run.out, content) << request;
     }
-    EXPECT_EQ(extractedFiles(), 0);  // nothing extracted outlives the game
+    EXPECT_EQ(extractedFiles(), 0);
+    // A directory cut short: the names read before the cut, then an error.
+    std::string bytes = appended;
+    bytes[bytes.size() - 8] = '\x30';  // the end marker becomes a name length
+    test::writeWholeFile(game, bytes);
+    test::ProcessResult cut = pack({"list", game});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, "Bush.png\nlevel.dat\n");
+    EXPECT_NE(cut.err.find("cut short"), std::string::npos);
 }
 
 }  // namespace

@@ -1,18 +1,26 @@
-// Builds packed media archives byte by byte, so that tests reach layouts the
-// packing tool never writes: end-relative offsets, bad magic, cut
-// directories, entries pointing anywhere.
+// Packed media archives byte by byte, in layouts the packing tool never
+// writes: end-relative offsets, bad magic, cut directories, any entry offset.
 #pragma once
 
 #include <lzo/lzo1x.h>
 
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "support/bytes.h"
 
 namespace vorlan::test {
+
+// Bytes that LZO cannot shrink.
+inline std::string noise(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
 
 // An entry's data block: the uncompressed size, then the LZO1X-1 stream.
 inline std::string lzoBlock(const std::string& content) {

@@ -8,19 +8,12 @@
 #include <string>
 
 extern "C" {
-
 int32_t sampleAdd(int32_t a, int32_t b) {
     return a + b;
 }
-
-double sampleScale(double value, double factor) {
-    return value * factor;
-}
-
 const char* sampleGreet(const char* name) {
     static std::string greeting;
-    greeting = std::string("hello ") + name;
-    return greeting.c_str();
+    return (greeting = std::string("hello ") + name).c_str();
 }
 
 __attribute__((destructor)) static void sampleUnload() {

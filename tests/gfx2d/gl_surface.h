@@ -1,19 +1,16 @@
-// A real window and OpenGL context for drawing tests, with read-back
-// helpers for the back buffer and for textures.
+// A real window and OpenGL context, with read-back of the back buffer and textures.
 #pragma once
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <vorlan/sprites.h>
-#include <cstdint>
-#include <string>
-#include <utility>
+#include <algorithm>
+#include <array>
 
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
 #include "gfx2d/test_images.h"
-#include "support/picture.h"
 #include "support/temp_folder.h"
 
 namespace vorlan::test {
@@ -23,9 +20,8 @@ inline Picture gradient(int32_t width, int32_t height) {
     Picture p = picture(width, height, 0xFF);
     for (int32_t i = 0; i < width * height; ++i) {
         int32_t x = i % width, y = i / width;
-        p.at(x, y)[0] = static_cast<uint8_t>(x * 7 + 3);
-        p.at(x, y)[1] = static_cast<uint8_t>(y * 11 + 5);
-        p.at(x, y)[2] = static_cast<uint8_t>((x + y) * 3);
+        std::copy_n(std::array<int32_t, 3>{x * 7 + 3, y * 11 + 5, (x + y) * 3}.begin(), 3,
+                    p.at(x, y));
     }
     return p;
 }
@@ -52,7 +48,8 @@ class GLSurface : public testing::Test {
         gameWindow = nullptr;
     }
     // A new window and context in place of the present one.
-    static void remake(int32_t width, int32_t height, int samples = 0, SurfaceOptions options = {}) {
+    static void remake(int32_t width, int32_t height, int samples = 0,
+                       SurfaceOptions options = {}) {
         delete gameWindow;
         gameWindow = new GameWindow();
         ASSERT_TRUE(gameWindow->createSurface(width, height, 0, samples, options));
@@ -70,12 +67,10 @@ class GLSurface : public testing::Test {
         Picture p = picture(gameWindow->screenWidth, gameWindow->screenHeight);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadBuffer(gameWindow->surfaceReadBuffer());
-        glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.pixels.data());
-        Picture flipped = p;
         for (int32_t y = 0; y < p.height; ++y) {
-            std::copy(p.at(0, y), p.at(0, y) + p.width * 4, flipped.at(0, p.height - 1 - y));
+            glReadPixels(0, p.height - 1 - y, p.width, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.at(0, y));
         }
-        return flipped;
+        return p;
     }
 
     // A texture level as GL keeps it: row 0 first.

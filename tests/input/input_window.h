@@ -1,5 +1,4 @@
-// The drawing surface, shown and focused, with the input state started: a
-// window for real X key and pointer events (xdotool).
+// The surface shown and focused, input started: a window for real X events.
 #pragma once
 
 #include <unistd.h>
@@ -21,9 +20,8 @@ namespace vorlan::test {
 // xdotool may take long to arrive on a busy machine.
 inline bool presentUntil(const std::function<bool()>& condition, double seconds = 20) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
+    for (; !condition(); presentFrame()) {
         if (std::chrono::steady_clock::now() > end) return false;
-        presentFrame();
     }
     return true;
 }
@@ -51,11 +49,9 @@ class InputWindow : public GLSurface {
         GLSurface::TearDown();
     }
 
+    FocusLock lock_;
     bool captureMouse_ = false;  // set before SetUp
     std::string window_;
-
-  private:
-    FocusLock lock_;
 };
 
 }  // namespace vorlan::test

@@ -1,15 +1,11 @@
-// Joysticks through SDL's virtual joystick devices, listed by the runtime at
-// start-up like any attached device.
+// Joysticks through SDL's virtual devices, listed at start-up like any other.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <vorlan/vorlan.h>
 
 #include <cmath>
-#include <iterator>
 #include <list>
-#include <string>
-#include <utility>
-#include <vector>
+#include <tuple>
 
 #include "input/input_state.h"
 
@@ -65,33 +61,27 @@ TEST_F(Joysticks, AxesHatsAndButtonsReachEveryValue) {
     attach(1);
     using AxisRead = double (*)(double);
     const AxisRead axes[] = {joystickX, joystickY, joystickZ, joystickRX, joystickRY, joystickRZ};
-    struct Axis {
-        Sint16 raw;
-        double value, digital;  // digital: readJoystick's x and y
-    };
     double x, y, b1, b2;
-    const Axis axisCases[] = {{-32768, -1, -1},
-                              {32767, 1, 1},
-                              {0, 0, 0},
-                              {16384, 16384 / 32767.0, 0},
-                              {-30000, -30000 / 32767.0, -1}};
-    for (Axis c : axisCases) {
+    // Raw value, reading, and readJoystick's digital x and y.
+    const std::tuple<Sint16, double, double> axisCases[] = {{-32768, -1, -1},
+                                                            {32767, 1, 1},
+                                                            {0, 0, 0},
+                                                            {16384, 16384 / 32767.0, 0},
+                                                            {-30000, -30000 / 32767.0, -1}};
+    for (auto [raw, value, digital] : axisCases) {
         for (int axis = 0; axis < 6; ++axis) {
-            SDL_JoystickSetVirtualAxis(first_, axis, c.raw);
-            EXPECT_DOUBLE_EQ(axes[axis](0), c.value) << "axis " << axis << " at " << c.raw;
+            SDL_JoystickSetVirtualAxis(first_, axis, raw);
+            EXPECT_DOUBLE_EQ(axes[axis](0), value) << "axis " << axis << " at " << raw;
         }
         readJoystick(x, y, b1, b2);
-        EXPECT_TRUE(x == c.digital && y == c.digital) << c.raw;
+        EXPECT_TRUE(x == digital && y == digital) << raw;
     }
-    struct Hat {
-        Uint8 hat;
-        double x, y;
-    };
-    const Hat hats[] = {{SDL_HAT_UP, 0, -1},   {SDL_HAT_RIGHT, 1, 0},   {SDL_HAT_DOWN, 0, 1},
-                        {SDL_HAT_LEFT, -1, 0}, {SDL_HAT_RIGHTUP, 0, 0}, {SDL_HAT_CENTERED, 0, 0}};
-    for (Hat c : hats) {
-        SDL_JoystickSetVirtualHat(first_, 0, c.hat);
-        EXPECT_TRUE(joystickHatX(0) == c.x && joystickHatY(0) == c.y) << int(c.hat);
+    const std::tuple<Uint8, double, double> hats[] = {
+        {SDL_HAT_UP, 0, -1},   {SDL_HAT_RIGHT, 1, 0},   {SDL_HAT_DOWN, 0, 1},
+        {SDL_HAT_LEFT, -1, 0}, {SDL_HAT_RIGHTUP, 0, 0}, {SDL_HAT_CENTERED, 0, 0}};
+    for (auto [hat, hatX, hatY] : hats) {
+        SDL_JoystickSetVirtualHat(first_, 0, hat);
+        EXPECT_TRUE(joystickHatX(0) == hatX && joystickHatY(0) == hatY) << int(hat);
     }
     // readJoystick reports the first two buttons, 0x80 while down.
     for (int button : {0, 1, 3}) {
@@ -166,21 +156,16 @@ TEST_F(Joysticks, EveryPadButtonAnswersToItsNameAndATapIsSeenOnce) {
         for (int other : buttons) EXPECT_EQ(padButton(0, other), other == name) << other;
         SDL_JoystickSetVirtualButton(first_, raw, SDL_RELEASED);
     }
-    const struct {
-        int name;
-        SDL_GameControllerAxis sdl;
-        Sint16 raw;
-        double value;
-    } axes[] = {{kPadLeftX, SDL_CONTROLLER_AXIS_LEFTX, -32768, -1},
-                {kPadLeftY, SDL_CONTROLLER_AXIS_LEFTY, 16384, 16384 / 32767.0},
-                {kPadRightX, SDL_CONTROLLER_AXIS_RIGHTX, 32767, 1},
-                {kPadRightY, SDL_CONTROLLER_AXIS_RIGHTY, -16384, -16384 / 32767.0},
-                {kPadLeftTrigger, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, 1},
-                {kPadRightTrigger, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768, 0}};
-    for (const auto& c : axes) {
-        SDL_JoystickSetVirtualAxis(first_, SDL_GameControllerGetBindForAxis(pad, c.sdl).value.axis,
-                                   c.raw);
-        EXPECT_NEAR(padAxis(0, c.name), c.value, 1e-4) << c.name;
+    // In the order of SDL's numbering of the axes: name, raw value, reading.
+    const std::tuple<int, Sint16, double> axes[] = {
+        {kPadLeftX, -32768, -1},     {kPadLeftY, 16384, 16384 / 32767.0},
+        {kPadRightX, 32767, 1},      {kPadRightY, -16384, -16384 / 32767.0},
+        {kPadLeftTrigger, 32767, 1}, {kPadRightTrigger, -32768, 0}};
+    for (int sdl = 0; sdl < 6; ++sdl) {
+        auto [name, raw, value] = axes[sdl];
+        auto bind = SDL_GameControllerGetBindForAxis(pad, SDL_GameControllerAxis(sdl));
+        SDL_JoystickSetVirtualAxis(first_, bind.value.axis, raw);
+        EXPECT_NEAR(padAxis(0, name), value, 1e-4) << name;
     }
     for (double bad : {-1.0, 21.0, 1e300}) {
         EXPECT_EQ(padButton(0, bad) + padAxis(0, bad) + joystickButton(0, bad), 0) << bad;
@@ -191,25 +176,18 @@ TEST_F(Joysticks, EveryPadButtonAnswersToItsNameAndATapIsSeenOnce) {
 
 TEST_F(Joysticks, RumbleStrengthFollowsTheForce) {
     attach(1);
-    struct Case {
-        double ms, fx, fy;
-        Uint16 strength;
-    };
-    const Case cases[] = {{500, 1, 0, 32767},
-                          {500, 1, 1, 65535},
-                          {500, -3, 7, 65535},
-                          {500, 0.5, 0, 8191},
-                          {500, std::nan(""), 1, 32767},
-                          {std::nan(""), 1, 1, 0},
-                          {-20, 1, 1, 0},
-                          {1e12, 1, 0, 32767}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.ms << " " << c.fx << " " << c.fy);
+    const double nan = std::nan("");
+    // Milliseconds, force x and y, and the strength of both motors.
+    const std::tuple<double, double, double, Uint16> cases[] = {
+        {500, 1, 0, 32767},   {500, 1, 1, 65535}, {500, -3, 7, 65535}, {500, 0.5, 0, 8191},
+        {500, nan, 1, 32767}, {nan, 1, 1, 0},     {-20, 1, 1, 0},      {1e12, 1, 0, 32767}};
+    for (auto [ms, fx, fy, strength] : cases) {
+        SCOPED_TRACE(testing::Message() << ms << " " << fx << " " << fy);
         // The platform passes on changes only: start from the other state.
-        joystickRumble(0, 500, c.strength == 0 ? 1 : 0, 0);
+        joystickRumble(0, 500, strength == 0 ? 1 : 0, 0);
         rumbles_.clear();
-        joystickRumble(0, c.ms, c.fx, c.fy);
-        EXPECT_EQ(rumbles_, Rumbles({{c.strength, c.strength}}));
+        joystickRumble(0, ms, fx, fy);
+        EXPECT_EQ(rumbles_, Rumbles({{strength, strength}}));
     }
 }
 

@@ -1,17 +1,13 @@
-// httpDownload against a server thread on loopback that replays scripted
-// bytes and records the request it got.
+// httpDownload against a loopback server thread replaying scripted bytes.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <vorlan/net.h>
 
 #include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <optional>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "net/http_download.h"
 #include "support/loopback.h"
@@ -22,10 +18,8 @@ namespace {
 
 enum class Ending { Close, Reset, Stall };
 
-// Serves one connection, if one comes before finish(), on a thread of its
-// own: takes the request, sends the pieces with a short pause between them
-// and ends as told; a stalled server holds the connection until the client
-// gives up.
+// Serves one connection, if one comes before finish(): takes the request,
+// sends the pieces with short pauses and ends as told (a stall: until the client gives up).
 struct ScriptedServer {
     ScriptedServer(const std::vector<std::string>& pieces, Ending ending)
         : listener(test::listenLoopback(port)), thread([=, this] { serve(pieces, ending); }) {}
@@ -41,16 +35,14 @@ struct ScriptedServer {
     void serve(const std::vector<std::string>& pieces, Ending ending) {
         int fd = -1;
         // Once finishing, one last look for a connection the client made.
-        for (bool last = false; fd < 0 && !last; fd = test::acceptWithin(listener, 20)) {
+        for (bool last = false; fd < 0 && !last; fd = test::acceptWithin(listener, 20))
             last = finishing;
-        }
         if (fd < 0) return;
         connected = true;
         while (request.find("\r\n\r\n") == std::string::npos && test::receiveFor(fd, request, 50)) {
         }
-        for (size_t i = 0; i < pieces.size() && test::sendAll(fd, pieces[i]); ++i) {
+        for (size_t i = 0; i < pieces.size() && test::sendAll(fd, pieces[i]); ++i)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
         std::string ignored;
         while (ending == Ending::Stall && test::receiveFor(fd, ignored, 100)) {
         }
@@ -79,53 +71,13 @@ struct DownloadCase {
     double totalMs = 60000;  // the limit on the whole download
 };
 
-// Keeps the case's bytes out of the test's listed name.
-void PrintTo(const DownloadCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class HttpDownloadCases : public testing::TestWithParam<DownloadCase> {};
-
-// A good file survives every failure, and no temporary file is left.
-TEST_P(HttpDownloadCases, StoresTheBodyOnlyForACompleteResponse) {
-    const DownloadCase& c = GetParam();
-    test::TempFolder folder;
-    const std::string target = folder.file(c.target).string();
-    if (c.connects) test::writeWholeFile(target, kGoodFile);
-    httpTimeouts.idleMs = 4000;
-    httpTimeouts.totalMs = c.totalMs;
-    ScriptedServer server(c.pieces, c.ending);
-    rlimit before{};
-    getrlimit(RLIMIT_FSIZE, &before);
-    rlimit limited{c.writeFails ? 1000 : before.rlim_cur, before.rlim_max};
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limited);
-    // 65536 more than the port, with a fraction: the same port.
-    EXPECT_EQ(httpDownload(c.host, c.path, server.port + 65536.7, target.c_str()), c.body ? 1 : 0);
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
-    server.finish();
-    EXPECT_EQ(server.connected, c.connects);
-    EXPECT_EQ(std::filesystem::exists(target), c.connects);
-    if (c.connects) {
-        EXPECT_EQ(server.request, std::string("GET ") + c.path + " HTTP/1.0\r\nHost:" + c.host +
-                                      "\r\nAccept: */*\r\nUser-Agent: Vorlan game\r\n\r\n");
-        EXPECT_EQ(test::readWholeFile(target), c.body.value_or(kGoodFile));
-    }
-    for (auto& entry : std::filesystem::directory_iterator(folder.path())) {
-        EXPECT_EQ(entry.path().filename(), std::filesystem::path(c.target).filename());
-    }
-}
-
 std::vector<DownloadCase> downloadCases() {
     std::string big(10 * 1024 * 1024, '\0');
     for (size_t i = 0; i < big.size(); ++i) big[i] = char(i % 3 == 0 ? 0 : i * 7);
     const std::string mid = big.substr(0, 4096);
-    std::vector<std::string> trickle;
+    std::vector<std::string> trickle, endless{kOk};
     for (char c : kOk + "slow body") trickle.emplace_back(1, c);
-    // Never silent for long, but at least a second in all (5000 pauses).
-    std::vector<std::string> endless{kOk};
-    endless.resize(5001, "x");
+    endless.resize(5001, "x");  // never silent for long, but a second in all (5000 pauses)
     const std::string bigLength = "HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n";
     return {
         {"LineFeedsOnly", {"HTTP/1.0 200 OK\nA: b\n\nbody"}, "body"},
@@ -151,8 +103,38 @@ std::vector<DownloadCase> downloadCases() {
     };
 }
 
-INSTANTIATE_TEST_SUITE_P(Responses, HttpDownloadCases, testing::ValuesIn(downloadCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+// A good file survives every failure, and no temporary file is left.
+TEST(HttpDownload, StoresTheBodyOnlyForACompleteResponse) {
+    for (const DownloadCase& c : downloadCases()) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder folder;
+        const std::string target = folder.file(c.target).string();
+        if (c.connects) test::writeWholeFile(target, kGoodFile);
+        httpTimeouts.idleMs = 4000;
+        httpTimeouts.totalMs = c.totalMs;
+        ScriptedServer server(c.pieces, c.ending);
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit limited{c.writeFails ? 1000 : before.rlim_cur, before.rlim_max};
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limited);
+        // 65536 more than the port, with a fraction: the same port.
+        EXPECT_EQ(httpDownload(c.host, c.path, server.port + 65536.7, target.c_str()),
+                  c.body ? 1 : 0);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+        server.finish();
+        EXPECT_EQ(server.connected, c.connects);
+        EXPECT_EQ(std::filesystem::exists(target), c.connects);
+        if (c.connects) {
+            EXPECT_EQ(server.request, std::string("GET ") + c.path + " HTTP/1.0\r\nHost:" + c.host +
+                                          "\r\nAccept: */*\r\nUser-Agent: Vorlan game\r\n\r\n");
+            EXPECT_EQ(test::readWholeFile(target), c.body.value_or(kGoodFile));
+        }
+        for (auto& entry : std::filesystem::directory_iterator(folder.path()))
+            EXPECT_EQ(entry.path().filename(), std::filesystem::path(c.target).filename());
+    }
+}
 
 }  // namespace
 }  // namespace vorlan

@@ -1,41 +1,34 @@
 // A second, separately written search with findPath's rules, shared by the
 // tests and the benchmark: an ordered set of (f, insertion number, cell) as
-// the open list, whose least entry is the node a sorted open list with
-// "equal f goes behind the earlier insertion" would expand next.
+// the open list, whose least entry is the node findPath expands next.
 #pragma once
 
 #include <algorithm>
 #include <cfloat>
-#include <cstdlib>
 #include <set>
-#include <tuple>
 #include <vector>
 
 #include "path/planner.h"
 
 namespace vorlan::path::reference {
 
-// findPath's cost normalisation, written apart from it: floats held within
-// the float range, positive ones divided by the largest plus 1, the rest -1.
+// findPath's cost normalisation, written apart from it: positive costs held
+// within the float range and divided by the largest plus 1, the rest -1.
 inline std::vector<float> normalisedCosts(const double* costs, size_t n) {
     std::vector<float> cost(n);
-    for (size_t i = 0; i < n; ++i) {
-        const float v = float(std::clamp(costs[i], -double(FLT_MAX), double(FLT_MAX)));
-        cost[i] = v > 0 ? v : -1.0f;
-    }
+    for (size_t i = 0; i < n; ++i)
+        cost[i] = costs[i] > 0 ? float(std::min(costs[i], double(FLT_MAX))) : -1.0f;
     const float largest = std::max(0.0f, *std::max_element(cost.begin(), cost.end()));
     for (float& v : cost) v = v > 0 ? v / largest + 1.0f : v;
     return cost;
 }
 
-// Route as x0, y0, x1, y1, ... from a valid start to the goal; empty when
-// the goal cannot be reached.
+// Route as x0, y0, x1, y1, ... from a valid start to the goal, or empty.
 inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const double* costs,
                                             int32_t sx, int32_t sy, int32_t gx, int32_t gy,
                                             double weight) {
     const size_t n = size_t(width) * size_t(height);
     const std::vector<float> cost = normalisedCosts(costs, n);
-    const double w = clampWeight(weight);
     using Key = std::tuple<float, uint64_t, int32_t>;  // f, insertion number, cell
     std::set<Key> open;
     std::vector<Key> keyOf(n);
@@ -58,16 +51,15 @@ inline std::vector<int32_t> exactHeapSearch(int32_t width, int32_t height, const
             if (state[j] && !(ng < g[j])) continue;  // only a strictly smaller g re-parents
             if (state[j] == 'o') open.erase(keyOf[j]);
             state[j] = 'o';  // a closed node is reopened
-            g[j] = ng;
-            parent[j] = k;
+            g[j] = ng, parent[j] = k;
             const double h = double(std::abs(gx - nx) + std::abs(gy - ny));
-            open.insert(keyOf[j] = Key{float((h - double{ng}) * w + double{ng}), inserted++, j});
+            open.insert(keyOf[j] = Key{float((h - double{ng}) * clampWeight(weight) + double{ng}),
+                                       inserted++, j});
         }
     }
-    std::vector<int32_t> cells, route;
-    for (int32_t i = open.empty() ? -1 : goal; i != -1; i = parent[i]) cells.push_back(i);
-    for (auto c = cells.rbegin(); c != cells.rend(); ++c)
-        route.insert(route.end(), {*c % width, *c / width});
+    std::vector<int32_t> route;
+    for (int32_t i = open.empty() ? -1 : goal; i != -1; i = parent[i])
+        route.insert(route.begin(), {i % width, i / width});
     return route;
 }
 

@@ -1,4 +1,4 @@
-// Runs a program as a child process, its standard output and error on pipes.
+// Programs run as child processes, their standard output and error on pipes.
 #pragma once
 
 #include <sys/types.h>
@@ -12,8 +12,8 @@ namespace vorlan::test {
 
 class Subprocess {
   public:
-    // Starts argv[0] (searched on PATH) with the current environment, and
-    // `env` (NAME=value) over it; standard input is /dev/null.
+    // argv[0] is searched on PATH; `env` (NAME=value) goes over the current
+    // environment; standard input is /dev/null.
     explicit Subprocess(const std::vector<std::string>& argv,
                         const std::vector<std::string>& env = {});
     ~Subprocess();
@@ -21,15 +21,14 @@ class Subprocess {
     Subprocess& operator=(const Subprocess&) = delete;
 
     pid_t pid() const { return pid_; }
-    // Reads output until a line equal to `line` arrives or the time runs out.
+    // Reads until a line equal to `line` is on standard output, or time is up.
     bool waitForLine(const std::string& line, double timeoutMs);
-    // Everything read from standard output and standard error so far.
     const std::string& output() const { return out_[0]; }
     const std::string& errors() const { return out_[1]; }
-    // Drains output for a while (so the child never blocks on the pipe).
+    // Reads for a while, so that the child never blocks on a full pipe.
     void drain(double ms);
-    // The exit code once the child has exited, or nothing on time-out
-    // (the child is then killed). A child killed by a signal gives -signal.
+    // The exit code (-signal when killed), or nothing on time-out: the
+    // child is killed then.
     std::optional<int> waitForExit(double timeoutMs);
     bool running();
 
@@ -46,11 +45,10 @@ struct ProcessResult {
     int exitCode = -1;  // -signal; -9 when it ran out of time
     std::string out, err;
 };
-// Runs a program to its end, for at most `timeoutMs`.
 ProcessResult runToEnd(const std::vector<std::string>& argv,
                        const std::vector<std::string>& env = {}, double timeoutMs = 240000);
 
-// Runs a shell command and returns what it printed (trailing newline cut).
+// What a shell command printed, its trailing newline cut.
 std::string runCommand(const std::string& command);
 
 // The build's program folder (the test programs, the tools, the games).
