@@ -6,12 +6,13 @@
 // elapsedMs); draws (print three random draws and end); taps (stall 100 ms a
 // frame and print "key CODE DOWN HITS" for each key reported, until F12,
 // then edit lines at 10 frames a second, printing "line TEXT" for each);
-// open, save, line (after 5 frames a dialog or a line edit starting as "x",
-// printing the result and "cwd" before and after, then "after N" every 20
-// frames until 60); pattern (draw a pattern of single pixels, save it as
-// shot.bmp and print "pattern <sum of getPixel>"); mouse (print "mouse X Y"
-// whenever the pointer moves); index10 (read past a 10-element array after
-// 10 frames). It prints "frame N" every 30 frames.
+// dialogs (steps 0 to 3: a line edit starting as "x", then an open, a save
+// and an open dialog, each after 5 frames and "step N", printing the result,
+// "cwd" before and after, "after N" 20 frames later, then 20 more); pattern
+// (draw a pattern of single pixels, save it as shot.bmp and print "pattern
+// <sum of getPixel>"); mouse (print "mouse X Y" whenever the pointer moves);
+// index10 (read past a 10-element array after 10 frames). It prints "frame N"
+// every 30 frames.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -127,22 +128,23 @@ void vorlan::gameMain() {
             say(std::string("line ") + text.cStr());
         }
     }
-    if (hasWord("open") || hasWord("save") || hasWord("line")) {
-        for (int frame = 0; frame < 5; ++frame) presentFrame();
-        RtString text = "x";
-        say(workingFolder());
-        if (hasWord("line")) {
-            say("editing");
-            inputLine(text, 10, 10);
-            say(std::string("line ") + text.cStr());
-        } else {
-            text = fileRequester(hasWord("open") ? 1 : 0, "Text files|*.txt|All files|*.*");
-            say(std::string("file ") + text.cStr());
-        }
-        say(workingFolder());
-        for (int frame = 1; frame <= 60; ++frame) {
-            if (frame % 20 == 0) say("after " + std::to_string(frame));
-            presentFrame();
+    if (hasWord("dialogs")) {
+        for (int step = 0; step < 4; ++step) {
+            for (int frame = 0; frame < 5; ++frame) presentFrame();
+            RtString text = "x";
+            say(workingFolder() + "\nstep " + std::to_string(step));
+            if (step == 0) {
+                inputLine(text, 10, 10);
+                say(std::string("line ") + text.cStr());
+            } else {
+                text = fileRequester(step == 2 ? 0 : 1, "Text files|*.txt|All files|*.*");
+                say(std::string("file ") + text.cStr());
+            }
+            say(workingFolder());
+            for (int frame = 1; frame <= 40; ++frame) {
+                if (frame == 20) say("after " + std::to_string(step));
+                presentFrame();
+            }
         }
         return;
     }

@@ -3,11 +3,10 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <memory>
-#include <thread>
 
+#include "platform/clock.h"
 #include "support/picture.h"
 #include "support/process_window.h"
 #include "support/subprocess.h"
@@ -23,9 +22,8 @@ inline void holdKeys(const std::string& keys, int ms = 300) {
 
 // Polls until `done` holds, for at most `seconds`.
 inline bool eventually(const std::function<bool()>& done, int seconds = 30) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    for (; std::chrono::steady_clock::now() < end;
-         std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+    for (double end = platform::nowMs() + seconds * 1000.0; platform::nowMs() < end;
+         platform::sleepMs(50)) {
         if (done()) return true;
     }
     return done();

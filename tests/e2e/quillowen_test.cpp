@@ -3,7 +3,6 @@
 // sound the mixer played, as SDL's disk driver wrote it.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <complex>
 #include <optional>
@@ -14,17 +13,14 @@
 #include "e2e/program_window.h"
 #include "game/round.h"
 #include "platform/audio_device.h"
+#include "platform/clock.h"
 #include "support/bytes.h"
 #include "tests/game/field_walk.h"
 
 namespace vorlan::test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using platform::nowMs;
 
 // A seed whose first round satisfies `wanted`, as the program draws it.
 uint32_t seedWhere(bool (*wanted)(const quillowen::Round&)) {
@@ -59,9 +55,9 @@ class Game : public ProgramRun {
     // The `count`-th of them; nothing when it did not come in time.
     std::optional<std::string> waitForTrace(const std::string& prefix, double timeoutMs,
                                             size_t from = 0, size_t count = 1) {
-        for (auto start = Clock::now();; process().drain(20)) {
+        for (double end = nowMs() + timeoutMs;; process().drain(20)) {
             if (auto found = traces(prefix, from); found.size() >= count) return found[count - 1];
-            if (msSince(start) > timeoutMs) return std::nullopt;
+            if (nowMs() > end) return std::nullopt;
         }
     }
     size_t traceLength() { return process().output().size(); }
@@ -97,9 +93,8 @@ class Game : public ProgramRun {
 // round's trace after byte `from`, and the game held it 1.5 s at least.
 void expectResultPicture(Game& game, const char* shown, size_t from) {
     const Picture picture = loadPicture((buildBin() / shown).string());
-    bool seen = false;
-    const auto start = Clock::now();
-    for (bool over = false; !over && msSince(start) < 30000; game.process().drain(10)) {
+    bool seen = false, over = false;
+    for (double end = nowMs() + 30000; !over && nowMs() < end; game.process().drain(10)) {
         over = !game.traces("round ", from).empty();
         seen = seen || meanDifference(game.capture(), picture) < 2;
     }
@@ -232,7 +227,7 @@ void scrollTo(Game& game, double goal) {
         const std::string key = goal > x ? "Right" : "Left";
         auto scrolls = [&game, from = game.traceLength()] { return game.traces("scroll ", from); };
         runCommand("xdotool keydown " + key);
-        for (auto start = Clock::now(); msSince(start) < 20000; game.process().drain(5)) {
+        for (double end = nowMs() + 20000; nowMs() < end; game.process().drain(5)) {
             if (!scrolls().empty() && std::abs(goal - std::stod(scrolls().back())) <= 8) break;
         }
         runCommand("xdotool keyup " + key);
@@ -285,10 +280,10 @@ TEST(Quillowen, ScrollingToHerWinsAKeyHeldOnCommitsNothingAndTheBestRunOutlivesT
                data.path().string());
     EXPECT_EQ(again.waitForTrace("score ", 20000), "0/0 run 0 best 1");
     const int n = std::stoi(again.waitForTrace("route ", 20000).value_or("0"));
-    auto began = Clock::now();
+    const double began = nowMs();
     ASSERT_TRUE(again.waitForTrace("arrived", 30000));
     // The snail shows on rows 1 to n - 1, then takes one more step.
-    EXPECT_GE(msSince(began), (n - 1) * 700);
+    EXPECT_GE(nowMs() - began, (n - 1) * 700);
     EXPECT_TRUE(again.waitForTrace("snail " + std::to_string(n - 1) + " ", 0));
     EXPECT_EQ(again.waitForTrace("score ", 20000, 0, 2), "0/1 run 0 best 1");
     ASSERT_TRUE(again.waitForTrace("result shown", 20000));

@@ -24,10 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string str(const RtString& text) {
-    return std::string(text.cStr(), text.length());
-}
-
 // A fresh working folder, the error state cleared, the documents closed after.
 class InFolder : public testing::Test {
   protected:
@@ -132,8 +128,6 @@ TEST_F(FileSystem, CopiesSizesDirectoriesAndListings) {
     fs::create_symlink("gone", "dangling.png");
     const std::pair<const char*, std::vector<std::string>> table[] = {
         {"*.png", {"A.PNG", "b.png", "c.Png", "dangling.png"}},
-        {"*.PNG", {"A.PNG", "b.png", "c.Png", "dangling.png"}},
-        {"?.png", {"A.PNG", "b.png", "c.Png"}},
         {"*", {"A.PNG", "b.png", "c.Png", "dangling.png", "notes.txt", "png"}},
         {"nothing", {}}};
     for (const auto& [pattern, files] : table) {
@@ -192,7 +186,7 @@ TEST_F(IniDocuments, ReadAnyCaseSaveInOrderAndCannotBeForged) {
         {"player", "extra", "x y "},    {"nosection", "name", "NO_DATA"},
         {"Other", "top", "NO_DATA"}};
     for (const auto& row : table)
-        EXPECT_EQ(str(readIniValue(row[0], row[1])), row[2]) << row[0] << "." << row[1];
+        EXPECT_EQ(std::string(readIniValue(row[0], row[1])), row[2]) << row[0] << "." << row[1];
     writeIniValue("player", "Score", "11");
     writeIniValue("PLAYER", "level", "3");
     writeIniValue("New", "k", "v");
@@ -205,9 +199,9 @@ TEST_F(IniDocuments, ReadAnyCaseSaveInOrderAndCannotBeForged) {
     EXPECT_EQ(fs::status(folder_.file("p.ini")).permissions(), fs::perms(0600));
     EXPECT_FALSE(fs::exists("p.ini"));
     // A document that did not exist starts empty and takes writes.
-    EXPECT_EQ(str(readIniValue("a", "b")), "NO_DATA");
+    EXPECT_EQ(std::string(readIniValue("a", "b")), "NO_DATA");
     writeIniValue("a", "b", "c");
-    EXPECT_EQ(str(readIniValue("A", "B")), "c");
+    EXPECT_EQ(std::string(readIniValue("A", "B")), "c");
     openIniFile("");
     EXPECT_EQ(test::readWholeFile("q.ini"), "[a]\r\nb=c\r\n");
     const std::pair<const char*, const char*> refused[] = {
@@ -230,11 +224,12 @@ TEST_F(DataFiles, LinesUnderTheirNumbersLongLinesAndMissingFiles) {
     const std::pair<double, const char*> table[] = {{0, "first  "},  {1, "second"},
                                                     {1.9, "second"}, {2, "NO_DATA"},
                                                     {3, "NO_DATA"},  {255, "NO_DATA"}};
-    for (auto [line, expected] : table) EXPECT_EQ(str(readDataLine("two.txt", line)), expected);
+    for (auto [line, expected] : table)
+        EXPECT_EQ(std::string(readDataLine("two.txt", line)), expected);
     EXPECT_EQ(errorState.errorNumber, 0);
     for (double bad : {256.0, -1.0, double(NAN), 1e20}) {
         errorState.errorNumber = 0;
-        EXPECT_EQ(str(readDataLine("two.txt", bad)), "NO_DATA") << bad;
+        EXPECT_EQ(std::string(readDataLine("two.txt", bad)), "NO_DATA") << bad;
         writeDataLine("two.txt", bad, "x");
         EXPECT_EQ(errorState.errorNumber, 7) << bad;
     }
@@ -242,18 +237,18 @@ TEST_F(DataFiles, LinesUnderTheirNumbersLongLinesAndMissingFiles) {
     EXPECT_EQ(readDataNumber("two.txt", 5), 2.5);
     closeDataFile();
     EXPECT_EQ(test::readWholeFile("two.txt"), "first  \r\nsecond\t\r\n\r\n\r\n\r\n2.5\r\n");
-    EXPECT_EQ(str(readDataLine("new.txt", 0)), "NO_FILE");
+    EXPECT_EQ(std::string(readDataLine("new.txt", 0)), "NO_FILE");
     EXPECT_EQ(errorState.errorNumber, 3);
     const std::string longest(1023, 'L');
     writeDataLine("new.txt", 0, longest.c_str());
     writeDataLine("new.txt", 1, std::string(1500, 'M').c_str());
     writeDataLine("new.txt", 2, "cut\r\nhere");
     writeDataLine("new.txt", 3, "last");
-    EXPECT_EQ(str(readDataLine("new.txt", 0)), longest);
+    EXPECT_EQ(std::string(readDataLine("new.txt", 0)), longest);
     closeDataFile();
     const std::vector<std::string> expected = {longest, std::string(1024, 'M'), "cut", "last"};
     for (size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(str(readDataLine("new.txt", double(i))), expected[i]) << i;
+        EXPECT_EQ(std::string(readDataLine("new.txt", double(i))), expected[i]) << i;
     std::string lines;
     for (int i = 0; i < 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
     test::writeWholeFile("many.txt", lines);
@@ -314,12 +309,8 @@ TEST_F(FileChannels, NumbersLinesAndWhoMayOpenWhat) {
     // A full line keeps its last CR, at the end of the file or not.
     // clang-format off
     const Row lineCases[] = {
-        {"CR LF, last line", "ab\r\ncd", {"ab", "cd"}}, {"63", "x\r\n" + run(63), {"x", run(63)}},
-        {"64", "x\n" + run(64), {"x", run(64)}}, {"65", "x\n" + run(65), {"x", run(65)}},
-        {"128", run(128), {run(128)}}, {"1024", run(1024), {run(1024)}},
+        {"CR LF, last line", "ab\r\ncd", {"ab", "cd"}}, {"1024", run(1024), {run(1024)}},
         {"1500", run(1500) + "\n", {run(1024), run(1500).substr(1024)}},
-        {"CR LF across 64", run(63) + "\r\n" + "z", {run(63), "z"}},
-        {"CR LF across 128", run(127) + "\r\nz\r\n", {run(127), "z"}},
         {"1023 + CR LF", run(1023) + "\r\nnext", {run(1023), "next"}},
         {"1024 + LF", run(1024) + "\nnext", {run(1024), "next"}},
         {"1024 + CR LF", run(1024) + "\r\nnext\n", {run(1024), "next"}},
@@ -414,7 +405,7 @@ TEST(FilesErrors, EndTheProgramWithTheirNumber) {
 }
 
 // Saves of "old.txt" past a 5000-byte file-size limit that fail (SIGXFSZ
-// ignored) or are killed, and changes left to the end of the program.
+// ignored) or are killed; after the copy, changes left to the end of the program.
 VORLAN_TEST_CHILD(FilesSave) {
     runtimeSettings.debugMode = 1;
     fs::current_path(std::getenv("TMPDIR"));
@@ -424,7 +415,11 @@ VORLAN_TEST_CHILD(FilesSave) {
         openIniFile("old.txt"), writeIniValue("s", "k", std::string(9000, 'v').c_str());
     for (int i = 0; i < 9 && mode == 'd'; ++i)
         writeDataLine("old.txt", i, std::string(1000, 'v').c_str());
-    if (mode == 'e') {
+    std::signal(SIGXFSZ, mode == 'd' ? SIG_DFL : SIG_IGN);
+    rlimit limit{5000, 5000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    if (mode == 'c') {
+        std::printf("copy %g\n", copyFile("big.bin", "old.txt"));
         openIniFile("end.ini");
         writeIniValue("Game", "level", "7");
         writeDataNumber("end.txt", 1, 42);
@@ -432,10 +427,6 @@ VORLAN_TEST_CHILD(FilesSave) {
         setCurrentDirectory("elsewhere");
         endProgram();
     }
-    std::signal(SIGXFSZ, mode == 'd' ? SIG_DFL : SIG_IGN);
-    rlimit limit{5000, 5000};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    if (mode == 'c') std::printf("copy %g\n", copyFile("big.bin", "old.txt"));
     if (mode == 'i') openIniFile("other.ini"), std::printf("went on\n");
     if (mode == 'd') sink = readDataLine("other.txt", 0).length();
 }
@@ -458,16 +449,14 @@ TEST(FilesSaves, AFailedOrKilledSaveKeepsTheOldFile) {
             if (exitCode != 0) break;  // a killed save leaves its temporary file
             EXPECT_EQ(entry.path().filename().string().find(".old.txt"), std::string::npos) << save;
         }
+        if (save[0] != 'c') continue;
+        // end.txt did not exist when first used: error 3 is in the end report.
+        EXPECT_EQ(test::readWholeFile(folder.file("ErrorLog.txt")),
+                  "-End On Line\r\n3\r\n-1\r\n0\r\n0\r\n");
+        EXPECT_EQ(test::readWholeFile(folder.file("end.ini")), "[Game]\r\nlevel=7\r\n");
+        EXPECT_EQ(test::readWholeFile(folder.file("end.txt")), "\r\n42\r\n");
+        EXPECT_TRUE(fs::is_empty(folder.file("elsewhere")));
     }
-    // end.txt did not exist when first used: error 3 is in the end report.
-    test::TempFolder folder;
-    auto child = test::startChild("FilesSave", {"VORLAN_SAVE=end"});
-    EXPECT_EQ(child->waitForExit(60000), 0) << child->errors();
-    EXPECT_EQ(test::readWholeFile(folder.file("ErrorLog.txt")),
-              "-End On Line\r\n3\r\n-1\r\n0\r\n0\r\n");
-    EXPECT_EQ(test::readWholeFile(folder.file("end.ini")), "[Game]\r\nlevel=7\r\n");
-    EXPECT_EQ(test::readWholeFile(folder.file("end.txt")), "\r\n42\r\n");
-    EXPECT_TRUE(fs::is_empty(folder.file("elsewhere")));
 }
 
 }  // namespace

@@ -91,11 +91,8 @@ int otherChildren(pid_t except) {
     return children;
 }
 
-// Command lines split by the quoting rules; waiting gives the exit code (128 + n after signal n, 0
-// when not waited for); a program that cannot start gives 0 and code 0. The launched one gets its
-// arguments as quoted (no shell runs the metacharacters), no descriptor beyond the standard ones
-// and no ignored signal; the ones not waited for are reaped, and a child of the game's own is left
-// alone.
+// A launched program gets its arguments as quoted (no shell), only the standard
+// descriptors and no ignored signal; unwaited ones are reaped, the game's own child is not.
 TEST(RunProgram, SplitsLaunchesGivesExitCodesAndReaps) {
     // clang-format off
     const std::pair<const char*, std::vector<std::string>> lines[] = {

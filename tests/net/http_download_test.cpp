@@ -81,10 +81,8 @@ std::vector<DownloadCase> downloadCases() {
     const std::string bigLength = "HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n";
     return {
         {"LineFeedsOnly", {"HTTP/1.0 200 OK\nA: b\n\nbody"}, "body"},
-        {"HeaderEndSplit", {"HTTP/1.0 200 OK\r\n\r", "\nafter"}, "after"},
         {"OneByteTrickle", trickle, "slow body"},
         {"EmptyBody", {kOk}, ""},
-        {"Body4096", {kOk, mid}, mid},
         {"Body10MiBWithNuls", {kOk, big}, big},
         {"NotFoundPage", {"HTTP/1.0 404 Not Found\r\n\r\n<p>gone</p>"}, "<p>gone</p>"},
         {"ExactContentLength", {"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nfour"}, "four"},

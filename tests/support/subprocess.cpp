@@ -112,13 +112,9 @@ std::optional<int> Subprocess::waitForExit(double timeoutMs) {
 
 ProcessResult runToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                        double timeoutMs) {
-    try {
-        Subprocess process(argv, env);
-        int code = process.waitForExit(timeoutMs).value_or(-SIGKILL);
-        return {code, process.output(), process.errors()};
-    } catch (const std::runtime_error& e) {
-        return {-1, "", e.what()};
-    }
+    Subprocess process(argv, env);
+    int code = process.waitForExit(timeoutMs).value_or(-SIGKILL);
+    return {code, process.output(), process.errors()};
 }
 
 std::string runCommand(const std::string& command) {

@@ -45,6 +45,7 @@ struct ProcessResult {
     int exitCode = -1;  // -signal; -9 when it ran out of time
     std::string out, err;
 };
+// Throws when the program cannot start.
 ProcessResult runToEnd(const std::vector<std::string>& argv,
                        const std::vector<std::string>& env = {}, double timeoutMs = 240000);
 

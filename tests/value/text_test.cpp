@@ -17,10 +17,6 @@ namespace {
 constexpr double kNaN = NAN, kInf = INFINITY;
 constexpr double kWrap = 4294967297.0;  // 2^32 + 1, which 32 bits would wrap to 1
 
-std::string str(const RtString& text) {
-    return std::string(text.cStr(), text.length());
-}
-
 // 9999999999.5 rounds up into the next decade; exact ties at the tenth digit
 // round away from zero; 1.2345678905, just below its tie in binary, is none.
 TEST(NumberToText, TheTenDigitRuleOnCasesAndRandomValues) {
@@ -33,9 +29,9 @@ TEST(NumberToText, TheTenDigitRuleOnCasesAndRandomValues) {
         {123.456, "123.456"}, {88319666805, "8.831966681e+010"}, {1234567890.5, "1234567891"},
         {-405629144050, "-4.056291441e+011"}, {1.2345678905, "1.23456789"}};
     // clang-format on
-    for (const auto& [value, expected] : cases) EXPECT_EQ(str(RtString(value)), expected);
-    EXPECT_EQ(str(RtString(0.1f)), "0.1000000015");
-    EXPECT_EQ(str(RtString(INT32_MIN)), "-2147483648");
+    for (const auto& [value, expected] : cases) EXPECT_EQ(std::string(RtString(value)), expected);
+    EXPECT_EQ(std::string(RtString(0.1f)), "0.1000000015");
+    EXPECT_EQ(std::string(RtString(INT32_MIN)), "-2147483648");
     // Text to number reads only the classic decimal form.
     const std::pair<const char*, double> texts[] = {
         {"  -3.5e2xyz", -350}, {".5", 0.5}, {"7.", 7},           {"1e", 1},   {"abc", 0},
@@ -54,7 +50,7 @@ TEST(NumberToText, TheTenDigitRuleOnCasesAndRandomValues) {
         if (i % 3 == 2)
             v = double(tenDigits(generator) * 10 + 5) * std::pow(10.0, shift(generator));
         if (generator() % 2) v = -v;
-        std::string shown = str(RtString(v));
+        std::string shown = std::string(RtString(v));
 
         // A tie (the eleven-digit form is exact) rounds away from zero, as
         // every value just beyond it does.
@@ -95,14 +91,14 @@ TEST(RtString, ConcatenationComparisonsAndStandardText) {
     std::ostringstream out;
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {str(concat(s, s)), "abab"}, {str(concat(7, s)), "7ab"}, {str(s + "!" + 3), "ab!3"},
-        {str(concat(s, 0.1f)), "ab0.1000000015"}, {str(RtString(standard)), standard},
-        {str(RtString(std::string_view("viewed", 4))), "view"},
-        {str(RtString(std::string("a\0b", 3))), "a"}, {str(RtString('x')), "x"},
-        {(t = 'B', str(t)), "B"}, {(t += 'A', str(t)), "BA"}, {(t += '\0', str(t)), "BA"},
-        {(t += std::string_view("!?", 1), str(t)), "BA!"}, {(t = 66, str(t)), "66"},
-        {(t += 2.5, t += 0.1f, str(t)), "662.50.1000000015"},
-        {(t = standard, t += standard, str(t)), standard + standard},
+        {std::string(concat(s, s)), "abab"}, {std::string(concat(7, s)), "7ab"}, {std::string(s + "!" + 3), "ab!3"},
+        {std::string(concat(s, 0.1f)), "ab0.1000000015"}, {std::string(RtString(standard)), standard},
+        {std::string(RtString(std::string_view("viewed", 4))), "view"},
+        {std::string(RtString(std::string("a\0b", 3))), "a"}, {std::string(RtString('x')), "x"},
+        {(t = 'B', std::string(t)), "B"}, {(t += 'A', std::string(t)), "BA"}, {(t += '\0', std::string(t)), "BA"},
+        {(t += std::string_view("!?", 1), std::string(t)), "BA!"}, {(t = 66, std::string(t)), "66"},
+        {(t += 2.5, t += 0.1f, std::string(t)), "662.50.1000000015"},
+        {(t = standard, t += standard, std::string(t)), standard + standard},
         {std::string(RtString("hello").view().substr(1, 3)), "ell"},
         {std::string(RtString("as view")), "as view"},
         {(out << RtString("n=") << RtString(3.0), out.str()), "n=3"}};
@@ -111,18 +107,18 @@ TEST(RtString, ConcatenationComparisonsAndStandardText) {
     // Its own bytes may be the source; characters are signed.
     RtString big(std::string(300, 'q').c_str());
     big += big;  // 600 bytes outgrow the buffer while reading from it
-    EXPECT_EQ(str(big), std::string(600, 'q'));
+    EXPECT_EQ(std::string(big), std::string(600, 'q'));
     RtString tail("hello");
     tail = tail.cStr() + 2;
-    EXPECT_EQ(str(tail), "llo");
+    EXPECT_EQ(std::string(tail), "llo");
     RtString a("one");
     RtString b(a);
     b.setCharAt(0, 'O');
-    EXPECT_EQ(str(a), "one");
+    EXPECT_EQ(std::string(a), "one");
     EXPECT_EQ(RtString("a\xC8z").charAt(1), -56);
     RtString empty(RtString{});  // a copy of the shared empty text is its own
     empty += "x";
-    EXPECT_EQ(str(RtString()), "");
+    EXPECT_EQ(std::string(RtString()), "");
     // A game's own std::string goes straight to the runtime's operations.
     static_assert(requires(std::string s) {
         printText(s, 0, 0);
@@ -167,8 +163,8 @@ TEST(TextFunctions, StayInBoundsForEveryArgument) {
         {2.7, 3.9, "cde"}, {4.5, 10, "e"},      {-0.5, 2, ""},  {0, -kInf, ""},    {kNaN, 3, ""},
         {1, kNaN, ""},     {1, 1e300, "bcdef"}, {1e300, 1, ""}, {3, kWrap, "def"}, {kWrap, 2, ""}};
     for (const auto& [start, count, want] : mids)
-        EXPECT_EQ(str(midText("abcdef", start, count)), want) << start << ", " << count;
-    EXPECT_EQ(str(midText(RtString(), 0, 5)), "");
+        EXPECT_EQ(std::string(midText("abcdef", start, count)), want) << start << ", " << count;
+    EXPECT_EQ(std::string(midText(RtString(), 0, 5)), "");
     // Shorter replacements chain and look back across the cut, an equal length
     // resumes behind it, a longer one moves past it; an empty needle does nothing.
     const std::tuple<const char*, const char*, const char*, const char*> replaces[] = {
@@ -176,25 +172,26 @@ TEST(TextFunctions, StayInBoundsForEveryArgument) {
         {"a     b  c", "  ", " ", "a b c"}, {"aabb", "ab", "", ""},    {"aabcc", "abc", "b", "b"},
         {"aab", "ab", "ba", "aba"},         {"aa", "a", "aa", "aaaa"}, {"abc", "", "x", "abc"}};
     for (const auto& [text, needle, replacement, want] : replaces)
-        EXPECT_EQ(str(replaceText(text, needle, replacement)), want) << text;
-    EXPECT_EQ(str(replaceText(std::string(1000, 'x').c_str(), "x", "xx")), std::string(2000, 'x'));
+        EXPECT_EQ(std::string(replaceText(text, needle, replacement)), want) << text;
+    EXPECT_EQ(std::string(replaceText(std::string(1000, 'x').c_str(), "x", "xx")),
+              std::string(2000, 'x'));
     // Case changes copy and leave bytes above 127 alone; textFromCode takes the
     // low byte of a code in range; hex follows memory order.
     const RtString mixed("MiXeD \xc9\xe9 1@[`{");
-    EXPECT_EQ(str(toUpperText(mixed)), "MIXED \xc9\xe9 1@[`{");
-    EXPECT_EQ(str(toLowerText(mixed)), "mixed \xc9\xe9 1@[`{");
-    EXPECT_EQ(str(mixed), "MiXeD \xc9\xe9 1@[`{");
+    EXPECT_EQ(std::string(toUpperText(mixed)), "MIXED \xc9\xe9 1@[`{");
+    EXPECT_EQ(std::string(toLowerText(mixed)), "mixed \xc9\xe9 1@[`{");
+    EXPECT_EQ(std::string(mixed), "MiXeD \xc9\xe9 1@[`{");
     for (auto [code, want] :
          {std::pair{321.9, "A"}, {-23, "\xe9"}, {256, ""}, {kNaN, ""}, {1e300, ""}})
-        EXPECT_EQ(str(textFromCode(code)), want) << code;
+        EXPECT_EQ(std::string(textFromCode(code)), want) << code;
     for (int code = -128; code < 128; code += code == -1 ? 2 : 1)  // all but NUL
         EXPECT_EQ(characterCode(textFromCode(code)), code);
     EXPECT_EQ(characterCode(""), 0);
     const uint32_t word = 0x12345678;
     const unsigned char bytes[] = {0x00, 0xAB, 0xFF, 0x80};
-    EXPECT_EQ(str(bytesToHex(bytes, sizeof bytes)), "00ABFF80");
-    EXPECT_EQ(str(bytesToHex(&word, 4)), "78563412");
-    EXPECT_EQ(str(bytesToHex(std::string(300, 'U').data(), 300)), std::string(600, '5'));
+    EXPECT_EQ(std::string(bytesToHex(bytes, sizeof bytes)), "00ABFF80");
+    EXPECT_EQ(std::string(bytesToHex(&word, 4)), "78563412");
+    EXPECT_EQ(std::string(bytesToHex(std::string(300, 'U').data(), 300)), std::string(600, '5'));
     // Never an exponent; negative or NaN decimals are 0; the text is cut at
     // 511 bytes of its 512-byte buffer.
     // clang-format off
@@ -205,8 +202,9 @@ TEST(TextFunctions, StayInBoundsForEveryArgument) {
         {0, 1e9, 1, "1." + std::string(509, '0')}, {510, 0, 1, std::string(509, ' ') + "1"}};
     // clang-format on
     for (const auto& [width, decimals, value, want] : formats)
-        EXPECT_EQ(str(formatNumber(width, decimals, value)), want) << width << ", " << decimals;
-    EXPECT_EQ(str(formatNumber(kInf, kInf, -1e308)).substr(0, 3), "-10");
+        EXPECT_EQ(std::string(formatNumber(width, decimals, value)), want)
+            << width << ", " << decimals;
+    EXPECT_EQ(std::string(formatNumber(kInf, kInf, -1e308)).substr(0, 3), "-10");
     EXPECT_EQ(formatNumber(kInf, kInf, -1e308).length(), 511u);
     const std::pair<const char*, std::vector<std::string>> splits[] = {
         {",a,,b c,", {"a", "b", "c"}}, {",,,", {}}, {"a\xff\xe9\xff", {"a", "\xe9"}}};
@@ -214,19 +212,20 @@ TEST(TextFunctions, StayInBoundsForEveryArgument) {
     for (const auto& [text, want] : splits) {
         ASSERT_EQ(splitText(text, ", \xff", pieces), double(want.size())) << text;
         EXPECT_EQ(pieces.dim1(), int(want.size()));
-        for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(str(elementAt(pieces, i)), want[i]);
+        for (size_t i = 0; i < want.size(); ++i)
+            EXPECT_EQ(std::string(elementAt(pieces, i)), want[i]);
     }
     EXPECT_EQ(splitText("a b", "", pieces), 1);
-    EXPECT_EQ(str(elementAt(pieces, 0)), "a b");
+    EXPECT_EQ(std::string(elementAt(pieces, 0)), "a b");
     EXPECT_EQ(splitText("", "", pieces), 0);
     // The text may be an element of the array it is split into.
     dimensionArray(pieces, 1);
     elementAt(pieces, 0) = "left,right";
     EXPECT_EQ(splitText(elementAt(pieces, 0), ",", pieces), 2);
-    EXPECT_EQ(str(elementAt(pieces, 1)), "right");
+    EXPECT_EQ(std::string(elementAt(pieces, 1)), "right");
     RtString path("C:\\games\\bush.png");
     EXPECT_EQ(forwardSlashes(path), 17);
-    EXPECT_EQ(str(path), "C:/games/bush.png");
+    EXPECT_EQ(std::string(path), "C:/games/bush.png");
 }
 
 // Degrees go through the division by degrees per radian: sinDeg(30) is
