@@ -24,8 +24,8 @@
 #include "audio/video_screen.h"
 #include "gfx2d/game_window.h"
 #include "platform/clock.h"
+#include "tests/audio/sound_test_support.h"
 #include "tests/audio/test_videos.h"
-#include "tests/audio/test_waves.h"
 
 namespace {
 

@@ -67,18 +67,18 @@ std::vector<uint8_t> makePicture() {
 }
 
 std::string encodeBmp24(const std::vector<uint8_t>& rgba) {
-    vorlan::test::BmpLayout layout = vorlan::test::bmpLayout(kSide, kSide, 24);
     const size_t padding = ((kSide * 3 + 3) & ~3u) - kSide * 3;
+    std::string rows;
     for (int y = kSide - 1; y >= 0; --y) {
         for (int x = 0; x < kSide; ++x) {
             const uint8_t* p = &rgba[(static_cast<size_t>(y) * kSide + x) * 4];
-            layout.rows += static_cast<char>(p[2]);
-            layout.rows += static_cast<char>(p[1]);
-            layout.rows += static_cast<char>(p[0]);
+            rows += static_cast<char>(p[2]);
+            rows += static_cast<char>(p[1]);
+            rows += static_cast<char>(p[0]);
         }
-        layout.rows.append(padding, '\0');
+        rows.append(padding, '\0');
     }
-    return vorlan::test::bmpFile(layout);
+    return vorlan::test::bmpFile(kSide, kSide, 24, rows);
 }
 
 // Entry contents that LZO shrinks about as much as game data files.
@@ -103,7 +103,7 @@ std::string lzoBlock(const std::string& content) {
         std::abort();
     }
     std::string block;
-    vorlan::test::putLe32(block, static_cast<uint32_t>(content.size()));
+    vorlan::test::appendLe(block, static_cast<uint32_t>(content.size()), 4);
     block.append(reinterpret_cast<const char*>(packed.data()), size);
     return block;
 }
@@ -126,7 +126,7 @@ struct MediaFiles {
 
         std::vector<uint8_t> picture = makePicture();
         png = folder / "picture.png";
-        writeBytes(png, vorlan::test::rgbaPng(kSide, kSide, picture));
+        writeBytes(png, vorlan::test::rgbaPng({kSide, kSide, picture}));
         bmp = folder / "picture.bmp";
         writeBytes(bmp, encodeBmp24(picture));
 
@@ -138,8 +138,8 @@ struct MediaFiles {
             std::string block = lzoBlock(entryContent(i));
             directory += static_cast<char>(std::string(name).size());
             directory += name;
-            vorlan::test::putLe32(directory, static_cast<uint32_t>(bytes.size()));
-            vorlan::test::putLe32(directory, static_cast<uint32_t>(block.size()));
+            vorlan::test::appendLe(directory, static_cast<uint32_t>(bytes.size()), 4);
+            vorlan::test::appendLe(directory, static_cast<uint32_t>(block.size()), 4);
             bytes += block;
             if (i == kEntries - 1) {
                 lastName = name;
@@ -150,7 +150,7 @@ struct MediaFiles {
         bytes += directory;
         bytes += '\0';
         bytes += "viZ";
-        vorlan::test::putLe32(bytes, directoryAt);
+        vorlan::test::appendLe(bytes, directoryAt, 4);
         archive = folder / "media.viz";
         writeBytes(archive, bytes);
     }

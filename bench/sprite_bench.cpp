@@ -92,7 +92,7 @@ World& world() {
         fs::create_directories(folder);
         for (int slot = 1; slot <= kCellSlots; ++slot) {
             fs::path file = folder / ("cell" + std::to_string(slot) + ".png");
-            std::string png = vorlan::test::rgbaPng(kSide, kSide, spritePixels(slot));
+            std::string png = vorlan::test::rgbaPng({kSide, kSide, spritePixels(slot)});
             std::FILE* f = std::fopen(file.c_str(), "wb");
             std::fwrite(png.data(), 1, png.size(), f);
             std::fclose(f);
@@ -100,7 +100,7 @@ World& world() {
         }
         std::vector<uint8_t> font(128 * 64 * 4, 255);
         fs::path fontFile = folder / "font.png";
-        std::string png = vorlan::test::rgbaPng(128, 64, font);
+        std::string png = vorlan::test::rgbaPng({128, 64, font});
         std::FILE* f = std::fopen(fontFile.c_str(), "wb");
         std::fwrite(png.data(), 1, png.size(), f);
         std::fclose(f);

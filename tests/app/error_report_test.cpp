@@ -4,26 +4,19 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <string>
 
 #include "core/errors.h"
-#include "core/runtime_state.h"
+#include "support/fatal_cases.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
 namespace {
 
 using test::readWholeFile;
-using test::TempFolder;
 
-TEST(ErrorLog, AppendsLinesWithCrLfNeverThroughALinkAndSilentlyWithoutAFolder) {
-    TempFolder temp;
-    appendErrorLog("first");
-    appendErrorLog(RtString(""));
-    EXPECT_EQ(readWholeFile(temp.file("ErrorLog.txt")), "first\r\n\r\n");
-    deleteErrorLog();
-    EXPECT_FALSE(std::filesystem::exists(temp.file("ErrorLog.txt")));
-    // Another user may plant a link under the log's name in a shared folder.
+// Another user may plant a link under the log's name in a shared folder.
+TEST(ErrorLog, NeverWritesThroughALinkAndIsSilentWithoutAFolder) {
+    test::TempFolder temp;
     test::writeWholeFile(temp.file("victim.txt"), "untouched");
     std::filesystem::create_symlink(temp.file("victim.txt"), temp.file("ErrorLog.txt"));
     appendErrorLog("must not land in the victim");
@@ -34,31 +27,30 @@ TEST(ErrorLog, AppendsLinesWithCrLfNeverThroughALinkAndSilentlyWithoutAFolder) {
     EXPECT_FALSE(std::filesystem::exists(temp.file("missing")));
 }
 
+// The end report names the error and where the game was, in debug mode only,
+// with its numbers held to 32 bits.
+const test::FatalCases kEnds(
+    "EndReport",
+    {
+        {"at a line of a module", 9, "elementAt",
+         [] {
+             setCurrentLine(3, 42);
+             fatalRuntimeError(RuntimeError::IndexOutOfRange, "elementAt");
+         },
+         "9\r\n41\r\n42\r\n3\r\n"},
+        {"numbers beyond 32 bits, through endProgram", 0, "",
+         [] {
+             setCurrentLine(-1e300, 1e300);
+             raiseError(-7.9);
+             endProgram();
+         },
+         "-7\r\n2147483647\r\n2147483647\r\n-2147483648\r\n"},
+        {"outside debug mode", 7, "dimensionArray",
+         [] { fatalRuntimeError(RuntimeError::OutOfRange, "dimensionArray"); }, "", false},
+    });
+
 TEST(EndProgram, ReportsInDebugModeOnlyWithNumbersHeldToThirtyTwoBits) {
-    struct Case {
-        int debugMode;
-        double module, line, error;
-        const char* log;  // after "earlier\r\n"
-    };
-    const Case cases[] = {
-        {1, 3, 42, 9, "-End On Line\r\n9\r\n41\r\n42\r\n3\r\n"},
-        {1, -1e300, 1e300, -7.9,
-         "-End On Line\r\n-7\r\n2147483647\r\n2147483647\r\n-2147483648\r\n"},
-        {0, 3, 42, 9, ""},
-    };
-    for (const Case& c : cases) {
-        TempFolder temp;
-        appendErrorLog("earlier");
-        runtimeSettings.debugMode = c.debugMode;
-        errorState = ErrorState{};
-        setCurrentLine(c.module, c.line);
-        // The program ends with exit code 0; the statement after never runs.
-        EXPECT_EXIT((raiseError(c.error), endProgram(), std::_Exit(99)), testing::ExitedWithCode(0),
-                    "");
-        EXPECT_EQ(readWholeFile(temp.file("ErrorLog.txt")), std::string("earlier\r\n") + c.log);
-    }
-    runtimeSettings.debugMode = 0;
-    errorState = ErrorState{};
+    kEnds.check();
 }
 
 // The debugger channel is standard error; a death test's child is traced

@@ -8,23 +8,19 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
 #include "core/errors.h"
 #include "files/media_archive.h"
 #include "files/test_archives.h"
 #include "platform/temp_dir.h"
 #include "support/child_entry.h"
-#include "support/run_process.h"
+#include "support/subprocess.h"
 #include "support/temp_folder.h"
 
-namespace vorlan {
+namespace vorlan::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readWholeFile;
 
 // Runs with a /tmp of its own (a private mount namespace), so planted
 // folders never meet the machine's real /tmp.
@@ -44,54 +40,52 @@ VORLAN_TEST_CHILD(TemporaryFolderProbe) {
 }
 
 TEST(TemporaryFolder, ChoiceAndRefusals) {
+    if (::geteuid() != 0) GTEST_SKIP() << "planting other users' folders needs root";
     const std::string privateName = "vorlan-" + std::to_string(::geteuid());
     const std::string privateDir = "/tmp/" + privateName + "/";
+    // At /tmp/vorlan-UID: nothing, a folder 0700 or 0755 of ours or of
+    // another user's, or a link.
     enum Planted { kNothing, kPrivate, kOpen, kOthers, kLink };
-    struct Case {
+    // Environment (/tmp/run is ours, /tmp/theirs nobody's), planted, folder ("": refused).
+    const struct {
         const char* what;
-        const char* tmpdir;    // as the child sees them; nullptr: unset
-        const char* runtime;   // /tmp/run is ours, /tmp/theirs belongs to nobody
-        Planted planted;       // at /tmp/vorlan-UID
-        std::string expected;  // "": refused
+        std::string env;
+        Planted planted;
+        std::string expected;
+    } cases[] = {
+        {"TMPDIR wins", "TMPDIR=/tmp/chosen XDG_RUNTIME_DIR=/tmp/run", kOthers, "/tmp/chosen/"},
+        {"the user's runtime folder", "XDG_RUNTIME_DIR=/tmp/run", kNothing, "/tmp/run/"},
+        {"another user's runtime folder", "XDG_RUNTIME_DIR=/tmp/theirs", kNothing, privateDir},
+        {"neither: a private folder", "", kNothing, privateDir},
+        {"own private folder reused", "", kPrivate, privateDir},
+        {"open to others", "", kOpen, ""},
+        {"another user's folder", "", kOthers, ""},
+        {"a link to a folder", "", kLink, ""},
     };
-    const Case cases[] = {
-        {"TMPDIR wins", "/tmp/chosen", "/tmp/run", kOthers, "/tmp/chosen/"},
-        {"the user's runtime folder", nullptr, "/tmp/run", kNothing, "/tmp/run/"},
-        {"another user's runtime folder", nullptr, "/tmp/theirs", kNothing, privateDir},
-        {"neither: a private folder", nullptr, nullptr, kNothing, privateDir},
-        {"own private folder reused", nullptr, nullptr, kPrivate, privateDir},
-        {"open to others", nullptr, nullptr, kOpen, ""},
-        {"another user's folder", nullptr, nullptr, kOthers, ""},
-        {"a link to a folder", nullptr, nullptr, kLink, ""},
-    };
-    if (::geteuid() != 0) GTEST_SKIP() << "planting other users' folders needs root";
     const passwd* nobody = ::getpwnam("nobody");
     const uid_t other = nobody ? nobody->pw_uid : 65534;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        test::TempFolder scratch;
-        fs::path tmp = scratch.file("tmp");
+        TempFolder scratch;
+        fs::path tmp = scratch.file("tmp"), planted = tmp / privateName;
         for (const char* dir : {"chosen", "run", "theirs", "bait"})
             fs::create_directories(tmp / dir);
         ASSERT_EQ(::chown((tmp / "theirs").c_str(), other, 0), 0);
-        fs::path planted = tmp / privateName;
         if (c.planted == kLink) fs::create_directory_symlink(tmp / "bait", planted);
         if (c.planted == kPrivate || c.planted == kOpen || c.planted == kOthers) {
             ASSERT_EQ(::mkdir(planted.c_str(), 0700), 0);
             ASSERT_EQ(::chmod(planted.c_str(), c.planted == kOpen ? 0755 : 0700), 0);
             ASSERT_EQ(::chown(planted.c_str(), c.planted == kOthers ? other : 0, 0), 0);
         }
-        test::ArchiveBytes archive;
+        ArchiveBytes archive;
         archive.addEntry("bush.png", "a bush");
-        test::writeWholeFile(tmp / "media.viz", archive.finish());
+        writeWholeFile(tmp / "media.viz", archive.finish());
 
-        std::vector<std::string> argv = {"/usr/bin/env", "-u", "TMPDIR", "-u", "XDG_RUNTIME_DIR"};
-        if (c.tmpdir) argv.push_back(std::string("TMPDIR=") + c.tmpdir);
-        if (c.runtime) argv.push_back(std::string("XDG_RUNTIME_DIR=") + c.runtime);
-        argv.push_back(fs::read_symlink("/proc/self/exe").string());
-        test::ProcessResult run = test::runProcess(
-            argv, scratch.path(),
-            {"VORLAN_TEST_CHILD=TemporaryFolderProbe", "PROBE_TMP=" + tmp.string()});
+        ProcessResult run =
+            runToEnd({"/bin/sh", "-c",
+                      "unset TMPDIR XDG_RUNTIME_DIR; " + c.env + " exec " +
+                          fs::read_symlink("/proc/self/exe").string()},
+                     {"VORLAN_TEST_CHILD=TemporaryFolderProbe", "PROBE_TMP=" + tmp.string()});
         if (run.exitCode == 3) GTEST_SKIP() << "no private mount namespace here";
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_TRUE(fs::is_empty(tmp / "bait"));
@@ -102,17 +96,14 @@ TEST(TemporaryFolder, ChoiceAndRefusals) {
             EXPECT_TRUE(c.planted == kLink || fs::is_empty(planted));
             continue;
         }
-        std::string media = c.expected + "vizA";
-        media += char('A' + archive.entries()[0].dataSize % 26);
+        std::string media = c.expected + "vizA" + char('A' + archive.entries[0].dataSize % 26);
         EXPECT_EQ(run.out, c.expected + "\n1 " + media + "bush.png\n");
         fs::path seen = tmp / c.expected.substr(5);
         EXPECT_EQ(readWholeFile(seen / "ErrorLog.txt"), "probe line\r\n");
         EXPECT_EQ(fs::status(seen / "ErrorLog.txt").permissions(), fs::perms(0600));
-        if (c.expected == privateDir) {
-            EXPECT_EQ(fs::status(seen).permissions(), fs::perms(0700));
-        }
+        EXPECT_TRUE(c.expected != privateDir || fs::status(seen).permissions() == fs::perms(0700));
     }
 }
 
 }  // namespace
-}  // namespace vorlan
+}  // namespace vorlan::test

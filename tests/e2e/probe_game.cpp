@@ -1,30 +1,18 @@
-// A small game for driving the runtime from outside. Its command line says
-// what to do:
-//   debug      run in debug mode (end report in the log)
-//   noesc      Escape does not quit
-//   index10    read index 10 of a 10-element array after 10 frames
-//   early      load a sprite from configureRuntime, before start-up
-//   load:KIND:FILE:N  load FILE as a sprite, font, background or sound
-//              into slot N (music and video play it), before the frames
-//   ret        return from gameMain after 10 frames
-//   where      print the working directory and elapsedMs at the start
-//   draws      print the first three draws of the random generator, then end
-//   still      present no frame for 4 s, so the start-up screen stays shown
-//   open, save after 5 frames show the open or the save dialog, print
-//              "file <result>" and the working directory before and after
-//   line       edit a line that starts as "x" at (10, 10), print "line <text>"
-//   lines      edit empty lines one after another, print "line <text>" for each
-//   taps       stall 100 ms in every frame and print "key <code> <keyDown> <keyHit>"
-//              for every key either reports; F12 ends this and starts "lines"
-//              at 10 frames a second
-//   size=WxH   a surface of W x H; scale=N the window scale setting; full
-//              start in fullscreen
-//   pattern    draw a pattern of single pixels once, keep it as the
-//              background, save the screen as shot.bmp and print
-//              "pattern <sum of getPixel over the screen>"
-//   mouse      print "mouse X Y" whenever the pointer's position changes
-// It prints "frame N" every 30 frames, and after a dialog or a line it prints
-// "after N" every 20 frames and ends after 60.
+// A small game driven from outside; the words of its command line say what
+// to do. At start-up: debug (debug mode), early (load a sprite from
+// configureRuntime), full, size=WxH, scale=N. Then: noesc (Escape does not
+// quit); load:KIND:FILE:N (load FILE as a sprite, font, background or sound
+// into slot N); still (present nothing for 30 s); where (print "cwd" and
+// elapsedMs); draws (print three random draws and end); taps (stall 100 ms a
+// frame and print "key CODE DOWN HITS" for each key reported, until F12,
+// then edit lines at 10 frames a second, printing "line TEXT" for each);
+// dialogs (steps 0 to 3: a line edit starting as "x", then an open, a save
+// and an open dialog, each after 5 frames and "step N", printing the result,
+// "cwd" before and after, "after N" 20 frames later, then 20 more); pattern
+// (draw a pattern of single pixels, save it as shot.bmp and print "pattern
+// <sum of getPixel>"); mouse (print "mouse X Y" whenever the pointer moves);
+// index10 (read past a 10-element array after 10 frames). It prints "frame N"
+// every 30 frames.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -48,7 +36,7 @@ void say(const std::string& line) {
 }
 
 std::string workingFolder() {
-    return std::filesystem::current_path().string();
+    return "cwd " + std::filesystem::current_path().string();
 }
 
 void loadNamedFiles() {
@@ -66,26 +54,21 @@ void loadNamedFiles() {
         if (kind == "font") vorlan::loadFont(name, n);
         if (kind == "background") vorlan::loadBackground(name);
         if (kind == "sound") vorlan::loadSound(name, n, 1);
-        if (kind == "music") vorlan::playMusic(name);
-        if (kind == "video") vorlan::playVideo(name);
     }
 }
 
 void drawPattern() {
-    double width = 0, height = 0;
+    double width = 0, height = 0, sum = 0;
     vorlan::getScreenSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) vorlan::plotPoint(x, y, vorlan::test::patternColour(x, y));
+    for (int i = 0; i < width * height; ++i) {
+        vorlan::plotPoint(i % int(width), i / int(width),
+                          vorlan::test::patternColour(i % int(width), i / int(width)));
     }
     vorlan::grabBackground();
     vorlan::saveScreen("shot.bmp");
-    double sum = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) sum += vorlan::getPixel(x, y);
-    }
-    char line[64];
-    std::snprintf(line, sizeof line, "pattern %.0f", sum);
-    say(line);
+    for (int i = 0; i < width * height; ++i)
+        sum += vorlan::getPixel(i % int(width), i / int(width));
+    say("pattern " + std::to_string(int64_t(sum)));
 }
 
 void sayMouse() {
@@ -117,16 +100,13 @@ void vorlan::gameMain() {
     loadNamedFiles();
     if (hasWord("still")) {
         say("still");
-        std::this_thread::sleep_for(std::chrono::seconds(4));
+        std::this_thread::sleep_for(std::chrono::seconds(30));
     }
-    if (hasWord("where"))
-        say("cwd " + workingFolder() + "\nelapsed " + std::to_string(elapsedMs()));
+    if (hasWord("where")) say(workingFolder() + "\nelapsed " + std::to_string(elapsedMs()));
     if (hasWord("draws")) {
-        double first = randomUpTo(1e9), second = randomUpTo(1e9), third = randomUpTo(1e9);
-        char line[64];
-        std::snprintf(line, sizeof line, "draws %.0f %.0f %.0f", first, second, third);
-        say(line);
-        return;
+        std::string line = "draws";
+        for (int i = 0; i < 3; ++i) line += " " + std::to_string(int64_t(randomUpTo(1e9)));
+        return say(line);
     }
     if (hasWord("taps")) {
         say("tapping");
@@ -142,31 +122,29 @@ void vorlan::gameMain() {
             presentFrame();
         }
         setFrameLimit(10);
-    }
-    if (hasWord("lines") || hasWord("taps")) {
-        say("editing");
-        for (;;) {
+        for (say("editing");;) {
             RtString text;
             inputLine(text, 10, 10);
             say(std::string("line ") + text.cStr());
         }
     }
-    if (hasWord("open") || hasWord("save") || hasWord("line")) {
-        for (int frame = 0; frame < 5; ++frame) presentFrame();
-        RtString text = "x";
-        say("cwd " + workingFolder());
-        if (hasWord("line")) {
-            say("editing");
-            inputLine(text, 10, 10);
-            say(std::string("line ") + text.cStr());
-        } else {
-            text = fileRequester(hasWord("open") ? 1 : 0, "Text files|*.txt|All files|*.*");
-            say(std::string("file ") + text.cStr());
-        }
-        say("cwd " + workingFolder());
-        for (int frame = 1; frame <= 60; ++frame) {
-            if (frame % 20 == 0) say("after " + std::to_string(frame));
-            presentFrame();
+    if (hasWord("dialogs")) {
+        for (int step = 0; step < 4; ++step) {
+            for (int frame = 0; frame < 5; ++frame) presentFrame();
+            RtString text = "x";
+            say(workingFolder() + "\nstep " + std::to_string(step));
+            if (step == 0) {
+                inputLine(text, 10, 10);
+                say(std::string("line ") + text.cStr());
+            } else {
+                text = fileRequester(step == 2 ? 0 : 1, "Text files|*.txt|All files|*.*");
+                say(std::string("file ") + text.cStr());
+            }
+            say(workingFolder());
+            for (int frame = 1; frame <= 40; ++frame) {
+                if (frame == 20) say("after " + std::to_string(step));
+                presentFrame();
+            }
         }
         return;
     }
@@ -179,7 +157,6 @@ void vorlan::gameMain() {
             dimensionArray(ten, 10);
             say("read " + std::to_string(elementAt(ten, 10)));
         }
-        if (frame == 10 && hasWord("ret")) return;
         presentFrame();
     }
 }

@@ -1,106 +1,122 @@
-// The whole program in a real X server, driven by real X events, and the
-// seed its start-up takes from VORLAN_SEED.
+// The whole program in a real X server, driven by real X events: how it
+// pauses and ends, what it says when misused, the seed its start-up takes, its
+// start-up screen, and what is typed into it, its line input and a real GTK
+// file dialog.
 #include <gtest/gtest.h>
 
 #include <vorlan/app.h>
+#include <vorlan/input.h>
 #include <vorlan/value.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
+#include <sstream>
 
 #include "e2e/program_window.h"
+#include "gfx2d/builtin_font.h"
+#include "gfx2d/test_images.h"
 #include "support/child_entry.h"
-#include "support/run_process.h"
+#include "support/focus_lock.h"
 #include "value/random.h"
 
 namespace vorlan::test {
 namespace {
 
-size_t framesShown(ProgramRun& run) {
-    size_t count = 0;
-    const std::string& out = run.process().output();
-    for (size_t at = out.find("frame "); at != std::string::npos; at = out.find("frame ", at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
-TEST(Program, PausesWithoutFocusAndQuitsOnAltF4WhenEscapeDoesNot) {
-    ProgramRun run(buildBin() / "probe_game", {"noesc"});
-    // A log from an earlier run must be gone after start-up.
-    writeWholeFile(run.temp().file("ErrorLog.txt"), "left by the last run\r\n");
-    ASSERT_TRUE(run.started());
-    EXPECT_EQ(run.log().find("left by the last run"), std::string::npos);
-    run.focus();
-    holdKeys("Escape");
-    run.process().drain(1000);
-    EXPECT_TRUE(run.process().running()) << "Escape quit although setEscQuits(0)";
-    EXPECT_GT(framesShown(run), 0u);
-    runCommand("xdotool windowfocus $(xwininfo -root | awk '/Window id:/{print $4}')");
-    run.process().drain(300);
-    auto title = [&] { return runCommand("xdotool getwindowname " + run.window()); };
-    // A game that names no title is called by its program's name.
-    EXPECT_EQ(title(), "probe_game <pause>");
-    size_t framesWhenPaused = framesShown(run);
-    run.process().drain(1000);
-    EXPECT_EQ(framesShown(run), framesWhenPaused) << "frames went on while paused";
-    run.focus();
-    run.process().drain(1000);
-    EXPECT_EQ(title(), "probe_game");
-    EXPECT_GT(framesShown(run), framesWhenPaused);
-    runCommand("xdotool key alt+F4");  // a tap, however short, is enough
-    EXPECT_EQ(run.process().waitForExit(5000), 0);
+size_t count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
 }
 
 // What the probe prints for its first three draws after this seeding.
 std::string drawsAfter(uint32_t seed) {
     randomGenerator = {};
     seedGenerator(seed);
-    double first = randomUpTo(1e9), second = randomUpTo(1e9), third = randomUpTo(1e9);
-    char line[96];
-    std::snprintf(line, sizeof line, "draws %.0f %.0f %.0f\n", first, second, third);
-    return line;
+    std::string line = "draws";
+    for (int i = 0; i < 3; ++i) line += " " + std::to_string(int64_t(randomUpTo(1e9)));
+    return line + "\n";
 }
 
-TEST(Program, EndsWithCodeZeroOnTheCloseBoxOrReturningFromGameMainAndOneOnErrors) {
-    struct Case {
-        std::vector<std::string> args, env;
-        bool closeBox;
-        std::string inLog;  // "": no end report
-        std::string inOutput;
-        int status = 0;
-    };
+// A program with a main() of its own: the runtime never started.
+VORLAN_TEST_CHILD(OwnMain) {
+    for (;;) presentFrame();
+}
+
+// Misuse as a person meets it: one line on standard error for each cause,
+// naming the file, the number or the call, and an exit status that tells
+// the truth. The program's own folder is the working directory.
+TEST(Program, EndsWithTheTrueStatusAndOneLineForEachMisuse) {
+    TempFolder temp;
+    writeWholeFile(temp.file("photo.jpg"), "\xFF\xD8\xFF\xE0 a JPEG's first bytes");
+    const std::string jpeg = temp.file("photo.jpg").string();
+    const std::string wav = (buildBin() / "win.wav").string();
     const std::string folder = std::filesystem::canonical(buildBin()).string();
-    const Case cases[] = {
-        {{"debug", "index10"}, {}, false, "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n", "", 1},
-        {{"debug"}, {}, true, "-End On Line\r\n0\r\n-1\r\n0\r\n0\r\n", ""},
-        // The program's own folder is the working directory.
-        {{"where", "ret"}, {}, false, "", "cwd " + folder + "\n"},
-        // A replay draws what the seed it names gives.
-        {{"draws"}, {"VORLAN_SEED=4294967295"}, false, "", drawsAfter(4294967295u)},
+    const std::string notPng = "not a BMP or PNG picture (libpng: Not a PNG file)";
+    const std::string missing =
+        "cannot load picture 'missing.png' into sprite 1: not found in " + folder;
+    struct Case {
+        const char* what;
+        std::vector<std::string> env, args;  // env(1)'s words before the program
+        bool closeBox;
+        int status;
+        std::vector<std::string> lines;  // each once after "<program>: ", and no other
+        int report;                      // the end report's error; -1: none
+        std::string inLog = "", inOutput = "";
     };
+    // clang-format off
+    const std::vector<std::string> loads = {
+        "debug", "where", "early", "load:sprite:missing.png:1", "load:background:" + jpeg,
+        "load:font:" + wav + ":2", "load:sound:" + jpeg + ":3", "load:sprite:bush.png:70000",
+        "load:sound:win.wav:500", "load:font:smalfont.bmp:40"};
+    const Case cases[] = {
+        {"failed loads, closed", {}, loads, true, 0, {missing,
+          "cannot load background '" + jpeg + "': " + notPng,
+          "cannot load font '" + wav + "' into font 2: " + notPng + "; the built-in font stands in",
+          "cannot load sound '" + jpeg + "' into sound slot 3: not a WAV sound",
+          "cannot load picture 'bush.png' into sprite 70000: slot number out of range (0 to 65535)",
+          "cannot load sound 'win.wav' into sound slot 500: slot number out of range (0 to 127)",
+          "cannot load font 'smalfont.bmp' into font 40: font number out of range (0 to 31)",
+          "loadSprite called from configureRuntime, before the runtime started: it does nothing "
+          "there; call it from gameMain()"}, 0, "", "cwd " + folder + "\n"},
+        // Quiet, the log alone gets warnings; a fatal error is still said.
+        {"quiet, a bad index", {"VORLAN_QUIET=1"}, {"debug", "load:sprite:missing.png:1", "index10"},
+         false, 1, {"runtime error 9 (index out of range) in elementAt"}, 9, "probe_game: " + missing},
+        // A replay draws what the seed it names gives; returning ends it.
+        {"seeded", {"VORLAN_SEED=4294967295"}, {"draws"}, false, 0, {}, -1, "", drawsAfter(~0u)},
+        {"a size refused", {}, {"size=0x-5"}, false, 1, {"window size 0 x -5 at scale 0 refused: "
+          "the width and height must be 1 or more, the scale 0 (automatic) or more"}, -1},
+        {"a scale refused", {}, {"scale=-1"}, false, 1, {"window size 320 x 240 at scale -1 "
+          "refused: the width and height must be 1 or more, the scale 0 (automatic) or more"}, -1},
+        {"no display", {"-u", "DISPLAY"}, {}, false, 1,
+         {"cannot open a window: no display (DISPLAY is not set)"}, -1},
+        // It must not spin without a window.
+        {"a main() of its own", {"VORLAN_TEST_CHILD=OwnMain"}, {}, false, 1,
+         {"presentFrame called, but the runtime never started: the program has a main() of its own"}, -1},
+    };
+    // clang-format on
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.args[0]);
-        ProgramRun run(buildBin() / "probe_game", c.args, c.env);
+        SCOPED_TRACE(c.what);
+        bool ownMain = !c.env.empty() && c.env[0].starts_with("VORLAN_TEST_CHILD");
+        ProgramRun run(ownMain ? self : buildBin() / "probe_game", c.args, c.env);
         if (c.closeBox) {
             // As a window manager sends it: WM_DELETE_WINDOW.
             ASSERT_TRUE(run.started());
             runCommand((buildBin() / "x_close_request").string() + " " + run.window());
         } else {
-            // These end a moment after start-up, perhaps before the window shows.
             run.launch();
-            ASSERT_TRUE(run.process().waitForLine("Init OK", 20000));
         }
-        EXPECT_EQ(run.process().waitForExit(10000), c.status);
+        EXPECT_EQ(run.process().waitForExit(60000), c.status);
+        const std::string err = "\n" + run.process().errors();
+        const std::string prefix =
+            "\n" + (ownMain ? self.filename().string() : "probe_game") + ": ";
+        EXPECT_EQ(count(err, prefix), c.lines.size()) << err;
+        for (const std::string& line : c.lines) EXPECT_EQ(count(err, prefix + line), 1u) << line;
+        const std::string report =
+            "-End On Line\r\n" + std::to_string(c.report) + "\r\n-1\r\n0\r\n0";
+        EXPECT_EQ(count(run.log(), "-End On Line"), c.report < 0 ? 0u : 1u) << run.log();
+        EXPECT_TRUE(c.report < 0 || run.log().find(report) != std::string::npos) << run.log();
+        EXPECT_NE(run.log().find(c.inLog), std::string::npos) << run.log();
         const std::string& out = run.process().output();
         EXPECT_NE(out.find(c.inOutput), std::string::npos) << out;
-        if (c.inLog.empty()) {
-            EXPECT_EQ(run.log().find("-End On Line"), std::string::npos);
-        } else {
-            EXPECT_NE(run.log().find(c.inLog), std::string::npos) << run.log();
-        }
         // The clock restarts at the end of start-up: making the window and
         // the first frame do not count.
         if (size_t at = out.find("elapsed "); at != std::string::npos) {
@@ -109,122 +125,209 @@ TEST(Program, EndsWithCodeZeroOnTheCloseBoxOrReturningFromGameMainAndOneOnErrors
     }
 }
 
-// A program with a main() of its own: the runtime never started.
-VORLAN_TEST_CHILD(OwnMain) {
-    for (;;) presentFrame();
-}
-
-// Misuse as a person meets it: one line on standard error that names the
-// file, the number or the call, and an exit status that tells the truth.
-TEST(Program, MisuseGivesOneLineNamingTheCauseAndTheTrueExitStatus) {
-    TempFolder temp;
-    writeWholeFile(temp.file("photo.jpg"), "\xFF\xD8\xFF\xE0 a JPEG's first bytes");
-    const std::string jpeg = temp.file("photo.jpg").string();
-    const std::string wav = (buildBin() / "win.wav").string();
-    const std::string folder = std::filesystem::canonical(buildBin()).string();
-    const std::string probe = (buildBin() / "probe_game").string();
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    struct Case {
-        std::vector<std::string> env;  // env(1)'s words before the program
-        std::vector<std::string> args;
-        std::string line;  // after "<program>: "; "" for none
-        int status;
-    };
-    const Case cases[] = {
-        {{},
-         {"load:sprite:missing.png:1"},
-         "cannot load picture 'missing.png' into sprite 1: not found in " + folder,
-         0},
-        {{},
-         {"load:background:" + jpeg},
-         "cannot load background '" + jpeg + "': not a BMP or PNG picture (libpng: Not a PNG file)",
-         0},
-        {{},
-         {"load:font:" + wav + ":2"},
-         "cannot load font '" + wav +
-             "' into font 2: not a BMP or PNG picture (libpng: Not a PNG file); the built-in font "
-             "stands in",
-         0},
-        {{},
-         {"load:sound:" + jpeg + ":3"},
-         "cannot load sound '" + jpeg + "' into sound slot 3: not a WAV sound",
-         0},
-        {{},
-         {"load:sprite:bush.png:70000"},
-         "cannot load picture 'bush.png' into sprite 70000: slot number out of range (0 to 65535)",
-         0},
-        {{},
-         {"load:sound:win.wav:500"},
-         "cannot load sound 'win.wav' into sound slot 500: slot number out of range (0 to 127)",
-         0},
-        {{},
-         {"load:font:smalfont.bmp:40"},
-         "cannot load font 'smalfont.bmp' into font 40: font number out of range (0 to 31)",
-         0},
-        {{"VORLAN_QUIET=1"}, {"load:sprite:missing.png:1"}, "", 0},
-        {{},
-         {"early"},
-         "loadSprite called from configureRuntime, before the runtime started: it does nothing "
-         "there; call it from gameMain()",
-         0},
-        {{}, {"index10"}, "runtime error 9 (index out of range) in elementAt", 1},
-        {{"-u", "DISPLAY"}, {}, "cannot open a window: no display (DISPLAY is not set)", 1},
-        // A main() of the program's own never starts the runtime; it must
-        // not spin without a window.
-        {{"VORLAN_TEST_CHILD=OwnMain"},
-         {},
-         "presentFrame called, but the runtime never started: the program has a main() of its "
-         "own",
-         1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.empty() ? c.env.back() : c.args.back());
-        TempFolder log;
-        bool ownMain = !c.env.empty() && c.env[0].starts_with("VORLAN_TEST_CHILD");
-        std::vector<std::string> argv{"/usr/bin/env"};
-        argv.insert(argv.end(), c.env.begin(), c.env.end());
-        argv.push_back(ownMain ? self : probe);
-        if (c.status == 0) argv.push_back("ret");
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        ProcessResult run = runProcess(argv, temp.path());
-        EXPECT_EQ(run.exitCode, c.status) << run.err;
-        const std::string prefix =
-            ownMain ? self.substr(self.rfind('/') + 1) + ": " : "probe_game: ";
-        size_t lines = 0;
-        for (size_t at = run.err.find(prefix); at != std::string::npos;
-             at = run.err.find(prefix, at + 1)) {
-            ++lines;
-        }
-        EXPECT_EQ(lines, c.line.empty() ? 0u : 1u) << run.err;
-        // Quiet, the log alone gets the line.
-        const std::string& seen =
-            c.line.empty() ? readWholeFile(log.file("ErrorLog.txt")) : run.err;
-        EXPECT_NE(seen.find(prefix + (c.line.empty() ? "cannot load" : c.line)), std::string::npos)
-            << seen;
-    }
+TEST(Program, PausesWithoutFocusAndQuitsOnAltF4WhenEscapeDoesNot) {
+    ProgramRun run(buildBin() / "probe_game", {"noesc"});
+    // A log from an earlier run must be gone after start-up.
+    writeWholeFile(run.temp().file("ErrorLog.txt"), "left by the last run\r\n");
+    ASSERT_TRUE(run.started());
+    EXPECT_EQ(run.log().find("left by the last run"), std::string::npos);
+    auto frames = [&] { return count(run.process().output(), "frame "); };
+    auto title = [&] { return runCommand("xdotool getwindowname " + run.window()); };
+    run.focus();
+    holdKeys("Escape");
+    // Frames go on after the Escape: it did not quit.
+    size_t framesAfterEscape = frames();
+    EXPECT_TRUE(
+        eventually([&] { return run.process().drain(50), frames() > framesAfterEscape + 1; }));
+    runCommand("xdotool windowfocus $(xwininfo -root | awk '/Window id:/{print $4}')");
+    // A game that names no title is called by its program's name.
+    EXPECT_TRUE(eventually([&] { return title() == "probe_game <pause>"; })) << title();
+    run.process().drain(500);
+    size_t framesWhenPaused = frames();
+    run.process().drain(1000);
+    EXPECT_EQ(frames(), framesWhenPaused) << "frames went on while paused";
+    run.focus();
+    EXPECT_TRUE(eventually([&] { return title() == "probe_game"; })) << title();
+    EXPECT_TRUE(eventually([&] { return run.process().drain(50), frames() > framesWhenPaused; }));
+    runCommand("xdotool key alt+F4");  // a tap, however short, is enough
+    EXPECT_EQ(run.process().waitForExit(30000), 0);
 }
 
 TEST(StartupSeed, OnlyAWholeNumberReplacesTheClockAndAnythingElseIsLogged) {
     constexpr uint32_t kClock = 77;
-    const struct {
-        std::string value;
-        uint32_t seed;
-    } cases[] = {{"0", 0},        {"12345", 12345},       {"4294967295", 4294967295u},
-                 {"", kClock},    {"-1", kClock},         {"4294967296", kClock},
-                 {"12a", kClock}, {" 7", kClock},         {"7 ", kClock},
-                 {"1e3", kClock}, {"99999999999", kClock}};
-    for (const auto& c : cases) {
+    const std::pair<std::string, uint32_t> cases[] = {
+        {"0", 0},        {"12345", 12345},       {"4294967295", 4294967295u},
+        {"", kClock},    {"-1", kClock},         {"4294967296", kClock},
+        {"12a", kClock}, {" 7", kClock},         {"7 ", kClock},
+        {"1e3", kClock}, {"99999999999", kClock}};
+    for (const auto& [value, seed] : cases) {
         TempFolder temp;
-        setenv("VORLAN_SEED", c.value.c_str(), 1);
-        EXPECT_EQ(startupSeed(kClock), c.seed) << "'" << c.value << "'";
-        EXPECT_EQ(
-            readWholeFile(temp.file("ErrorLog.txt")),
-            c.seed != kClock
-                ? ""
-                : "VORLAN_SEED ignored, not a whole number 0..4294967295: " + c.value + "\r\n")
-            << "'" << c.value << "'";
+        setenv("VORLAN_SEED", value.c_str(), 1);
+        EXPECT_EQ(startupSeed(kClock), seed) << "'" << value << "'";
+        EXPECT_EQ(readWholeFile(temp.file("ErrorLog.txt")),
+                  seed != kClock
+                      ? ""
+                      : "VORLAN_SEED ignored, not a whole number 0..4294967295: " + value + "\r\n");
     }
     unsetenv("VORLAN_SEED");
+}
+
+TEST(LoadingScreen, CentredInTheFontBesideTheProgramOrTheBuiltinOne) {
+    const char kText[] = "Loading...";
+    PixelBuffer builtin;
+    ASSERT_TRUE(makeBuiltinFontPicture(builtin));
+    // 8 x 8 cells at ((320 - 80) / 2, (240 - 8) / 2), 16 x 16 at ((320 - 160) / 2, (240 - 16) / 2).
+    auto builtinText = [&](int x, int y) -> uint32_t {
+        if (x < 120 || x >= 200 || y < 116 || y >= 124) return 0;
+        int code = kText[(x - 120) / 8];
+        const uint8_t* p = builtin.row(code / 16 * 8 + y - 116) + (code % 16 * 8 + x % 8) * 4;
+        return p[3] == 0 ? 0 : uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
+    };
+    auto fileText = [&](int x, int y) -> uint32_t {
+        if (x < 80 || x >= 240 || y < 112 || y >= 128) return 0;
+        return cellColour(kText[(x - 80) / 16]);
+    };
+    for (bool withFile : {false, true}) {
+        SCOPED_TRACE(withFile ? "smalfont.bmp" : "built-in font");
+        ProgramRun run(buildBin() / "probe_game", {"still"}, {}, true);
+        if (withFile) writeWholeFile(run.temp().file("smalfont.bmp"), rgbaPng(cellFont(256, 128)));
+        ASSERT_TRUE(run.started() && run.process().waitForLine("still", 60000));
+        std::string wrong;  // the first pixel unlike the expected text
+        eventually([&] {
+            Picture screen = run.capture();
+            wrong = screen.width * screen.height == 320 * 240 ? "" : "no 320 x 240 picture";
+            for (int i = 0; i < 320 * 240 && wrong.empty(); ++i) {
+                int x = i % 320, y = i / 320;
+                if (screen.rgbAt(x, y) != (withFile ? fileText(x, y) : builtinText(x, y)))
+                    wrong = std::to_string(x) + "," + std::to_string(y);
+            }
+            return wrong.empty();
+        });
+        EXPECT_EQ(wrong, "");
+    }
+}
+
+TEST(InputProgram, DialogsAndLineInputReturnWhatWasTypedAndTheGameGoesOn) {
+    FocusLock lock;
+    TempFolder temp;
+    const std::string picked = temp.file("picked.txt").string();
+    const std::string named = temp.file("new name.txt").string();
+    writeWholeFile(picked, "x");
+    // Each key of the line held for several frames, as a person types.
+    std::string typeLine = "xdotool";
+    for (std::string key : {"a", "b", "BackSpace", "c", "Return"}) {
+        typeLine += " keydown " + key + " sleep 0.1 keyup " + key + " sleep 0.05";
+    }
+    // In the order the probe opens them.
+    const struct {
+        std::string dialog, keys, result;
+    } cases[] = {
+        {"", typeLine, "line xac"},
+        {"Open", "xdotool type --delay 30 '" + picked + "'; sleep 0.5; xdotool key Return",
+         "file " + picked},
+        {"Save As",
+         "xdotool key ctrl+a; xdotool type --delay 30 '" + named +
+             "'; sleep 0.5; xdotool key Return",
+         "file " + named},
+        {"Open", "xdotool key Escape", "file NO_FILE"},
+    };
+    // The dialog's settings stay in memory: no session bus here.
+    Subprocess probe({(buildBin() / "probe_game").string(), "dialogs"},
+                     {"GSETTINGS_BACKEND=memory", "NO_AT_BRIDGE=1"});
+    for (size_t step = 0; step < std::size(cases); ++step) {
+        const auto& c = cases[step];
+        SCOPED_TRACE(c.result);
+        ASSERT_TRUE(probe.waitForLine("step " + std::to_string(step), 60000)) << probe.output();
+        // Away from the game's window, so that nothing but the runtime gives
+        // it the focus back.
+        runCommand("xdotool mousemove 0 0");
+        std::string target =
+            c.dialog.empty()
+                ? processWindow(probe.pid())
+                : runCommand("timeout 20 xdotool search --sync --onlyvisible --name '^" + c.dialog +
+                             "$' | head -1");
+        ASSERT_FALSE(target.empty()) << "no window";
+        runCommand("xdotool windowfocus --sync " + target + "; sleep 0.5; " + c.keys);
+
+        ASSERT_TRUE(probe.waitForLine(c.result, 60000)) << probe.output();
+        EXPECT_TRUE(probe.waitForLine("after " + std::to_string(step), 60000))
+            << "the game did not go on";
+        EXPECT_EQ(runCommand("xdotool getwindowfocus getwindowpid"), std::to_string(probe.pid()))
+            << "the game's window does not have the focus";
+    }
+    EXPECT_EQ(probe.waitForExit(60000), 0);
+    // The same working directory before and after each.
+    const std::string folder = "cwd " + std::filesystem::canonical(buildBin()).string() + "\n";
+    EXPECT_EQ(count(probe.output(), folder), 8u) << probe.output();
+}
+
+// xdotool's arguments for keys tapped for 5 ms, 20 ms apart.
+std::string taps(const std::string& key, int times = 1) {
+    std::string arguments;
+    for (int i = 0; i < times; ++i) {
+        arguments += " keydown " + key + " sleep 0.005 keyup " + key + " sleep 0.02";
+    }
+    return arguments;
+}
+
+// How often the probe's keyDown and keyHit reported a key.
+std::pair<int, int> reportsOf(const std::string& output, int code) {
+    std::pair<int, int> downsAndHits;
+    std::istringstream lines(output);
+    for (std::string word; lines >> word;) {
+        int key = 0, down = 0, hits = 0;
+        if (word != "key" || !(lines >> key >> down >> hits) || key != code) continue;
+        downsAndHits.first += down;
+        downsAndHits.second += hits;
+    }
+    return downsAndHits;
+}
+
+// Nothing pressed or typed is lost while the game stalls 100 ms a frame.
+TEST(InputProgram, TapsAndFastTypingIntoAStallingGameAllArrive) {
+    FocusLock lock;
+    Subprocess probe({(buildBin() / "probe_game").string(), "taps"});
+    ASSERT_TRUE(probe.waitForLine("tapping", 60000));
+    const std::string window = processWindow(probe.pid());
+    ASSERT_FALSE(window.empty());
+    runCommand("xdotool windowfocus --sync " + window);
+    const struct {
+        const char* key;
+        int code, taps;
+        bool burst;  // all taps at once, most of them within one frame
+    } cases[] = {
+        {"Up", kKeyUp, 3, false}, {"space", kKeySpace, 4, true}, {"Next", kKeyPageDown, 2, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        for (int tapped = c.burst ? c.taps : 1; tapped <= c.taps; ++tapped) {
+            runCommand("xdotool" + taps(c.key, c.burst ? c.taps : 1));
+            for (int ms = 0; ms < 60000 && reportsOf(probe.output(), c.code).second < tapped;
+                 ms += 20) {
+                probe.drain(20);
+            }
+        }
+        probe.drain(300);  // a press counted twice would show by now
+        auto [downs, hits] = reportsOf(probe.output(), c.code);
+        EXPECT_EQ(hits, c.taps);
+        // Each tap on its own is seen by keyDown in the frame after it.
+        EXPECT_GE(downs, c.burst ? 1 : c.taps);
+        EXPECT_LE(downs, c.taps);
+    }
+    runCommand("xdotool" + taps("F12"));
+    ASSERT_TRUE(probe.waitForLine("editing", 60000)) << probe.output();
+    const std::string sentence = "The quick brown fox, 12 jumps over the lazy dog!";
+    runCommand("xdotool type --delay 5 '" + sentence + "'; xdotool" + taps("Return") +
+               "; xdotool type --delay 5 abx; xdotool" + taps("BackSpace") +
+               "; xdotool type --delay 5 c; xdotool" + taps("Return") + taps("Return"));
+    ASSERT_TRUE(probe.waitForLine("line ", 60000)) << probe.output();  // the last, empty one
+    std::vector<std::string> lines;
+    std::istringstream output(probe.output());
+    for (std::string line; std::getline(output, line);) {
+        if (line.rfind("line ", 0) == 0) lines.push_back(line.substr(5));
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{sentence, "abc", ""}));
+    runCommand("xdotool" + taps("Escape"));
+    EXPECT_EQ(probe.waitForExit(60000), 0) << "an Escape tap did not end the game";
 }
 
 }  // namespace

@@ -3,15 +3,11 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <functional>
 #include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
 
+#include "platform/clock.h"
+#include "support/picture.h"
 #include "support/process_window.h"
 #include "support/subprocess.h"
 #include "support/temp_folder.h"
@@ -20,78 +16,34 @@ namespace vorlan::test {
 
 // Held long enough for several frames to see them.
 inline void holdKeys(const std::string& keys, int ms = 300) {
-    runCommand("xdotool keydown " + keys + "; sleep " + std::to_string(ms / 1000.0) +
-               "; xdotool keyup " + keys);
+    runCommand("xdotool keydown " + keys + " sleep " + std::to_string(ms / 1000.0) + " keyup " +
+               keys);
 }
 
-struct Colour {
-    int red = 0, green = 0, blue = 0;
-    bool operator==(const Colour&) const = default;
-};
-inline std::ostream& operator<<(std::ostream& out, const Colour& c) {
-    return out << "rgb(" << c.red << "," << c.green << "," << c.blue << ")";
-}
-
-// 8-bit RGB rows, top row first; 0 x 0 when the window could not be read.
-struct WindowPicture {
-    int width = 0, height = 0;
-    std::string pixels;
-    Colour at(int x, int y) const {
-        const char* p = pixels.data() + (static_cast<size_t>(y) * width + x) * 3;
-        return {uint8_t(p[0]), uint8_t(p[1]), uint8_t(p[2])};
+// Polls until `done` holds, for at most `seconds`.
+inline bool eventually(const std::function<bool()>& done, int seconds = 30) {
+    for (double end = platform::nowMs() + seconds * 1000.0; platform::nowMs() < end;
+         platform::sleepMs(50)) {
+        if (done()) return true;
     }
-};
-
-inline WindowPicture readPpm(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string magic;
-    int maxValue = 0;
-    WindowPicture picture;
-    in >> magic >> picture.width >> picture.height >> maxValue;
-    in.get();
-    if (magic != "P6" || maxValue != 255 || picture.width <= 0 || picture.height <= 0) return {};
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 3);
-    in.read(picture.pixels.data(), static_cast<std::streamsize>(picture.pixels.size()));
-    return in ? picture : WindowPicture{};
+    return done();
 }
 
-inline WindowPicture captureWindow(const std::string& window,
-                                   const std::filesystem::path& scratch) {
-    runCommand("import -window " + window + " -depth 8 " + (scratch / "window.ppm").string());
-    return readPpm(scratch / "window.ppm");
-}
-
-// A picture file as ImageMagick reads it, to hold against the screen.
-inline WindowPicture pictureFile(const std::filesystem::path& file,
-                                 const std::filesystem::path& scratch) {
-    runCommand("convert " + file.string() + " -depth 8 " + (scratch / "picture.ppm").string());
-    return readPpm(scratch / "picture.ppm");
-}
-
-// Mean absolute difference per colour channel; 255 when the sizes differ.
-inline double meanDifference(const WindowPicture& a, const WindowPicture& b) {
-    if (a.width != b.width || a.height != b.height || a.pixels.empty()) return 255;
-    double sum = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) {
-        sum += std::abs(uint8_t(a.pixels[i]) - uint8_t(b.pixels[i]));
-    }
-    return sum / static_cast<double>(a.pixels.size());
-}
-
-// One run of a program with its own temporary folder, and so its own log,
-// its own file for the disk audio driver and, unless `env` names another,
-// its own data folder: no run reads or writes the user's saves.
+// One run of a program in a folder of its own, and so with its own log, its
+// own file for the disk audio driver and, unless `env` names another, its own
+// data folder. `env` is what env(1) takes: -C DIR, then NAME=value. `alone`:
+// a copy of the program runs from the folder, no media beside it.
 class ProgramRun {
   public:
-    // `env` holds what env(1) takes before the program: -C DIR, then NAME=value.
-    explicit ProgramRun(const std::filesystem::path& program, std::vector<std::string> args = {},
-                        std::vector<std::string> env = {})
-        : argv_{"env"} {
-        argv_.insert(argv_.end(), env.begin(), env.end());
-        if (std::none_of(env.begin(), env.end(),
-                         [](const std::string& e) { return e.starts_with("XDG_DATA_HOME="); })) {
-            argv_.push_back("XDG_DATA_HOME=" + temp_.path().string());
+    explicit ProgramRun(std::filesystem::path program, std::vector<std::string> args = {},
+                        std::vector<std::string> env = {}, bool alone = false) {
+        if (alone) std::filesystem::copy_file(program, temp_.file(program.filename()));
+        if (alone) program = temp_.file(program.filename());
+        if (std::ranges::none_of(env, [](auto& e) { return e.starts_with("XDG_DATA_HOME="); })) {
+            env.push_back("XDG_DATA_HOME=" + temp_.path().string());
         }
+        argv_ = {"env"};
+        argv_.insert(argv_.end(), env.begin(), env.end());
         argv_.push_back("SDL_DISKAUDIOFILE=" + audioFile().string());
         argv_.push_back(program.string());
         argv_.insert(argv_.end(), args.begin(), args.end());
@@ -101,12 +53,12 @@ class ProgramRun {
     // Launches when not yet launched; true once start-up ended and the window shows.
     bool started() {
         if (!process_) launch();
-        if (!process_->waitForLine("Init OK", 20000)) return false;
-        window_ = processWindow(process_->pid());
+        if (!process_->waitForLine("Init OK", 60000)) return false;
+        window_ = processWindow(process_->pid(), 60);
         return !window_.empty();
     }
-    void focus() { runCommand("xdotool windowfocus --sync " + window_ + "; sleep 0.2"); }
-    WindowPicture capture() const { return captureWindow(window_, temp_.path()); }
+    void focus() { runCommand("timeout 30 xdotool windowfocus --sync " + window_); }
+    Picture capture() const { return loadPicture("x:" + window_); }
 
     std::string log() const { return readWholeFile(temp_.file("ErrorLog.txt")); }
     std::filesystem::path audioFile() const { return temp_.file("audio.raw"); }

@@ -1,10 +1,13 @@
 // Videos the tests make themselves, played into a real window (Mesa under
 // Xvfb) with their sound going through the disk audio driver, and ended by
-// real key presses and mouse buttons. The pictures are read back from the X
-// server, so no other window may cover this one.
+// real key presses and mouse buttons; and the cross-fade. The pictures are
+// read back from the X server, so no other window may cover this one.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <vorlan/app.h>
+#include <vorlan/backgrounds.h>
 #include <vorlan/input.h>
+#include <vorlan/sprites.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,9 +15,9 @@
 
 #include "audio/sound_test_support.h"
 #include "audio/test_videos.h"
-#include "audio/video_window.h"
 #include "core/event_pump.h"
-#include "e2e/program_window.h"
+#include "input/input_window.h"
+#include "platform/clock.h"
 
 // The cases name only the fields they change; the rest keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -22,7 +25,7 @@
 namespace vorlan::test {
 namespace {
 
-class Video : public VideoWindow {
+class Video : public InputWindow {
   protected:
     std::string makeVideo(const VideoLayout& layout, const char* name) {
         std::string path = folder_.file(name).string();
@@ -31,19 +34,58 @@ class Video : public VideoWindow {
     }
     // Mesa here cannot read the front buffer back: the X server's copy.
     void expectPixels(const std::vector<std::tuple<int, int, Rgb>>& points) {
-        WindowPicture shot = captureWindow(windowId(), folder_.path());
-        ASSERT_EQ(shot.width, 320);
-        ASSERT_EQ(shot.height, 240);
+        Picture shot = loadPicture("x:" + window_);
+        ASSERT_EQ(shot.width * shot.height, 320 * 240);
         for (auto [x, y, want] : points) {
-            Colour got = shot.at(x, y);
-            EXPECT_NEAR(got.red, want.r, 2) << x << "," << y;
-            EXPECT_NEAR(got.green, want.g, 2) << x << "," << y;
-            EXPECT_NEAR(got.blue, want.b, 2) << x << "," << y;
+            const uint8_t* got = shot.at(x, y);
+            EXPECT_NEAR(got[0], want.r, 2) << x << "," << y;
+            EXPECT_NEAR(got[1], want.g, 2) << x << "," << y;
+            EXPECT_NEAR(got[2], want.b, 2) << x << "," << y;
         }
     }
 
     TempFolder folder_;
 };
+
+using Fade = Video;
+
+TEST_F(Fade, FadeBlendsBothPicturesAndLeavesNoBlending) {
+    // Old (200, 0, 100), new (0, 200, 40): a frame with old share f shows
+    // (200 f, 200 (1 - f), 40 + 60 f).
+    fillRect(0, 0, 320, 240, 200 + 100 * 65536);  // in both buffers
+    presentFrame();
+    fillRect(0, 0, 320, 240, 200 + 100 * 65536);
+    std::string next = writePng("next.png", picture(320, 240, 0x00C828FF));
+    std::atomic<bool> fading = true;
+    std::vector<Picture> frames;
+    std::thread watcher([&] {
+        while (fading) frames.push_back(loadPicture("x:" + window_));
+    });
+    double start = clockMs();
+    fadeToBackground(next.c_str());
+    double took = clockMs() - start;
+    fading = false;
+    watcher.join();
+
+    EXPECT_GE(took, 1500);
+    int middle = 0;
+    for (const Picture& frame : frames) {
+        if (frame.width != 320) continue;
+        const uint8_t* p = frame.at(160, 120);
+        double f = p[0] / 200.0;
+        EXPECT_NEAR(p[1], 200 * (1 - f), 2) << int{p[0]} << " " << int{p[1]} << " " << int{p[2]};
+        EXPECT_NEAR(p[2], 40 + 60 * f, 2) << int{p[0]} << " " << int{p[1]} << " " << int{p[2]};
+        middle += p[0] > 20 && p[0] < 180;
+    }
+    EXPECT_GE(middle, 2) << frames.size() << " captures";
+
+    // The new picture is the background now, and nothing is added any more.
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(screen().at(10, 10)[1], 200);
+    fillRect(0, 0, 10, 10, 0x0000FF);
+    fillRect(0, 0, 10, 10, 0x00FF00);
+    EXPECT_EQ(getPixel(5, 5), 0x00FF00);
+}
 
 TEST_F(Video, EveryFrameAppearsInTheCentredRectangleWithItsSound) {
     VideoLayout layout{.frames = 6, .soundLevel = 2500};
@@ -54,20 +96,15 @@ TEST_F(Video, EveryFrameAppearsInTheCentredRectangleWithItsSound) {
     glBindTexture(GL_TEXTURE_2D, marker);
     glEnable(GL_BLEND);
     // A key already down when the video starts must not skip it.
-    runCommand("xdotool windowfocus --sync " + windowId() + "; xdotool keydown b; sleep 0.2");
+    xdotool("keydown b");
+    ASSERT_TRUE(presentUntil([] { return keyDown(kKeyB) != 0; }));
     playVideo(path.c_str());
-    runCommand("xdotool keyup b");
+    xdotool("keyup b");
     // 16 x 16 in 320 x 240: 240 x 240 from x = 40, each pixel 15 x 15, the
     // last frame still shown. Corners, both sides of the colour edge, borders.
     const Rgb top = topColour(layout.frames - 1), bottom = bottomColour(), black{};
-    expectPixels({{40, 0, top},
-                  {279, 0, top},
-                  {40, 239, bottom},
-                  {279, 239, bottom},
-                  {160, 112, top},
-                  {160, 127, bottom},
-                  {39, 100, black},
-                  {280, 100, black}});
+    expectPixels({{40, 0, top}, {279, 0, top}, {40, 239, bottom}, {279, 239, bottom}});
+    expectPixels({{160, 112, top}, {160, 127, bottom}, {39, 100, black}, {280, 100, black}});
 
     // Back in the state a finished frame leaves, on a cleared back buffer.
     GLint viewport[4], bound = 0;
@@ -107,17 +144,15 @@ TEST_F(Video, SoundOnlyCutBrokenAndMissingFilesReturn) {
 }
 
 TEST_F(Video, ALoopedVideoEndsOnlyOnATypedCharacterOrAHeldButton) {
-    const std::string window = windowId();
-    runCommand("xdotool windowfocus --sync " + window);
     const std::string clip = makeVideo({.soundLevel = 1500}, "clip.avi");
     const struct {
         const char* what;
         std::string ignored;  // xdotool commands that must not end the video
         std::string stop, release;
     } cases[] = {
-        {"letter", "key Escape; xdotool key shift; xdotool key ctrl", "keydown a", "keyup a"},
-        {"left button", "key Escape; xdotool mousemove --window " + window + " 100 100",
-         "mousedown 1", "mouseup 1"},
+        {"letter", "key Escape key shift key ctrl", "keydown a", "keyup a"},
+        {"left button", "key Escape mousemove --window " + window_ + " 100 100", "mousedown 1",
+         "mouseup 1"},
         {"right button", "key Escape", "mousedown 3", "mouseup 3"},
     };
     for (const auto& c : cases) {
@@ -127,26 +162,23 @@ TEST_F(Video, ALoopedVideoEndsOnlyOnATypedCharacterOrAHeldButton) {
         // looped more than once.
         std::thread driver([&] {
             platform::sleepMs(700);
-            runCommand("xdotool " + c.ignored);
+            xdotool(c.ignored);
             platform::sleepMs(500);
             stopSent = true;
-            runCommand("xdotool " + c.stop);
-            for (int i = 0; i < 500 && !returned; ++i) platform::sleepMs(10);
+            xdotool(c.stop);
+            for (int i = 0; i < 2000 && !returned; ++i) platform::sleepMs(10);
             if (!returned) {
                 rescued = true;
-                runCommand("xdotool key x mousedown 1 sleep 0.2 mouseup 1");
+                xdotool("key x mousedown 1 sleep 0.2 mouseup 1");
             }
-            runCommand("xdotool " + c.release);
+            xdotool(c.release);
         });
         playVideoLooped(clip.c_str());
         returned = true;
         driver.join();
         // The window sees the releases, so that the next case starts with no
         // button down.
-        for (int i = 0; i < 200 && (keyCharPressed() != 0 || anyMouseButton() != 0); ++i) {
-            pumpMessages();
-            platform::sleepMs(10);
-        }
+        presentUntil([] { return keyCharPressed() == 0 && anyMouseButton() == 0; });
         EXPECT_TRUE(stopSent) << "ended before the stop";
         EXPECT_FALSE(rescued) << "the stop did not end it";
     }

@@ -1,6 +1,5 @@
-// Media name resolution: lookups in archives built by hand (odd and hostile
-// layouts included), extraction and its clean-up, and the packing tool end
-// to end, down to a program that finds the archive appended to itself.
+// Lookups in hand-built (hostile) archives, extraction and clean-up, and the
+// packing tool down to a program that finds the archive appended to itself.
 #include "files/media_archive.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +7,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
 
 #include "files/test_archives.h"
 #include "platform/program_path.h"
 #include "support/child_entry.h"
-#include "support/run_process.h"
 #include "support/temp_folder.h"
 
 namespace vorlan {
@@ -24,27 +19,26 @@ namespace {
 namespace fs = std::filesystem;
 using test::ArchiveBytes;
 using test::lzoBlock;
+using test::noise;
 
 class MediaArchiveTest : public ::testing::Test {
   protected:
     void TearDown() override { shutdownMediaArchives(); }
-
     std::string put(const std::string& name, const std::string& bytes) {
         fs::create_directories(temp.file(name).parent_path());
         test::writeWholeFile(temp.file(name), bytes);
         return temp.file(name).string();
     }
-    ArchiveContext contextFor(const std::string& bytes) {
-        ArchiveContext context;
-        context.archiveName = put("media.viz", bytes);
-        return context;
-    }
     int extractedFiles() const {
         int count = 0;
-        for (const auto& item : fs::directory_iterator(temp.path())) {
+        for (const auto& item : fs::directory_iterator(temp.path()))
             count += item.path().filename().string().rfind("viz", 0) == 0;
-        }
         return count;
+    }
+    // The packing tool.
+    test::ProcessResult pack(std::vector<std::string> args) {
+        args.insert(args.begin(), (test::buildBin() / "vorlan-pack").string());
+        return test::runToEnd(args);
     }
 
     test::TempFolder temp;  // also TMPDIR, where extractions land
@@ -55,109 +49,92 @@ std::string withBlock(const std::string& name, const std::string& block, int32_t
                       uint32_t size = 0) {
     ArchiveBytes archive;
     uint32_t at = archive.add(block);
-    archive.addDirectoryEntry(
+    archive.entries.push_back(
         {name, offset ? offset : int32_t(at), size ? size : uint32_t(block.size())});
     return archive.finish();
 }
 
-TEST_F(MediaArchiveTest, LookupsInGoodAndBrokenArchives) {
-    ArchiveBytes two;
+// Found but not extractable: the lookup fails with a line in the log, and a
+// broken archive fails that one lookup only.
+TEST_F(MediaArchiveTest, LookupsExtractionStartUpAndShutdown) {
+    ArchiveBytes two, program;
     two.add("leading bytes");
     two.addEntry("Bush.png", "first");
     two.addEntry("bush.PNG", "second");
     two.addEntry("tree.png", "a tree");
-    ArchiveBytes program;
     program.add(std::string(1000, '\x7F'));  // stands for the program file
     program.addEntry("Font.BMP", "glyphs");
     const std::string good = lzoBlock(std::string(300, 'a') + "bcdefgh");
     const std::string stream = good.substr(4);  // the block without its size
     const std::string goodBytes = two.finish();
-    std::string cutName = two.finishWithOffset(int32_t(goodBytes.size() - 8));
+    std::string cutName = two.finish(true, "viZ", int32_t(goodBytes.size() - 8));
     cutName[goodBytes.size() - 8] = '\x40';  // the end marker becomes a name length
+    const char* broken = "cannot extract ";
     struct Case {
         const char* what;
         std::string archive;
-        const char* request;
-        const char* content;  // nullptr: not found
+        const char *request, *content;  // nullptr: not found
     };
     const Case cases[] = {
         {"final component, any case", goodBytes, "x/y\\z/bUsH.pNg", "first"},  // first of equals
         {"not a prefix", goodBytes, "gfx/bush.pn", nullptr},
-        {"end-relative offsets", program.finishEndRelative(), "fonts/font.bmp", "glyphs"},
+        {"end-relative offsets", program.finish(true, "viZ", {}, true), "f/font.bmp", "glyphs"},
         {"no end marker: what came before", two.finish(false), "tree.png", "a tree"},
         {"bad magic", two.finish(true, "viz"), "tree.png", nullptr},
         {"trailer only", "viZ", "tree.png", nullptr},
-        {"directory in the trailer", two.finishWithOffset(-5), "tree.png", nullptr},
-        {"directory past the end", two.finishWithOffset(INT32_MAX), "tree.png", nullptr},
-        {"directory before the start", two.finishWithOffset(INT32_MIN), "tree.png", nullptr},
+        {"directory in the trailer", two.finish(true, "viZ", -5), "tree.png", nullptr},
+        {"directory past the end", two.finish(true, "viZ", INT32_MAX), "tree.png", nullptr},
+        {"directory before the start", two.finish(true, "viZ", INT32_MIN), "tree.png", nullptr},
         {"name length past the end", cutName, "tree.png", nullptr},
-        {"entry past the end", withBlock("e", "", 1 << 20, 10), "e", nullptr},
-        {"entry before the start", withBlock("e", "", INT32_MIN, 10), "e", nullptr},
-        {"size past the end", withBlock("e", good, 0, UINT32_MAX), "e", nullptr},
-        {"no room for the size", withBlock("e", good, 0, 3), "e", nullptr},
-        {"4 GiB declared", withBlock("e", "\xFF\xFF\xFF\xFF" + stream), "e", nullptr},
-        {"far beyond the stream", withBlock("e", std::string("\0\0\x10\0", 4) + stream), "e",
-         nullptr},
-        {"garbage stream", withBlock("e", std::string("\x20\0\0\0\xFF\xFF\xFF", 7)), "e", nullptr},
-        {"declared too large", withBlock("e", std::string("\x40\x01\0\0", 4) + stream), "e",
-         nullptr},
-        {"stream cut short", withBlock("e", good.substr(0, good.size() - 3)), "e", nullptr},
-        {"bytes after the stream", withBlock("e", good + "junk"), "e", nullptr},
+        {"entry past the end", withBlock("e", "", 1 << 20, 10), "e", broken},
+        {"entry before the start", withBlock("e", "", INT32_MIN, 10), "e", broken},
+        {"size past the end", withBlock("e", good, 0, UINT32_MAX), "e", broken},
+        {"no room for the size", withBlock("e", good, 0, 3), "e", broken},
+        {"4 GiB declared", withBlock("e", "\xFF\xFF\xFF\xFF" + stream), "e", broken},
+        {"far beyond", withBlock("e", std::string("\0\0\x10\0", 4) + stream), "e", broken},
+        {"garbage stream", withBlock("e", std::string("\x20\0\0\0\xFF\xFF\xFF", 7)), "e", broken},
+        {"too large", withBlock("e", std::string("\x40\x01\0\0", 4) + stream), "e", broken},
+        {"stream cut short", withBlock("e", good.substr(0, good.size() - 3)), "e", broken},
+        {"bytes after the stream", withBlock("e", good + "junk"), "e", broken},
         {"empty entry", withBlock("e", lzoBlock("")), "e", ""},
-        {"parent folder", withBlock("..", lzoBlock("x")), "x/..", nullptr},
-        {"dots inside", withBlock("a..b", lzoBlock("x")), "a..b", nullptr},
+        {"parent folder", withBlock("..", lzoBlock("x")), "x/..", broken},
+        {"dots inside", withBlock("a..b", lzoBlock("x")), "a..b", broken},
         {"backslash", withBlock("..\\escape", lzoBlock("x")), "..\\escape", nullptr},
         {"slash", withBlock("sub/escape", lzoBlock("x")), "escape", nullptr},
         {"NUL byte", withBlock(std::string("nul\0byte", 8), lzoBlock("x")), "nul", nullptr},
     };
-    // Found but not extractable: the lookup fails with a line in the log.
-    const std::set<std::string> broken = {
-        "entry past the end", "entry before the start", "size past the end", "no room for the size",
-        "4 GiB declared",     "far beyond the stream",  "garbage stream",    "declared too large",
-        "stream cut short",   "bytes after the stream", "parent folder",     "dots inside"};
     for (const Case& c : cases) {
-        ArchiveContext context = contextFor(c.archive);
+        ArchiveContext context{1, put("media.viz", c.archive), ""};
         RtString result;
         fs::remove(temp.file("ErrorLog.txt"));
-        ASSERT_EQ(resolveMediaFile(context, c.request, result), c.content ? 1 : 0) << c.what;
-        std::string log = fs::exists(temp.file("ErrorLog.txt"))
-                              ? test::readWholeFile(temp.file("ErrorLog.txt"))
-                              : std::string();
-        EXPECT_EQ(log.find("cannot extract ") != std::string::npos, broken.count(c.what) == 1)
-            << c.what << ": " << log;
-        std::string got = c.content ? test::readWholeFile(result.cStr()) : result.cStr();
-        EXPECT_EQ(got, c.content ? c.content : "") << c.what;
-        EXPECT_EQ(context.enabled, 1) << c.what;  // broken archives fail one lookup only
-        EXPECT_EQ(extractedFiles(), c.content ? 1 : 0) << c.what;
+        const bool found = c.content && c.content != broken;
+        ASSERT_EQ(resolveMediaFile(context, c.request, result), found) << c.what;
+        std::string log = test::readWholeFile(temp.file("ErrorLog.txt"));
+        EXPECT_EQ(log.find(broken) != std::string::npos, c.content == broken) << c.what << log;
+        EXPECT_EQ(found ? test::readWholeFile(result.cStr()) : result.cStr(),
+                  found ? c.content : "")
+            << c.what;
+        EXPECT_EQ(context.enabled, 1) << c.what;
+        EXPECT_EQ(extractedFiles(), found ? 1 : 0) << c.what;
         deletePendingExtraction(context);
     }
-}
-
-TEST_F(MediaArchiveTest, ArchivesThatCannotBeOpenedDisableTheContext) {
     ASSERT_EQ(mkfifo(temp.file("pipe").c_str(), 0600), 0);
     const std::string later = temp.file("later.viz").string();
-    for (std::string name : {later, temp.path().string(), temp.file("pipe").string(), {}}) {
-        ArchiveContext context;
-        context.archiveName = name;
-        RtString result;
-        EXPECT_EQ(resolveMediaFile(context, "bush.png", result), 0) << name;
-        EXPECT_EQ(context.enabled, 0) << name;
-    }
-    ArchiveContext context;
-    context.archiveName = later;
     RtString result;
-    resolveMediaFile(context, "bush.png", result);
-    put("later.viz", withBlock("bush.png", lzoBlock("x")));
-    EXPECT_EQ(resolveMediaFile(context, "bush.png", result), 0);     // off for good
-    EXPECT_EQ(resolveMediaFile(context, later.c_str(), result), 1);  // disk still works
-}
-
-TEST_F(MediaArchiveTest, ExtractionNamingAndLifetime) {
+    for (std::string name : {temp.path().string(), temp.file("pipe").string(), {}, later}) {
+        ArchiveContext context{1, name, ""};
+        EXPECT_EQ(resolveMediaFile(context, "shrub.png", result), 0) << name;
+        EXPECT_EQ(context.enabled, 0) << name;
+        if (name != later) continue;
+        put("later.viz", withBlock("shrub.png", lzoBlock("x")));
+        EXPECT_EQ(resolveMediaFile(context, "shrub.png", result), 0);    // off for good
+        EXPECT_EQ(resolveMediaFile(context, later.c_str(), result), 1);  // disk still works
+    }
     ArchiveBytes archive;
     archive.addEntry("one.txt", "first");
     archive.addEntry("gfx", "an entry named like a folder");
-    ArchiveContext context = contextFor(archive.finish());
-    const test::DirectoryEntry& one = archive.entries()[0];
+    ArchiveContext context{1, put("media.viz", archive.finish()), ""};
+    const test::DirectoryEntry& one = archive.entries[0];
     std::string path = temp.path().string() + "/viz";
     path += char('A' + one.dataOffset % 26);
     path += char('A' + one.dataSize % 26);
@@ -165,156 +142,115 @@ TEST_F(MediaArchiveTest, ExtractionNamingAndLifetime) {
     // A link planted at the extraction path is replaced, not followed.
     put("victim", "precious");
     fs::create_symlink(temp.file("victim"), path);
-    RtString name("ONE.TXT");  // the result may share the name's buffer
+    RtString name("ONE.TXT");  // the found may share the name's buffer
     ASSERT_EQ(resolveMediaFile(context, name.cStr(), name), 1);
     EXPECT_EQ(std::string(name.cStr()), path);
     EXPECT_EQ(test::readWholeFile(path), "first");
     EXPECT_EQ(test::readWholeFile(temp.file("victim")), "precious");
     // A folder on disk does not hide an entry; a file on disk does, unchanged.
     fs::create_directory(temp.file("gfx"));
-    RtString result;
-    ASSERT_EQ(resolveMediaFile(context, temp.file("gfx").c_str(), result), 1);
+    RtString found;
+    ASSERT_EQ(resolveMediaFile(context, temp.file("gfx").c_str(), found), 1);
     EXPECT_FALSE(fs::exists(path));  // only the last extraction stays
-    EXPECT_EQ(test::readWholeFile(result.cStr()), "an entry named like a folder");
+    EXPECT_EQ(test::readWholeFile(found.cStr()), "an entry named like a folder");
     std::string onDisk = temp.path().string() + "\\victim";
-    ASSERT_EQ(resolveMediaFile(context, onDisk.c_str(), result), 1);
-    EXPECT_EQ(std::string(result.cStr()), onDisk);
+    ASSERT_EQ(resolveMediaFile(context, onDisk.c_str(), found), 1);
+    EXPECT_EQ(std::string(found.cStr()), onDisk);
     EXPECT_EQ(extractedFiles(), 0);  // any new lookup deletes the pending file
-}
-
-TEST_F(MediaArchiveTest, StartUpNamesBothContextsAndShutdownCleansUp) {
-    const std::string path = put("media.viz", withBlock("bush.png", lzoBlock("leaves")));
-    RtString result;
-    EXPECT_EQ(resolveMediaName("bush.png", result), 0);  // before start-up: disk only
+    const std::string media = put("shrub.viz", withBlock("shrub.png", lzoBlock("leaves")));
+    EXPECT_EQ(resolveMediaName("shrub.png", found), 0);  // before start-up: disk only
     initMediaArchives(nullptr);
     EXPECT_EQ(archiveContext(1)->archiveName, platform::programPath());
-    EXPECT_EQ(resolveMediaName("bush.png", result), 0);  // this program has no archive
+    EXPECT_EQ(resolveMediaName("shrub.png", found), 0);  // this program has no archive
     archiveContext(0)->enabled = 0;
-    setArchiveName(path.c_str(), "elsewhere.viz");
+    setArchiveName(media.c_str(), "elsewhere.viz");
     EXPECT_EQ(archiveContext(0)->enabled, 1);
     EXPECT_EQ(archiveContext(1)->archiveName, "elsewhere.viz");
-    ASSERT_EQ(resolveMediaName("gfx/BUSH.png", result), 1);
-    setArchiveName(path.c_str(), path.c_str());  // deletes the pending file
+    ASSERT_EQ(resolveMediaName("gfx/SHRUB.png", found), 1);
+    setArchiveName(media.c_str(), media.c_str());  // deletes the pending file
     EXPECT_EQ(extractedFiles(), 0);
-    ASSERT_EQ(resolveMediaName("bush.png", result), 1);
+    ASSERT_EQ(resolveMediaName("shrub.png", found), 1);
     shutdownMediaArchives();
     EXPECT_EQ(extractedFiles(), 0);
     EXPECT_EQ(archiveContext(0), nullptr);
 }
 
-// The packing tool, run in the test's folder.
-test::ProcessResult runPack(const fs::path& folder, std::vector<std::string> args) {
-    args.insert(args.begin(), (test::buildBin() / "vorlan-pack").string());
-    return test::runProcess(args, folder);
+// A copy of this program with an archive appended stands for a built game: it
+// names the archives like start-up and prints the entry (exit code 3: none).
+VORLAN_TEST_CHILD(AppendedArchiveGame) {
+    initMediaArchives(nullptr);
+    RtString path;
+    if (!resolveMediaName(std::getenv("VORLAN_ARCHIVE_REQUEST"), path)) std::exit(3);
+    const std::string bytes = test::readWholeFile(path.cStr());
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    shutdownMediaArchives();
 }
 
-// Bytes that LZO cannot shrink.
-std::string noise(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
-TEST_F(MediaArchiveTest, PackToolCreatesListsAndReplacesArchives) {
+TEST_F(MediaArchiveTest, PackToolAndAProgramWithAnAppendedArchive) {
     const std::vector<std::pair<std::string, std::string>> files = {
         {"gfx/Bush.PNG", noise(200000, 7)},
         {"empty.dat", ""},
-        {"zeros.bin", std::string(3 << 20, '\0')}};
+        {"zeros.bin", std::string(3 << 20, 0)}};
     const std::string archive = temp.file("pack.viz").string();
     std::vector<std::string> args{"create", archive};
     for (const auto& [name, bytes] : files) args.push_back(put(name, bytes));
-    test::ProcessResult created = runPack(temp.path(), args);
+    test::ProcessResult created = pack(args);
     ASSERT_EQ(created.exitCode, 0) << created.err;
     EXPECT_LT(fs::file_size(archive), 200000u + 65536);  // the zeros shrink
-    EXPECT_EQ(runPack(temp.path(), {"list", archive}).out, "Bush.PNG\nempty.dat\nzeros.bin\n");
+    EXPECT_EQ(pack({"list", archive}).out, "Bush.PNG\nempty.dat\nzeros.bin\n");
     for (const auto& [name, bytes] : files) {
-        ArchiveContext context;
-        context.archiveName = archive;
+        ArchiveContext context{1, archive, ""};
         RtString path;
         ASSERT_EQ(resolveMediaFile(context, ("x/" + name).c_str(), path), 1) << name;
         EXPECT_EQ(test::readWholeFile(path.cStr()), bytes) << name;
         deletePendingExtraction(context);
     }
-    ASSERT_EQ(runPack(temp.path(), {"create", archive, put("two.txt", "2")}).exitCode, 0);
-    EXPECT_EQ(runPack(temp.path(), {"list", archive}).out, "two.txt\n");
-}
-
-TEST_F(MediaArchiveTest, PackToolRefusalsLeaveNoArchiveAndNoChangedTarget) {
-    const std::string out = temp.file("out.viz").string();
-    const std::string a = put("one/Bush.png", "a");
-    const std::string target = put("game", "program bytes");
-    ASSERT_EQ(runPack(temp.path(), {"append", target, a}).exitCode, 0);
-    const std::string appended = test::readWholeFile(target);
-    struct Case {
-        std::vector<std::string> args;
-        int exitCode;
-        const char* message;
-    };
-    const Case cases[] = {
+    ASSERT_EQ(pack({"create", archive, put("two.txt", "2")}).exitCode, 0);
+    EXPECT_EQ(pack({"list", archive}).out, "two.txt\n");
+    // Refusals leave no archive and no changed target; a program with an
+    // appended archive finds its entries, and nothing extracted outlives it.
+    const std::string out = temp.file("out.viz").string(), game = temp.file("game").string();
+    const std::string a = put("one/Bush.png", "a"), picture = noise(50000, 3);
+    fs::copy_file(test::buildBin() / "files_tests", game);
+    ASSERT_EQ(pack({"append", game, a, put("assets/level.dat", picture)}).exitCode, 0);
+    const std::string appended = test::readWholeFile(game);
+    const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
         {{"create", out, a, put("two/bush.PNG", "b")}, 1, "duplicate"},
         {{"create", out, temp.file(std::string(256, 'n')).string()}, 1, "255"},
         {{"create", out, put("gfx\\bush.png", "c")}, 1, "\\"},
         {{"create", out, put("bush..png", "d")}, 1, ".."},
         {{"create", out, a, temp.file("missing.png").string()}, 1, "missing.png"},
         {{"create", out, temp.file("one").string()}, 1, "regular"},
-        {{"append", target, put("b.txt", "b")}, 1, "already ends in an archive"},
+        {{"append", game, put("b.txt", "b")}, 1, "already ends in an archive"},
         {{"list", put("plain.txt", "no archive")}, 1, "does not end in an archive"},
         {{}, 2, ""},
         {{"create", "only-output"}, 2, ""},
-        {{"unpack", "a", "b"}, 2, ""},
-    };
-    for (const Case& c : cases) {
-        test::ProcessResult result = runPack(temp.path(), c.args);
-        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
-        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        {{"unpack", "a", "b"}, 2, ""}};
+    for (const auto& [args, exitCode, message] : cases) {
+        test::ProcessResult result = pack(args);
+        EXPECT_EQ(result.exitCode, exitCode) << result.err;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
         EXPECT_FALSE(fs::exists(out)) << result.err;
-        EXPECT_EQ(test::readWholeFile(target), appended);
+        EXPECT_EQ(test::readWholeFile(game), appended);
     }
+    const std::pair<const char*, std::string> requests[] = {
+        {"gfx/bush.png", "a"}, {"LEVEL.DAT", picture}, {"missing.png", ""}};
+    for (const auto& [request, content] : requests) {
+        test::ProcessResult run =
+            test::runToEnd({game}, {"VORLAN_TEST_CHILD=AppendedArchiveGame",
+                                    std::string("VORLAN_ARCHIVE_REQUEST=") + request});
+        EXPECT_EQ(run.exitCode, content.empty() ? 3 : 0) << request << run.err;
+        EXPECT_EQ(run.out, content) << request;
+    }
+    EXPECT_EQ(extractedFiles(), 0);
     // A directory cut short: the names read before the cut, then an error.
     std::string bytes = appended;
     bytes[bytes.size() - 8] = '\x30';  // the end marker becomes a name length
-    put("game", bytes);
-    test::ProcessResult cut = runPack(temp.path(), {"list", target});
+    test::writeWholeFile(game, bytes);
+    test::ProcessResult cut = pack({"list", game});
     EXPECT_EQ(cut.exitCode, 1);
-    EXPECT_EQ(cut.out, "Bush.png\n");
+    EXPECT_EQ(cut.out, "Bush.png\nlevel.dat\n");
     EXPECT_NE(cut.err.find("cut short"), std::string::npos);
-}
-
-// A copy of this program with an archive appended stands for a built game:
-// like start-up it names the archives with its own file, then copies what
-// the requested name resolves to. Exit code 3: not found.
-VORLAN_TEST_CHILD(AppendedArchiveGame) {
-    initMediaArchives(nullptr);
-    RtString path;
-    if (!resolveMediaName(std::getenv("VORLAN_ARCHIVE_CHILD_REQUEST"), path)) std::exit(3);
-    test::writeWholeFile(std::getenv("VORLAN_ARCHIVE_CHILD_OUT"), test::readWholeFile(path.cStr()));
-    shutdownMediaArchives();
-}
-
-TEST_F(MediaArchiveTest, ProgramWithAnAppendedArchiveFindsItsEntries) {
-    const fs::path game = temp.file("game");
-    fs::copy_file(test::buildBin() / "files_tests", game);
-    fs::permissions(game, fs::perms::owner_all);
-    const std::string picture = noise(50000, 3);
-    ASSERT_EQ(runPack(temp.path(), {"append", game.string(), put("assets/Hedge.PNG", picture),
-                                    put("assets/level.dat", "level")})
-                  .exitCode,
-              0);
-    const fs::path out = temp.file("child.out");
-    const std::pair<const char*, std::string> requests[] = {
-        {"gfx/hedge.png", picture}, {"LEVEL.DAT", "level"}, {"missing.png", ""}};
-    for (const auto& [request, content] : requests) {
-        fs::remove(out);
-        test::ProcessResult run =
-            test::runProcess({game.string()}, temp.path(),
-                             {"VORLAN_TEST_CHILD=AppendedArchiveGame",
-                              std::string("VORLAN_ARCHIVE_CHILD_REQUEST=") + request,
-                              "VORLAN_ARCHIVE_CHILD_OUT=" + out.string()});
-        EXPECT_EQ(run.exitCode, content.empty() ? 3 : 0) << request << run.err;
-        EXPECT_EQ(fs::exists(out) ? test::readWholeFile(out) : "", content) << request;
-    }
-    EXPECT_EQ(extractedFiles(), 0);  // nothing extracted outlives the game
 }
 
 }  // namespace

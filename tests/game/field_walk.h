@@ -18,24 +18,22 @@ inline void seedFresh(uint32_t seed) {
     vorlan::seedGenerator(seed);
 }
 
-// Cells on the shortest way from (1, 1) to each cell, both ends counted,
-// stepping along x or y through anything but hedges; -1 where none leads.
-inline std::vector<int> cellsFromStart(const RtNumberArray& field) {
-    const int w = field.dim1(), h = field.dim2();
-    std::vector<int> cells(w * h, -1);
-    std::queue<int> open;
-    cells[w + 1] = 1;
-    open.push(w + 1);
-    while (!open.empty()) {
-        int at = open.front();
-        open.pop();
-        const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-        for (auto& s : steps) {
-            int x = at % w + s[0], y = at / w + s[1];
-            if (x < 0 || y < 0 || x >= w || y >= h || cells[y * w + x] >= 0) continue;
-            if (vorlan::elementAt(field, x, y) == CELL_HEDGE) continue;
-            cells[y * w + x] = cells[at] + 1;
-            open.push(y * w + x);
+inline std::vector<double> cellsOf(const RtNumberArray& field) {
+    return std::vector<double>(field.data(), field.data() + field.elementCount());
+}
+
+// Cells on the shortest way from (1, 1) to each cell of a field `w` wide, ends
+// counted, stepping along x or y through anything but hedges; -1: no way.
+inline std::vector<int> cellsFromStart(const std::vector<double>& field, int w) {
+    std::vector<int> cells(field.size(), -1);
+    std::queue<int> open({w + 1});
+    for (cells[w + 1] = 1; !open.empty(); open.pop()) {
+        const int at = open.front(), x = at % w;
+        for (int next : {x + 1 < w ? at + 1 : -1, x > 0 ? at - 1 : -1, at + w, at - w}) {
+            if (next < 0 || next >= int(field.size()) || cells[next] >= 0) continue;
+            if (field[next] == CELL_HEDGE) continue;
+            cells[next] = cells[at] + 1;
+            open.push(next);
         }
     }
     return cells;
@@ -49,11 +47,9 @@ inline uint32_t seedPuttingHerOnTheStart() {
         RtNumberArray field;
         vorlan::dimensionArray(field, 50, 50);
         generateField(field, 1);
-        double x, y;
-        do {
-            x = vorlan::randomUpTo(49);
-            y = vorlan::randomUpTo(49);
-        } while (vorlan::elementAt(field, x, y) != CELL_EMPTY);
+        double x = -1, y = -1;
+        while (x < 0 || vorlan::elementAt(field, x, y) != CELL_EMPTY)
+            x = vorlan::randomUpTo(49), y = vorlan::randomUpTo(49);
         if (x == 1 && y == 1) return seed;
     }
     return 0;

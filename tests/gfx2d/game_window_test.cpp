@@ -1,83 +1,56 @@
-// The window and its OpenGL context, against the real driver (Mesa) in a
-// real X server.
-#include <GL/gl.h>
-#include <gtest/gtest.h>
+// The window and its OpenGL context, on the real driver in a real X server.
+#include <vorlan/app.h>
 
 #include <cstring>
-#include <string>
-#include <utility>
+#include <filesystem>
 
-#include "core/errors.h"
-#include "gfx2d/game_window.h"
 #include "gfx2d/gl_extensions.h"
+#include "gfx2d/gl_surface.h"
 #include "gfx2d/window_scale.h"
-#include "support/focus_lock.h"
-#include "support/temp_folder.h"
+#include "support/child_entry.h"
 
-namespace vorlan {
+namespace vorlan::test {
 namespace {
 
-using test::readWholeFile;
-using test::TempFolder;
+using Surface = GLSurface;
 
-// A window made for one test and destroyed after it. Showing it takes the
-// focus, so it waits for the tests that type into their own window.
-struct Window {
-    explicit Window(int samples = 0, SurfaceOptions options = {}) {
-        gameWindow = new GameWindow();
-        made = gameWindow->createSurface(320, 240, 0, samples, options);
-    }
-    ~Window() {
-        delete gameWindow;
-        gameWindow = nullptr;
-    }
-    test::FocusLock focus;
-    bool made = false;
-};
-
-GLint integer(GLenum name) {
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
-TEST(Surface, MadeAsAskedAndSetUpForTwoDimensions) {
-    TempFolder temp;
-    Window window;
-    ASSERT_TRUE(window.made);
+TEST_F(Surface, MadeAsAskedAndSetUpForTwoDimensions) {
     double w = 0, h = 0;
     getScreenSize(w, h);
-    EXPECT_EQ(w, 320);
-    EXPECT_EQ(h, 240);
+    EXPECT_TRUE(w == 320 && h == 240) << w << " x " << h;
     EXPECT_GE(gameWindow->bitsPerPixel, 24);
-    // What the context asks for and what differs from OpenGL's defaults.
+    // What the context asks for; DrawState pins the shade model, alpha test and dither.
     const std::pair<GLenum, GLint> state[] = {
-        {GL_DEPTH_BITS, 24},       {GL_STENCIL_BITS, 8}, {GL_ALPHA_TEST_FUNC, GL_GREATER},
-        {GL_SHADE_MODEL, GL_FLAT}, {GL_TEXTURE_2D, 1},   {GL_CULL_FACE, 1},
-        {GL_ALPHA_TEST, 1},        {GL_DITHER, 0},
+        {GL_DEPTH_BITS, 24}, {GL_STENCIL_BITS, 8}, {GL_ALPHA_TEST_FUNC, GL_GREATER},
+        {GL_TEXTURE_2D, 1},  {GL_CULL_FACE, 1},
     };
-    for (auto [name, value] : state) EXPECT_EQ(integer(name), value) << "0x" << std::hex << name;
+    for (auto [name, value] : state) {
+        GLint got = 0;
+        glGetIntegerv(name, &got);
+        EXPECT_EQ(got, value) << "0x" << std::hex << name;
+    }
     GLfloat reference = 0;
     glGetFloatv(GL_ALPHA_TEST_REF, &reference);
     EXPECT_NEAR(reference, 0.15f, 1e-6);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_TRUE(gameWindow->drawsOffscreen());
+    // Extensions are whole words of the driver's list.
     const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     std::string first(list, std::strcspn(list, " "));
     EXPECT_TRUE(hasExtension(first.c_str()));
     EXPECT_FALSE(hasExtension(first.substr(0, first.size() - 1).c_str()));
+    EXPECT_TRUE(isSoftwareRenderer("softpipe"));
+    EXPECT_FALSE(isSoftwareRenderer("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
 }
 
-TEST(Surface, DrawnStraightFullscreenNeedsAModeOfTheSurfacesSizeAndNoSizeIsRefused) {
-    TempFolder temp;
-    Window window(0, {.scale = 3, .offscreen = false});
-    ASSERT_TRUE(window.made);
+TEST_F(Surface, DrawnStraightFullscreenNeedsAModeOfTheSurfacesSizeAndNoSizeIsRefused) {
+    remake(320, 240, 0, {.scale = 3, .offscreen = false});
     EXPECT_FALSE(gameWindow->drawsOffscreen());
     EXPECT_EQ(gameWindow->windowScale, 1);
     // The virtual display has one mode, its own size; 320 x 240 is not one.
     EXPECT_FALSE(gameWindow->enterFullscreen());
     EXPECT_FALSE(gameWindow->fullscreen);
-    EXPECT_NE(readWholeFile(temp.file("ErrorLog.txt")).find("No Fullscreen Mode available\r\n"),
+    EXPECT_NE(readWholeFile(temp_.file("ErrorLog.txt")).find("No Fullscreen Mode available\r\n"),
               std::string::npos);
     GameWindow other;
     EXPECT_FALSE(other.createSurface(0, 240, 0, 0));
@@ -85,7 +58,7 @@ TEST(Surface, DrawnStraightFullscreenNeedsAModeOfTheSurfacesSizeAndNoSizeIsRefus
 }
 
 // What the program's tests cannot reach on their one screen size.
-TEST(Surface, ScaleForPanelsAndPicturesBelowOneAndTheScaleVariable) {
+TEST(WindowScale, ForPanelsAndPicturesBelowOneAndTheScaleVariable) {
     EXPECT_EQ(chooseWindowScale(0, 320, 240, {0, 40, 1920, 1040}), 4);
     EXPECT_EQ(chooseWindowScale(0, 320, 240, {0, 40, 1920, 950}), 3);
     EXPECT_EQ(chooseWindowScale(64, 4000, 10, {0, 0, 1920, 1080}), 4);  // 16384 wide at most
@@ -102,34 +75,38 @@ TEST(Surface, ScaleForPanelsAndPicturesBelowOneAndTheScaleVariable) {
     setenv("VORLAN_SCALE", "1", 1);
 }
 
-TEST(Surface, ExtensionWordsAndSoftwareRenderers) {
-    const char* list = "GL_ARB_multitexture GL_EXT_bgra GL_ARB_multitexture_extra GL_X";
-    const std::pair<const char*, bool> words[] = {{"GL_EXT_bgra", true},   {"GL_X", true},
-                                                  {"GL_ARB_multi", false}, {"EXT_bgra", false},
-                                                  {"GL_EXT_bgr", false},   {"", false}};
-    for (auto [word, listed] : words) EXPECT_EQ(extensionListed(list, word), listed) << word;
-    EXPECT_TRUE(isSoftwareRenderer("llvmpipe (LLVM 15.0.6, 256 bits)"));
-    EXPECT_TRUE(isSoftwareRenderer("softpipe"));
-    EXPECT_FALSE(isSoftwareRenderer("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+// Two surfaces one after the other in a fresh process, as a game starts.
+VORLAN_TEST_CHILD(TwoSurfaces) {
+    for (int i = 0; i < 2; ++i) {
+        gameWindow = new GameWindow();
+        bool made = gameWindow->createSurface(320, 240, 0, 0);
+        const char* renderer = made ? reinterpret_cast<const char*>(glGetString(GL_RENDERER)) : "";
+        std::puts(!made ? "refused" : isSoftwareRenderer(renderer) ? "software" : "hardware");
+        delete gameWindow;
+    }
 }
 
-TEST(Surface, MultisamplingHalvesAndTheSoftwareRendererIsLoggedOnce) {
-    TempFolder temp;
-    {
-        Window window(8);
-        ASSERT_TRUE(window.made);
-        int got = gameWindow->multisampleSamples;
-        EXPECT_TRUE(got == 8 || got == 4 || got == 2 || got <= 1) << got;
-        EXPECT_EQ(integer(GL_SAMPLES), got);
-    }
-    Window window;
-    // The software renderer is logged with the first window, never again.
-    std::string log = readWholeFile(temp.file("ErrorLog.txt"));
-    size_t at = log.find("OpenGL Software Emulation\r\n");
-    if (at != std::string::npos) {
-        EXPECT_EQ(log.find("OpenGL Software Emulation", at + 1), std::string::npos);
+// With no display SDL would draw off screen: the game would run with no
+// window, and whoever waits for it would wait for ever. A software renderer
+// is logged with the first window only.
+TEST(SurfaceProcess, RefusedWithoutADisplayAndTheSoftwareRendererLoggedOnce) {
+    for (std::string display : {":65000", ""}) {
+        SCOPED_TRACE(display);
+        TempFolder temp;
+        auto child = startChild(
+            "TwoSurfaces", {"DISPLAY=" + (display.empty() ? std::getenv("DISPLAY") : display)});
+        ASSERT_EQ(child->waitForExit(60000), 0) << child->errors();
+        std::string out = child->output(), log = "";
+        if (std::filesystem::exists(temp.file("ErrorLog.txt")))
+            log = readWholeFile(temp.file("ErrorLog.txt"));
+        EXPECT_TRUE(display.empty() ? out == "software\nsoftware\n" || out == "hardware\nhardware\n"
+                                    : out == "refused\nrefused\n")
+            << out;
+        size_t at = log.find("OpenGL Software Emulation\r\n");
+        EXPECT_EQ(at != std::string::npos, out.starts_with("software")) << log;
+        EXPECT_EQ(log.find("OpenGL Software Emulation", at + 1), std::string::npos) << log;
     }
 }
 
 }  // namespace
-}  // namespace vorlan
+}  // namespace vorlan::test

@@ -1,15 +1,12 @@
-// A real window and OpenGL context for drawing tests, with read-back
-// helpers for the back buffer and for textures.
+// A real window and OpenGL context, with read-back of the back buffer and textures.
 #pragma once
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <vorlan/sprites.h>
-#include <cstdint>
-#include <string>
-#include <utility>
-#include <vector>
+#include <algorithm>
+#include <array>
 
 #include "gfx2d/draw_state.h"
 #include "gfx2d/game_window.h"
@@ -18,40 +15,13 @@
 
 namespace vorlan::test {
 
-// RGBA bytes, row-major, top row first; rgbAt gives 0xRRGGBB.
-struct Picture {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint8_t> pixels;
-
-    uint8_t* at(int32_t x, int32_t y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
-    const uint8_t* at(int32_t x, int32_t y) const {
-        return &pixels[(static_cast<size_t>(y) * width + x) * 4];
-    }
-    uint32_t rgbAt(int32_t x, int32_t y) const {
-        return uint32_t{at(x, y)[0]} << 16 | uint32_t{at(x, y)[1]} << 8 | at(x, y)[2];
-    }
-};
-
-inline Picture picture(int32_t width, int32_t height, uint32_t rgba = 0) {
-    Picture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
-    for (size_t i = 0; i < p.pixels.size(); i += 4) {
-        for (int k = 0; k < 4; ++k) p.pixels[i + k] = static_cast<uint8_t>(rgba >> (24 - 8 * k));
-    }
-    return p;
-}
-
 // Every pixel differs; fully opaque.
 inline Picture gradient(int32_t width, int32_t height) {
-    Picture p = picture(width, height);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t* px = p.at(x, y);
-            px[0] = static_cast<uint8_t>(x * 7 + 3);
-            px[1] = static_cast<uint8_t>(y * 11 + 5);
-            px[2] = static_cast<uint8_t>((x + y) * 3);
-            px[3] = 255;
-        }
+    Picture p = picture(width, height, 0xFF);
+    for (int32_t i = 0; i < width * height; ++i) {
+        int32_t x = i % width, y = i / width;
+        std::copy_n(std::array<int32_t, 3>{x * 7 + 3, y * 11 + 5, (x + y) * 3}.begin(), 3,
+                    p.at(x, y));
     }
     return p;
 }
@@ -69,8 +39,7 @@ class GLSurface : public testing::Test {
     virtual int samples() const { return 0; }
 
     void SetUp() override {
-        gameWindow = new GameWindow();
-        ASSERT_TRUE(gameWindow->createSurface(320, 240, 0, samples()));
+        remake(320, 240, samples());
         setDrawBatching(true);
         glClear(GL_COLOR_BUFFER_BIT);
     }
@@ -78,10 +47,17 @@ class GLSurface : public testing::Test {
         delete gameWindow;
         gameWindow = nullptr;
     }
+    // A new window and context in place of the present one.
+    static void remake(int32_t width, int32_t height, int samples = 0,
+                       SurfaceOptions options = {}) {
+        delete gameWindow;
+        gameWindow = new GameWindow();
+        ASSERT_TRUE(gameWindow->createSurface(width, height, 0, samples, options));
+    }
 
     std::string writePng(const std::string& name, const Picture& p) {
         std::string path = temp_.file(name).string();
-        writeWholeFile(path, rgbaPng(p.width, p.height, p.pixels));
+        writeWholeFile(path, rgbaPng(p));
         return path;
     }
 
@@ -91,20 +67,17 @@ class GLSurface : public testing::Test {
         Picture p = picture(gameWindow->screenWidth, gameWindow->screenHeight);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadBuffer(gameWindow->surfaceReadBuffer());
-        glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.pixels.data());
-        Picture flipped = p;
         for (int32_t y = 0; y < p.height; ++y) {
-            std::copy(p.at(0, y), p.at(0, y) + p.width * 4, flipped.at(0, p.height - 1 - y));
+            glReadPixels(0, p.height - 1 - y, p.width, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.at(0, y));
         }
-        return flipped;
+        return p;
     }
 
     // A texture level as GL keeps it: row 0 first.
     static Picture texels(uint32_t texture, int level = 0) {
-        GLint bound = 0;
+        GLint bound = 0, w = 0, h = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
         glBindTexture(GL_TEXTURE_2D, texture);
-        GLint w = 0, h = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
         Picture p = picture(w, h);
