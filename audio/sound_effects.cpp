@@ -179,7 +179,7 @@ void loadSound(const RtString& fileName, double slot, double copies) {
     std::string target = " into sound slot " + numberText(slot);
     if (index < 0) {
         return warnFailedFile("load sound", fileName.cStr(), target,
-                              outOfRangeCause(kHighestSoundSlot));
+                              "slot number " + outOfRange(kHighestSoundSlot));
     }
     RtString resolved;
     bool found = resolveMediaName(fileName.cStr(), resolved) != 0;

@@ -107,13 +107,13 @@ std::string fileErrorCause(int error) {
     return cause;
 }
 
-std::string outOfRangeCause(int highest) {
-    return "slot number out of range (0 to " + std::to_string(highest) + ")";
+std::string outOfRange(int highest) {
+    return "out of range (0 to " + std::to_string(highest) + ")";
 }
 
 void warnBadNumber(const char* what, double number, int highest, const char* effect) {
-    warn(std::string(what) + " " + numberText(number) + " is out of range (0 to " +
-         std::to_string(highest) + "): " + effect);
+    warn(std::string(what) + " " + numberText(number) + " is " + outOfRange(highest) + ": " +
+         effect);
 }
 
 void warnRuntimeAbsent(const char* operation) {

@@ -33,8 +33,8 @@ std::string fileErrorCause(int error);
 void warnBadNumber(const char* what, double number, int highest, const char* effect);
 // A slot number as a person reads it: truncated, "1e+300", "nan".
 std::string numberText(double number);
-// "slot number out of range (0 to <highest>)", for warnFailedFile.
-std::string outOfRangeCause(int highest);
+// "out of range (0 to <highest>)", for the causes given to warnFailedFile.
+std::string outOfRange(int highest);
 
 // An operation that finds no runtime to work on: before start-up, from
 // configureRuntime, or after shutdown. One line names the first such call.

@@ -112,7 +112,7 @@ void loadFont(const RtString& fileName, double number) {
     if (!gameWindow) return warnRuntimeAbsent("loadFont");
     if (!knownFont(number)) {
         return warnFailedFile("load font", fileName.cStr(), " into font " + numberText(number),
-                              "font number out of range (0 to 31)");
+                              "font number " + outOfRange(kFontCount - 1));
     }
     loadFontFile(fileName, fontNumber(number), true);
 }

@@ -23,7 +23,7 @@ void loadInto(const RtString& fileName, double slotArgument, bool normalMap) {
     std::string target = " into sprite " + numberText(slotArgument);
     if (!validSlot(slot)) {
         return warnFailedFile(action, fileName.cStr(), target,
-                              outOfRangeCause(kSpriteSlotCount - 1));
+                              "slot number " + outOfRange(kSpriteSlotCount - 1));
     }
     freeSprite(slot);
     // The resolved path goes into a text of our own: the caller's name
