@@ -9,15 +9,13 @@
 #include "support/fatal_cases.h"
 #include "support/temp_folder.h"
 
-namespace vorlan {
+namespace vorlan::test {
 namespace {
-
-using test::readWholeFile;
 
 // Another user may plant a link under the log's name in a shared folder.
 TEST(ErrorLog, NeverWritesThroughALinkAndIsSilentWithoutAFolder) {
-    test::TempFolder temp;
-    test::writeWholeFile(temp.file("victim.txt"), "untouched");
+    TempFolder temp;
+    writeWholeFile(temp.file("victim.txt"), "untouched");
     std::filesystem::create_symlink(temp.file("victim.txt"), temp.file("ErrorLog.txt"));
     appendErrorLog("must not land in the victim");
     EXPECT_EQ(readWholeFile(temp.file("victim.txt")), "untouched");
@@ -29,25 +27,25 @@ TEST(ErrorLog, NeverWritesThroughALinkAndIsSilentWithoutAFolder) {
 
 // The end report names the error and where the game was, in debug mode only,
 // with its numbers held to 32 bits.
-const test::FatalCases kEnds(
-    "EndReport",
-    {
-        {"at a line of a module", 9, "elementAt",
-         [] {
-             setCurrentLine(3, 42);
-             fatalRuntimeError(RuntimeError::IndexOutOfRange, "elementAt");
-         },
-         "9\r\n41\r\n42\r\n3\r\n"},
-        {"numbers beyond 32 bits, through endProgram", 0, "",
-         [] {
-             setCurrentLine(-1e300, 1e300);
-             raiseError(-7.9);
-             endProgram();
-         },
-         "-7\r\n2147483647\r\n2147483647\r\n-2147483648\r\n"},
-        {"outside debug mode", 7, "dimensionArray",
-         [] { fatalRuntimeError(RuntimeError::OutOfRange, "dimensionArray"); }, "", false},
-    });
+const FatalCases kEnds("EndReport",
+                       {
+                           {"at a line of a module", 9, "elementAt",
+                            [] {
+                                setCurrentLine(3, 42);
+                                fatalRuntimeError(RuntimeError::IndexOutOfRange, "elementAt");
+                            },
+                            "9\r\n41\r\n42\r\n3\r\n"},
+                           {"numbers beyond 32 bits, through endProgram", 0, "",
+                            [] {
+                                setCurrentLine(-1e300, 1e300);
+                                raiseError(-7.9);
+                                endProgram();
+                            },
+                            "-7\r\n2147483647\r\n2147483647\r\n-2147483648\r\n"},
+                           {"outside debug mode", 7, "dimensionArray",
+                            [] { fatalRuntimeError(RuntimeError::OutOfRange, "dimensionArray"); },
+                            "", false},
+                       });
 
 TEST(EndProgram, ReportsInDebugModeOnlyWithNumbersHeldToThirtyTwoBits) {
     kEnds.check();
@@ -70,4 +68,4 @@ TEST(DebuggerChannel, SendsBreaksAndTextOnlyWhileTraced) {
 }
 
 }  // namespace
-}  // namespace vorlan
+}  // namespace vorlan::test

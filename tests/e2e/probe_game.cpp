@@ -1,18 +1,6 @@
-// A small game driven from outside; the words of its command line say what
-// to do. At start-up: debug (debug mode), early (load a sprite from
-// configureRuntime), full, size=WxH, scale=N. Then: noesc (Escape does not
-// quit); load:KIND:FILE:N (load FILE as a sprite, font, background or sound
-// into slot N); still (present nothing for 30 s); where (print "cwd" and
-// elapsedMs); draws (print three random draws and end); taps (stall 100 ms a
-// frame and print "key CODE DOWN HITS" for each key reported, until F12,
-// then edit lines at 10 frames a second, printing "line TEXT" for each);
-// dialogs (steps 0 to 3: a line edit starting as "x", then an open, a save
-// and an open dialog, each after 5 frames and "step N", printing the result,
-// "cwd" before and after, "after N" 20 frames later, then 20 more); pattern
-// (draw a pattern of single pixels, save it as shot.bmp and print "pattern
-// <sum of getPixel>"); mouse (print "mouse X Y" whenever the pointer moves);
-// index10 (read past a 10-element array after 10 frames). It prints "frame N"
-// every 30 frames.
+// A small game driven from outside: each word of its command line turns on
+// one of the behaviours below; size=WxH, scale=N and load:KIND:FILE:SLOT
+// carry values. The tests wait for the lines it prints.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -42,43 +30,34 @@ std::string workingFolder() {
 void loadNamedFiles() {
     std::istringstream words(vorlan::commandLine().cStr());
     for (std::string word; words >> word;) {
-        if (word.rfind("load:", 0) != 0) continue;
-        std::istringstream parts(word.substr(5));
-        std::string kind, file, slot;
-        std::getline(parts, kind, ':');
-        std::getline(parts, file, ':');
-        std::getline(parts, slot, ':');
-        double n = slot.empty() ? 0 : std::stod(slot);
-        vorlan::RtString name = file.c_str();
-        if (kind == "sprite") vorlan::loadSprite(name, n);
-        if (kind == "font") vorlan::loadFont(name, n);
-        if (kind == "background") vorlan::loadBackground(name);
-        if (kind == "sound") vorlan::loadSound(name, n, 1);
+        char kind[16] = "", file[512] = "";
+        double n = 0;
+        if (std::sscanf(word.c_str(), "load:%15[^:]:%511[^:]:%lf", kind, file, &n) < 2) continue;
+        const std::string_view k = kind;
+        if (k == "sprite") vorlan::loadSprite(file, n);
+        if (k == "font") vorlan::loadFont(file, n);
+        if (k == "background") vorlan::loadBackground(file);
+        if (k == "sound") vorlan::loadSound(file, n, 1);
     }
 }
 
+// On the default 320 x 240 screen.
 void drawPattern() {
-    double width = 0, height = 0, sum = 0;
-    vorlan::getScreenSize(width, height);
-    for (int i = 0; i < width * height; ++i) {
-        vorlan::plotPoint(i % int(width), i / int(width),
-                          vorlan::test::patternColour(i % int(width), i / int(width)));
-    }
+    for (int i = 0; i < 320 * 240; ++i)
+        vorlan::plotPoint(i % 320, i / 320, vorlan::test::patternColour(i % 320, i / 320));
     vorlan::grabBackground();
     vorlan::saveScreen("shot.bmp");
-    for (int i = 0; i < width * height; ++i)
-        sum += vorlan::getPixel(i % int(width), i / int(width));
+    double sum = 0;
+    for (int i = 0; i < 320 * 240; ++i) sum += vorlan::getPixel(i % 320, i / 320);
     say("pattern " + std::to_string(int64_t(sum)));
 }
 
 void sayMouse() {
-    static double lastX = -1, lastY = -1;
+    static std::string last;
     double x = 0, y = 0, left = 0, right = 0;
     vorlan::readMouse(x, y, left, right);
-    if (x == lastX && y == lastY) return;
-    lastX = x;
-    lastY = y;
-    say("mouse " + std::to_string(int(x)) + " " + std::to_string(int(y)));
+    const std::string line = "mouse " + std::to_string(int(x)) + " " + std::to_string(int(y));
+    if (line != last) say(last = line);
 }
 
 }  // namespace
@@ -114,10 +93,9 @@ void vorlan::gameMain() {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             for (int code = 1; code < 256; ++code) {
                 double down = keyDown(code), hits = keyHit(code);
-                if (down == 0 && hits == 0) continue;
-                say("key " + std::to_string(code) + " " + std::to_string(int(down)) + " " +
-                    std::to_string(int(hits)));
-                done = done || code == kKeyF12;
+                if (down != 0) say("down " + std::to_string(code));
+                for (int hit = 0; hit < hits; ++hit) say("hit " + std::to_string(code));
+                done = done || (code == kKeyF12 && down + hits > 0);
             }
             presentFrame();
         }

@@ -1,7 +1,4 @@
-// The whole program in a real X server, driven by real X events: how it
-// pauses and ends, what it says when misused, the seed its start-up takes, its
-// start-up screen, and what is typed into it, its line input and a real GTK
-// file dialog.
+// The whole program in a real X server, driven by real X events.
 #include <gtest/gtest.h>
 
 #include <vorlan/app.h>
@@ -16,6 +13,8 @@
 #include "support/child_entry.h"
 #include "support/focus_lock.h"
 #include "value/random.h"
+// Last: Xlib's macros (None, Bool, Status) break the headers above.
+#include <X11/Xlib.h>
 
 namespace vorlan::test {
 namespace {
@@ -35,6 +34,20 @@ std::string drawsAfter(uint32_t seed) {
     return line + "\n";
 }
 
+// As a window manager's close box asks: a WM_DELETE_WINDOW client message.
+void requestClose(const std::string& window) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = std::stoul(window);
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+    XCloseDisplay(display);
+}
+
 // A program with a main() of its own: the runtime never started.
 VORLAN_TEST_CHILD(OwnMain) {
     for (;;) presentFrame();
@@ -52,6 +65,7 @@ TEST(Program, EndsWithTheTrueStatusAndOneLineForEachMisuse) {
     const std::string notPng = "not a BMP or PNG picture (libpng: Not a PNG file)";
     const std::string missing =
         "cannot load picture 'missing.png' into sprite 1: not found in " + folder;
+    const std::string ignored = "VORLAN_SEED ignored, not a whole number 0..4294967295: ";
     struct Case {
         const char* what;
         std::vector<std::string> env, args;  // env(1)'s words before the program
@@ -81,6 +95,10 @@ TEST(Program, EndsWithTheTrueStatusAndOneLineForEachMisuse) {
          false, 1, {"runtime error 9 (index out of range) in elementAt"}, 9, "probe_game: " + missing},
         // A replay draws what the seed it names gives; returning ends it.
         {"seeded", {"VORLAN_SEED=4294967295"}, {"draws"}, false, 0, {}, -1, "", drawsAfter(~0u)},
+        // Anything but a whole number 0..4294967295 leaves the clock's seed.
+        {"no seed", {"VORLAN_SEED="}, {"draws"}, false, 0, {}, -1, ignored + "\r\n"},
+        {"seed '7 '", {"VORLAN_SEED=7 "}, {"draws"}, false, 0, {}, -1, ignored + "7 \r\n"},
+        {"2^32", {"VORLAN_SEED=4294967296"}, {"draws"}, false, 0, {}, -1, ignored + "4294967296"},
         {"a size refused", {}, {"size=0x-5"}, false, 1, {"window size 0 x -5 at scale 0 refused: "
           "the width and height must be 1 or more, the scale 0 (automatic) or more"}, -1},
         {"a scale refused", {}, {"scale=-1"}, false, 1, {"window size 320 x 240 at scale -1 "
@@ -98,9 +116,8 @@ TEST(Program, EndsWithTheTrueStatusAndOneLineForEachMisuse) {
         bool ownMain = !c.env.empty() && c.env[0].starts_with("VORLAN_TEST_CHILD");
         ProgramRun run(ownMain ? self : buildBin() / "probe_game", c.args, c.env);
         if (c.closeBox) {
-            // As a window manager sends it: WM_DELETE_WINDOW.
             ASSERT_TRUE(run.started());
-            runCommand((buildBin() / "x_close_request").string() + " " + run.window());
+            requestClose(run.window());
         } else {
             run.launch();
         }
@@ -115,6 +132,7 @@ TEST(Program, EndsWithTheTrueStatusAndOneLineForEachMisuse) {
         EXPECT_EQ(count(run.log(), "-End On Line"), c.report < 0 ? 0u : 1u) << run.log();
         EXPECT_TRUE(c.report < 0 || run.log().find(report) != std::string::npos) << run.log();
         EXPECT_NE(run.log().find(c.inLog), std::string::npos) << run.log();
+        EXPECT_EQ(count(run.log(), "VORLAN_SEED"), count(c.inLog, "VORLAN_SEED")) << run.log();
         const std::string& out = run.process().output();
         EXPECT_NE(out.find(c.inOutput), std::string::npos) << out;
         // The clock restarts at the end of start-up: making the window and
@@ -153,39 +171,18 @@ TEST(Program, PausesWithoutFocusAndQuitsOnAltF4WhenEscapeDoesNot) {
     EXPECT_EQ(run.process().waitForExit(30000), 0);
 }
 
-TEST(StartupSeed, OnlyAWholeNumberReplacesTheClockAndAnythingElseIsLogged) {
-    constexpr uint32_t kClock = 77;
-    const std::pair<std::string, uint32_t> cases[] = {
-        {"0", 0},        {"12345", 12345},       {"4294967295", 4294967295u},
-        {"", kClock},    {"-1", kClock},         {"4294967296", kClock},
-        {"12a", kClock}, {" 7", kClock},         {"7 ", kClock},
-        {"1e3", kClock}, {"99999999999", kClock}};
-    for (const auto& [value, seed] : cases) {
-        TempFolder temp;
-        setenv("VORLAN_SEED", value.c_str(), 1);
-        EXPECT_EQ(startupSeed(kClock), seed) << "'" << value << "'";
-        EXPECT_EQ(readWholeFile(temp.file("ErrorLog.txt")),
-                  seed != kClock
-                      ? ""
-                      : "VORLAN_SEED ignored, not a whole number 0..4294967295: " + value + "\r\n");
-    }
-    unsetenv("VORLAN_SEED");
-}
-
 TEST(LoadingScreen, CentredInTheFontBesideTheProgramOrTheBuiltinOne) {
     const char kText[] = "Loading...";
     PixelBuffer builtin;
     ASSERT_TRUE(makeBuiltinFontPicture(builtin));
     // 8 x 8 cells at ((320 - 80) / 2, (240 - 8) / 2), 16 x 16 at ((320 - 160) / 2, (240 - 16) / 2).
-    auto builtinText = [&](int x, int y) -> uint32_t {
-        if (x < 120 || x >= 200 || y < 116 || y >= 124) return 0;
-        int code = kText[(x - 120) / 8];
-        const uint8_t* p = builtin.row(code / 16 * 8 + y - 116) + (code % 16 * 8 + x % 8) * 4;
+    auto text = [&](bool withFile, int x, int y) -> uint32_t {
+        const int cell = withFile ? 16 : 8, left = withFile ? 80 : 120, top = withFile ? 112 : 116;
+        if (x < left || x >= left + 10 * cell || y < top || y >= top + cell) return 0;
+        const int code = kText[(x - left) / cell];
+        if (withFile) return cellColour(code);
+        const uint8_t* p = builtin.row(code / 16 * 8 + y - top) + (code % 16 * 8 + x % 8) * 4;
         return p[3] == 0 ? 0 : uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
-    };
-    auto fileText = [&](int x, int y) -> uint32_t {
-        if (x < 80 || x >= 240 || y < 112 || y >= 128) return 0;
-        return cellColour(kText[(x - 80) / 16]);
     };
     for (bool withFile : {false, true}) {
         SCOPED_TRACE(withFile ? "smalfont.bmp" : "built-in font");
@@ -198,7 +195,7 @@ TEST(LoadingScreen, CentredInTheFontBesideTheProgramOrTheBuiltinOne) {
             wrong = screen.width * screen.height == 320 * 240 ? "" : "no 320 x 240 picture";
             for (int i = 0; i < 320 * 240 && wrong.empty(); ++i) {
                 int x = i % 320, y = i / 320;
-                if (screen.rgbAt(x, y) != (withFile ? fileText(x, y) : builtinText(x, y)))
+                if (screen.rgbAt(x, y) != text(withFile, x, y))
                     wrong = std::to_string(x) + "," + std::to_string(y);
             }
             return wrong.empty();
@@ -270,19 +267,6 @@ std::string taps(const std::string& key, int times = 1) {
     return arguments;
 }
 
-// How often the probe's keyDown and keyHit reported a key.
-std::pair<int, int> reportsOf(const std::string& output, int code) {
-    std::pair<int, int> downsAndHits;
-    std::istringstream lines(output);
-    for (std::string word; lines >> word;) {
-        int key = 0, down = 0, hits = 0;
-        if (word != "key" || !(lines >> key >> down >> hits) || key != code) continue;
-        downsAndHits.first += down;
-        downsAndHits.second += hits;
-    }
-    return downsAndHits;
-}
-
 // Nothing pressed or typed is lost while the game stalls 100 ms a frame.
 TEST(InputProgram, TapsAndFastTypingIntoAStallingGameAllArrive) {
     FocusLock lock;
@@ -299,16 +283,17 @@ TEST(InputProgram, TapsAndFastTypingIntoAStallingGameAllArrive) {
         {"Up", kKeyUp, 3, false}, {"space", kKeySpace, 4, true}, {"Next", kKeyPageDown, 2, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
+        // How often keyDown ("down") or keyHit ("hit") reported the key.
+        auto reports = [&](const std::string& what) {
+            return int(count(probe.output(), "\n" + what + " " + std::to_string(c.code) + "\n"));
+        };
         for (int tapped = c.burst ? c.taps : 1; tapped <= c.taps; ++tapped) {
             runCommand("xdotool" + taps(c.key, c.burst ? c.taps : 1));
-            for (int ms = 0; ms < 60000 && reportsOf(probe.output(), c.code).second < tapped;
-                 ms += 20) {
-                probe.drain(20);
-            }
+            for (int ms = 0; ms < 60000 && reports("hit") < tapped; ms += 20) probe.drain(20);
         }
         probe.drain(300);  // a press counted twice would show by now
-        auto [downs, hits] = reportsOf(probe.output(), c.code);
-        EXPECT_EQ(hits, c.taps);
+        const int downs = reports("down");
+        EXPECT_EQ(reports("hit"), c.taps);
         // Each tap on its own is seen by keyDown in the frame after it.
         EXPECT_GE(downs, c.burst ? 1 : c.taps);
         EXPECT_LE(downs, c.taps);

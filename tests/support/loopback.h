@@ -16,16 +16,15 @@
 namespace vorlan::test {
 
 inline sockaddr_in loopbackAddress(uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
+    return {.sin_family = AF_INET,
+            .sin_port = htons(port),
+            .sin_addr = {htonl(INADDR_LOOPBACK)},
+            .sin_zero = {}};
 }
 
 inline bool readableWithin(int fd, double timeoutMs) {
     pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, static_cast<int>(timeoutMs)) > 0;
+    return ::poll(&entry, 1, timeoutMs > 0 ? static_cast<int>(timeoutMs) : 0) > 0;
 }
 
 // Listens on an ephemeral port, which it sets.
@@ -70,14 +69,13 @@ inline bool sendAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// Appends what arrives until `into` holds `count` bytes (true), or the time
-// is up or the peer has closed (false; `closed` tells which).
+// Appends what arrives until `into` holds `count` bytes (true); false when
+// the peer closed (`closed` tells) or, the time up, nothing more waits.
 inline bool receiveAtLeast(int fd, std::string& into, size_t count, double timeoutMs,
                            bool* closed = nullptr) {
     char buffer[65536];
     for (double end = platform::nowMs() + timeoutMs; into.size() < count;) {
-        double left = end - platform::nowMs();
-        if (left <= 0 || !readableWithin(fd, left)) return false;
+        if (!readableWithin(fd, end - platform::nowMs())) return false;
         ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n > 0) into.append(buffer, static_cast<size_t>(n));
         if (n == 0 || (n < 0 && errno != EINTR)) {

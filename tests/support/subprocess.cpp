@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/clock.h"
@@ -57,7 +58,8 @@ Subprocess::~Subprocess() {
 
 bool Subprocess::readSome(double timeoutMs) {
     pollfd p[2] = {{fds_[0], POLLIN, 0}, {fds_[1], POLLIN, 0}};
-    if (poll(p, 2, static_cast<int>(timeoutMs)) <= 0) return false;
+    // A deadline already passed means "look once": poll waits for ever on a negative time.
+    if (poll(p, 2, static_cast<int>(std::max(timeoutMs, 0.0))) <= 0) return false;
     bool read = false;
     for (int i = 0; i < 2; ++i) {
         char buffer[65536];
