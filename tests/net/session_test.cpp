@@ -473,24 +473,30 @@ void say(const std::string& line) {
     std::fflush(stdout);
 }
 
-// Hosts on the parent's port with room for one more descriptor only (every
-// later path runs once before, while the sanitizers can still open files),
-// reporting each message and, on "count", the visits so far. The 200th
-// message ends the program.
+// Hosts on the parent's port, reporting each message and, on "count", the
+// visits so far. From "short" to "after" it has room for few more descriptors
+// (every path runs once before, while the sanitizers can still open files:
+// they need them too, so the limit goes before the end). The 200th message
+// ends the program.
 VORLAN_TEST_CHILD(SessionHost) {
     const double port = std::atof(std::getenv("VORLAN_TEST_PORT"));
     sessionLimits.listenAddress = "127.0.0.1";
     if (hostSession(port) != 1 || createPlayer("far") != "101") return say("failed");
     RawPeer(static_cast<uint16_t>(port)).registerPlayer("warm-up", 1);
     within(10000, [] { return countPlayers() == 1; });
-    rlim_t open = 0;
-    for ([[maybe_unused]] auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) ++open;
-    rlimit limit{open, open};
-    setrlimit(RLIMIT_NOFILE, &limit);
+    rlimit original;
+    getrlimit(RLIMIT_NOFILE, &original);
     say("ready");
     for (int visits = 0;; ++visits) {
         const std::string text = waitMessage("101", 60000);
         if (text.empty()) return;
+        rlimit limit = original;
+        if (text == "short") {
+            limit.rlim_cur = 0;
+            for ([[maybe_unused]] auto& fd : std::filesystem::directory_iterator("/proc/self/fd"))
+                ++limit.rlim_cur;
+        }
+        if (text == "short" || text == "after") setrlimit(RLIMIT_NOFILE, &limit);
         say("got " + text);
         if (text == "count")
             say("visits " + std::to_string(visits) + " players " +
@@ -517,6 +523,8 @@ TEST_F(SessionTest, HostingAndJoiningInTurnsOutOfDescriptorsAndEndProgramDuringT
     }
     ASSERT_EQ(sendMessage(visitor, "101", "count"), 1);
     EXPECT_TRUE(far->waitForLine("visits 50 players 2", 60000)) << far->output();
+    ASSERT_EQ(sendMessage(visitor, "101", "short"), 1);
+    ASSERT_TRUE(far->waitForLine("got short", 60000)) << far->output();
     closeNetworkSession();
     {
         RawPeer a(farPort), b(farPort), c(farPort);
