@@ -5,8 +5,8 @@
 #include <vorlan/audio.h>
 
 #include "audio/sound_slots.h"
-#include "platform/clock.h"
 #include "support/bytes.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 
 namespace vorlan::test {
@@ -28,7 +28,7 @@ struct DiskAudio {
     // Waits until `more` frames beyond the present ones have been mixed.
     void waitFrames(size_t more) const {
         size_t target = framesWritten() + more;
-        for (int i = 0; i < 6000 && framesWritten() < target; ++i) platform::sleepMs(5);
+        eventually([&] { return framesWritten() >= target; }, 30000, 5);
     }
     // Closes the device and gives everything it played, interleaved L/R.
     std::vector<int16_t> finish() {
@@ -56,7 +56,7 @@ inline int peak(const std::vector<int16_t>& s, size_t channel, size_t fromFrame 
 }
 
 inline void waitUntilQuiet(double handle) {
-    for (int i = 0; i < 6000 && soundPlaying(handle) != 0; ++i) platform::sleepMs(5);
+    eventually([&] { return soundPlaying(handle) == 0; }, 30000, 5);
 }
 
 struct WaveLayout {

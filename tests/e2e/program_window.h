@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "support/eventually.h"
 #include "support/picture.h"
 #include "support/process_window.h"
 #include "support/subprocess.h"
@@ -17,15 +18,6 @@ namespace vorlan::test {
 // Held long enough for several frames to see them.
 inline void holdKeys(const std::string& keys) {
     runCommand("xdotool keydown " + keys + " sleep 0.3 keyup " + keys);
-}
-
-// Polls until `done` holds, for at most `seconds`.
-inline bool eventually(const std::function<bool()>& done, int seconds = 30) {
-    for (double end = platform::nowMs() + seconds * 1000.0; platform::nowMs() < end;
-         platform::sleepMs(50)) {
-        if (done()) return true;
-    }
-    return done();
 }
 
 // One run of a program in a folder of its own, and so with its own log, its

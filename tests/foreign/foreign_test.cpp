@@ -10,6 +10,7 @@
 
 #include "foreign/command_line.h"
 #include "support/child_entry.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 
 namespace vorlan::test {
@@ -140,8 +141,7 @@ TEST(RunProgram, SplitsLaunchesGivesExitCodesAndReaps) {
         EXPECT_EQ(code, want) << text;
         EXPECT_STREQ(line.cStr(), text) << "the caller's text changed";
     }
-    for (int tries = 0; tries < 6000 && otherChildren(own) > 0; ++tries) usleep(10000);
-    EXPECT_EQ(otherChildren(own), 0);
+    EXPECT_TRUE(eventually([&] { return otherChildren(own) == 0; }, 60000, 10));
     int status = 0;
     ASSERT_EQ(waitpid(own, &status, 0), own) << "another child was reaped behind our back";
     EXPECT_EQ(WEXITSTATUS(status), 7);

@@ -4,12 +4,12 @@
 #include <unistd.h>
 #include <vorlan/vorlan.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 
 #include "gfx2d/gl_surface.h"
 #include "input/input_state.h"
+#include "support/eventually.h"
 #include "support/focus_lock.h"
 #include "support/process_window.h"
 #include "support/subprocess.h"
@@ -19,11 +19,7 @@ namespace vorlan::test {
 // Presents frames until the condition holds or the time is up: events from
 // xdotool may take long to arrive on a busy machine.
 inline bool presentUntil(const std::function<bool()>& condition, double seconds = 20) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (; !condition(); presentFrame()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-    }
-    return true;
+    return eventually([&] { return condition() || (presentFrame(), false); }, seconds * 1000, 0);
 }
 
 // Bounded, so that a wait of xdotool's (--sync) fails the test instead of holding it.

@@ -17,6 +17,7 @@
 #include "net/session.h"
 #include "support/bytes.h"
 #include "support/child_entry.h"
+#include "support/eventually.h"
 #include "support/loopback.h"
 
 namespace vorlan {
@@ -30,18 +31,10 @@ uint16_t freeLoopbackPort() {
     return port;
 }
 
-// Polls `done` until it holds or the time is up.
-template <typename Done>
-bool within(double ms, Done done) {
-    for (double end = platform::nowMs() + ms; !done(); platform::sleepMs(1))
-        if (platform::nowMs() > end) return false;
-    return true;
-}
-
 // The player's next message within timeoutMs, or "".
 std::string waitMessage(const RtString& player, double timeoutMs = 10000) {
     std::string text;
-    within(timeoutMs, [&] { return !(text = getMessage(player).cStr()).empty(); });
+    eventually([&] { return !(text = getMessage(player).cStr()).empty(); }, timeoutMs, 1);
     return text;
 }
 
@@ -124,7 +117,7 @@ class RawPeer {
     }
 
     bool closedWithin(double timeoutMs) {
-        return within(timeoutMs, [&] { return !readSome(50); });
+        return eventually([&] { return !readSome(50); }, timeoutMs, 0);
     }
 
     int fd;
@@ -247,11 +240,11 @@ TEST_F(SessionTest, BrokenSplitMergedAndForgedInput) {
     EXPECT_STREQ(playerIdAt(0).cStr(), "101");
     // The forger's own leave removes its own player only.
     ASSERT_TRUE(peer.send(wireRecord(4, 0, raw)));
-    EXPECT_TRUE(within(10000, [] { return countPlayers() == 3; }));
+    EXPECT_TRUE(eventually([] { return countPlayers() == 3; }, 10000, 1));
     EXPECT_STREQ(playerIdAt(0).cStr(), "101");
     // A peer gone without a word (killed) loses its players.
     ::shutdown(peer.fd, SHUT_RDWR);
-    EXPECT_TRUE(within(10000, [] { return countPlayers() == 1; }));
+    EXPECT_TRUE(eventually([] { return countPlayers() == 1; }, 10000, 1));
 }
 
 // A registration block carries none of the creator's own fields. "early" is
@@ -483,7 +476,7 @@ VORLAN_TEST_CHILD(SessionHost) {
     sessionLimits.listenAddress = "127.0.0.1";
     if (hostSession(port) != 1 || createPlayer("far") != "101") return say("failed");
     RawPeer(static_cast<uint16_t>(port)).registerPlayer("warm-up", 1);
-    within(10000, [] { return countPlayers() == 1; });
+    eventually([] { return countPlayers() == 1; }, 10000, 1);
     rlimit original;
     getrlimit(RLIMIT_NOFILE, &original);
     say("ready");
